@@ -1,0 +1,28 @@
+# One interface target that every project target links: language level,
+# warnings and the sanitizer switches live here and nowhere else.
+add_library(nemora_settings INTERFACE)
+target_compile_features(nemora_settings INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+
+target_compile_options(nemora_settings INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+  -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual
+  -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
+
+if(NEMORA_WERROR)
+  target_compile_options(nemora_settings INTERFACE -Werror)
+endif()
+
+if(NEMORA_SANITIZE)
+  target_compile_options(nemora_settings INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(nemora_settings INTERFACE -fsanitize=address,undefined)
+endif()
+
+# Headers are included by their path from the top of the tree ("engine/PageCipher.h").
+target_include_directories(nemora_settings INTERFACE "${PROJECT_SOURCE_DIR}")
+
+# Product code also checks every signed/unsigned conversion; tests, which
+# index with plain ints freely, do not.
+add_library(nemora_strict INTERFACE)
+target_compile_options(nemora_strict INTERFACE -Wsign-conversion)

@@ -1,0 +1,24 @@
+#include "engine/CharCodeBlock.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "engine/StreamFormat.h"
+
+namespace nemora::engine {
+
+CharCodeBlock::CharCodeBlock() {
+    if (!Allocate(format::kMaxCharCodeBlock)) throw std::bad_alloc();
+    SetCount(0);
+}
+
+void CharCodeBlock::SetName(std::string_view name) {
+    const std::size_t length = format::CharCodeBlockLength(name.size());
+    const std::size_t copied = std::min(name.size(), length);
+    std::memcpy(Bytes(), name.data(), copied);
+    std::memset(Bytes() + copied, 0, length - copied);
+    SetCount(static_cast<std::uint32_t>(length));
+}
+
+}  // namespace nemora::engine

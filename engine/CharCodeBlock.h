@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string_view>
+
+#include "engine/ByteBlock.h"
+
+namespace nemora::engine {
+
+// The block that names the page's character encoding: the name's bytes,
+// zero-terminated and zero-padded to whole cipher blocks, or the first 256
+// bytes of a longer name without a terminator. The storage of 256 bytes is
+// kept for the block's lifetime; the count is the used length (0 until a name
+// has been set, then 8 to 256).
+class CharCodeBlock : public ByteBlock {
+public:
+    CharCodeBlock();
+
+    // Sets the block from a name, taken byte for byte. This also turns an
+    // enciphered block back into a plain one.
+    void SetName(std::string_view name);
+};
+
+}  // namespace nemora::engine

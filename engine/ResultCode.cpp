@@ -1,0 +1,16 @@
+#include "engine/ResultCode.h"
+
+namespace nemora::engine {
+
+const char* ResultName(Result result) {
+    switch (result) {
+#define NEMORA_RESULT(name, id) \
+    case Result::name:          \
+        return #name;
+#include "engine/ResultCodes.def"
+#undef NEMORA_RESULT
+    }
+    return "?";
+}
+
+}  // namespace nemora::engine

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+
+namespace nemora::engine {
+
+// Every long engine operation returns one of these. The values are the
+// string-table ids of the messages, so a caller shows a result by looking its
+// number up; the engine itself never formats or shows a message.
+enum class [[nodiscard]] Result : std::uint32_t {
+#define NEMORA_RESULT(name, id) name = id,
+#include "engine/ResultCodes.def"
+#undef NEMORA_RESULT
+};
+
+// The symbolic name ("LoadStopped"), for logs and test output; "?" for a
+// value that is not an engine result.
+const char* ResultName(Result result);
+
+constexpr std::uint32_t ResultId(Result result) { return static_cast<std::uint32_t>(result); }
+
+// Ids above this one are notices (stopped, done), the others failures.
+constexpr std::uint32_t kLastFailureId = 3000;
+
+constexpr bool IsFailure(Result result) {
+    return result != Result::Ok && ResultId(result) <= kLastFailureId;
+}
+
+// Status texts that the engine names when it starts a phase or switches text.
+namespace text_id {
+constexpr std::uint32_t kLoading = 3011;     // reading and compressing a page
+constexpr std::uint32_t kWriting = 3012;     // writing the data file
+constexpr std::uint32_t kEncrypting = 3014;  // enciphering and writing
+}  // namespace text_id
+
+}  // namespace nemora::engine

@@ -1,0 +1,137 @@
+#include "engine/StreamReader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+#include "engine/PageCipher.h"
+#include "engine/StreamFormat.h"
+
+namespace nemora::engine {
+namespace {
+
+using format::kBlockSize;
+
+// Decodes the whole stream; `cipher` is empty for a plain stream.
+class Decoder {
+public:
+    Decoder(const std::uint8_t* data, std::size_t size, const PageCipher* cipher)
+        : data_(data), size_(size), cipher_(cipher) {}
+
+    UnlockedPage Decode() {
+        UnlockedPage result;
+        result.status = DecodeInto(result);
+        if (result.status != ReadStatus::Ok) result.page.clear();
+        return result;
+    }
+
+private:
+    // Copies the next block, deciphered; false at the end of the data.
+    bool NextBlock(std::uint8_t* block) {
+        if (size_ - offset_ < kBlockSize) return false;
+        std::memcpy(block, data_ + offset_, kBlockSize);
+        offset_ += kBlockSize;
+        if (cipher_ != nullptr) cipher_->DecipherBlock(block);
+        return true;
+    }
+
+    ReadStatus DecodeInto(UnlockedPage& result) {
+        std::uint8_t header[kBlockSize];
+        if (!NextBlock(header)) return ReadStatus::Truncated;
+        if (!format::HasMagic(header)) return ReadStatus::WrongPassword;
+        const std::uint32_t pageLength = format::ReadPageLength(header);
+        if (pageLength == 0) return ReadStatus::Corrupt;
+
+        if (ReadStatus status = ReadName(result.encodingName); status != ReadStatus::Ok) {
+            return status;
+        }
+
+        // Every body byte is needed before the page is complete; refuse a
+        // length the remaining data could never produce before allocating it.
+        const std::size_t bodyLength = (size_ - offset_) / kBlockSize * kBlockSize;
+        constexpr std::size_t kMostPerByte = format::kLongestCopy / format::kCopyTokenSize;
+        if (pageLength > kMostPerByte * bodyLength) {
+            return ReadStatus::Truncated;
+        }
+        std::vector<std::uint8_t> body(bodyLength);
+        for (std::size_t at = 0; at < bodyLength; at += kBlockSize) NextBlock(body.data() + at);
+
+        result.page.reserve(pageLength);
+        return DecodeBody(body, pageLength, result.page);
+    }
+
+    ReadStatus ReadName(std::string& name) {
+        for (std::size_t blocks = 0; blocks < format::kMaxCharCodeBlock / kBlockSize; ++blocks) {
+            std::uint8_t block[kBlockSize];
+            if (!NextBlock(block)) return ReadStatus::Truncated;
+            const auto* end = std::find(block, block + kBlockSize, std::uint8_t{0});
+            name.append(reinterpret_cast<const char*>(block), static_cast<std::size_t>(end - block));
+            if (end != block + kBlockSize) return ReadStatus::Ok;
+        }
+        return ReadStatus::Ok;
+    }
+
+    ReadStatus DecodeBody(const std::vector<std::uint8_t>& body, std::uint32_t pageLength,
+                          std::vector<std::uint8_t>& page) const {
+        std::size_t at = 0;
+        while (page.size() < pageLength) {
+            if (at >= body.size()) return ReadStatus::Truncated;
+            if (body[at] != format::kCopyMarker) {
+                page.push_back(body[at++]);
+                continue;
+            }
+            if (body.size() - at < format::kCopyTokenSize) return ReadStatus::Truncated;
+            const std::size_t distance = body[at + 1] | (std::size_t{body[at + 2]} << 8);
+            const std::size_t length = body[at + 3];
+            at += format::kCopyTokenSize;
+            if (distance == 0 || distance > format::kWindow || distance > page.size() ||
+                length < format::kShortestCopy || length > format::kLongestCopy ||
+                length > distance || length > pageLength - page.size()) {
+                return ReadStatus::Corrupt;
+            }
+            // length <= distance: the source lies wholly in the output already.
+            const std::size_t from = page.size() - distance;
+            for (std::size_t i = 0; i < length; ++i) page.push_back(page[from + i]);
+        }
+
+        // Spaces fill the last token's block; the stream ends with it.
+        const std::size_t end = format::PaddedLength(at);
+        const bool padded = std::all_of(body.begin() + static_cast<std::ptrdiff_t>(at),
+                                        body.begin() + static_cast<std::ptrdiff_t>(end),
+                                        [](std::uint8_t b) { return b == format::kPadding; });
+        if (!padded || end != body.size() || offset_ != size_) return ReadStatus::Corrupt;
+        return ReadStatus::Ok;
+    }
+
+    const std::uint8_t* data_;
+    std::size_t size_;
+    const PageCipher* cipher_;
+    std::size_t offset_ = 0;
+};
+
+}  // namespace
+
+const char* ReadStatusName(ReadStatus status) {
+    switch (status) {
+        case ReadStatus::Ok:
+            return "ok";
+        case ReadStatus::WrongPassword:
+            return "wrong password";
+        case ReadStatus::Truncated:
+            return "truncated stream";
+        case ReadStatus::Corrupt:
+            return "corrupt stream";
+    }
+    return "?";
+}
+
+UnlockedPage StreamReader::Read(const std::uint8_t* data, std::size_t size) const {
+    const PageCipher cipher(key_);
+    return Decoder(data, size, &cipher).Decode();
+}
+
+UnlockedPage StreamReader::ReadPlain(const std::uint8_t* data, std::size_t size) {
+    return Decoder(data, size, nullptr).Decode();
+}
+
+}  // namespace nemora::engine
