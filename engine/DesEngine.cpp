@@ -154,7 +154,7 @@ DesEngine::DesEngine(const std::array<std::uint8_t, 8>& key, DesVariant variant)
             for (unsigned i = 0; i < 6; ++i) {
                 const unsigned e = pc2[6 * group + i];  // 1..28 in C, 29..56 in D
                 const std::uint32_t bit = e <= 28 ? (c >> (28 - e)) & 1 : (d >> (56 - e)) & 1;
-                value = static_cast<std::uint8_t>((value << 1) | bit);
+                value = static_cast<std::uint8_t>((static_cast<std::uint32_t>(value) << 1) | bit);
             }
             subkeys_[round][group] = value;
         }
