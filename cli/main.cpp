@@ -1,18 +1,18 @@
 // nemora-cli: locks a page into a data file and reads a data file back,
 // without any window.
 
-#include <cstdio>
-#include <iostream>
-#include <string>
-
-#include <CLI/CLI.hpp>
-
 #include "cli/FileBytes.h"
 #include "engine/Key.h"
 #include "engine/MemoryLock.h"
 #include "engine/ResultCode.h"
 #include "engine/StreamFormat.h"
 #include "engine/StreamReader.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include <CLI/CLI.hpp>
 
 namespace {
 
@@ -35,7 +35,8 @@ int Fail(const std::string& what) {
 void PrintHexHead(const std::vector<std::uint8_t>& bytes) {
     const std::size_t shown = std::min<std::size_t>(bytes.size(), 32);
     std::printf("first %zu bytes:", shown);
-    for (std::size_t i = 0; i < shown; ++i) std::printf("%s%02x", i % 8 == 0 ? "  " : " ", bytes[i]);
+    for (std::size_t i = 0; i < shown; ++i)
+        std::printf("%s%02x", i % 8 == 0 ? "  " : " ", bytes[i]);
     std::printf("\n");
 }
 

@@ -1,10 +1,10 @@
 #include "engine/CharCodeBlock.h"
 
+#include "engine/StreamFormat.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
-
-#include "engine/StreamFormat.h"
 
 namespace nemora::engine {
 

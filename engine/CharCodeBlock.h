@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string_view>
-
 #include "engine/ByteBlock.h"
+
+#include <string_view>
 
 namespace nemora::engine {
 

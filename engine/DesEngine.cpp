@@ -1,8 +1,8 @@
 #include "engine/DesEngine.h"
 
-#include <bit>
-
 #include "engine/DesTables.h"
+
+#include <bit>
 
 namespace nemora::engine {
 
@@ -30,7 +30,9 @@ BitPlace PlaceOf(unsigned k, DesVariant variant) {
     return {7 - index / 8, index % 8};
 }
 
-std::uint64_t StandardBit(unsigned k) { return std::uint64_t{1} << (64 - k); }
+std::uint64_t StandardBit(unsigned k) {
+    return std::uint64_t{1} << (64 - k);
+}
 
 // S-boxes followed by P: for S-box j and its 6-bit input, the 32-bit result
 // with the standard's bit 1 as bit 31.
@@ -105,7 +107,8 @@ void BuildTables(DesVariant variant, std::uint64_t (&initial)[8][256],
 std::uint64_t KeyBits(const std::array<std::uint8_t, 8>& key, DesVariant variant) {
     std::uint64_t bits = 0;
     for (std::uint8_t byte : key) {
-        const auto value = variant == DesVariant::Page ? static_cast<std::uint8_t>(byte << 1) : byte;
+        const auto value =
+            variant == DesVariant::Page ? static_cast<std::uint8_t>(byte << 1) : byte;
         bits = (bits << 8) | value;
     }
     return bits;

@@ -1,12 +1,12 @@
 #include "engine/LockBuffer.h"
 
+#include "engine/PageCompressor.h"
+#include "engine/StreamFormat.h"
+
 #include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
-
-#include "engine/PageCompressor.h"
-#include "engine/StreamFormat.h"
 
 namespace nemora::engine {
 

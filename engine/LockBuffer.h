@@ -1,11 +1,11 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-
 #include "engine/ByteBlock.h"
 #include "engine/ProgressSink.h"
 #include "engine/ResultCode.h"
+
+#include <cstddef>
+#include <cstdint>
 
 namespace nemora::engine {
 

@@ -1,8 +1,8 @@
 #include "engine/PageCipher.h"
 
-#include <cassert>
-
 #include "engine/StreamFormat.h"
+
+#include <cassert>
 
 namespace nemora::engine {
 namespace {

@@ -1,11 +1,11 @@
 #include "engine/PageCompressor.h"
 
+#include "engine/StreamFormat.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
-
-#include "engine/StreamFormat.h"
 
 namespace nemora::engine {
 namespace {
@@ -24,9 +24,9 @@ static_assert(kCopyBackThreshold == format::kWindow + kCopyBackPiece,
 // Positions are kept as 64-bit values so that pages beyond 2 GiB index
 // correctly; -1 marks "none".
 struct Workspace {
-    std::int64_t heads[256];               // latest position of each byte value
-    std::int64_t chain[format::kWindow];   // previous position of the same value
-    std::uint8_t ring[kRingSize];          // output not yet copied back
+    std::int64_t heads[256];              // latest position of each byte value
+    std::int64_t chain[format::kWindow];  // previous position of the same value
+    std::uint8_t ring[kRingSize];         // output not yet copied back
 };
 
 class CompressorRun {

@@ -7,7 +7,7 @@ namespace nemora::engine {
 // Every long engine operation returns one of these. The values are the
 // string-table ids of the messages, so a caller shows a result by looking its
 // number up; the engine itself never formats or shows a message.
-enum class [[nodiscard]] Result : std::uint32_t {
+enum class [[nodiscard]] Result : std::uint32_t{
 #define NEMORA_RESULT(name, id) name = id,
 #include "engine/ResultCodes.def"
 #undef NEMORA_RESULT
@@ -17,7 +17,9 @@ enum class [[nodiscard]] Result : std::uint32_t {
 // value that is not an engine result.
 const char* ResultName(Result result);
 
-constexpr std::uint32_t ResultId(Result result) { return static_cast<std::uint32_t>(result); }
+constexpr std::uint32_t ResultId(Result result) {
+    return static_cast<std::uint32_t>(result);
+}
 
 // Ids above this one are notices (stopped, done), the others failures.
 constexpr std::uint32_t kLastFailureId = 3000;

@@ -20,12 +20,12 @@ constexpr std::size_t kMaxPageLength = 0xFFFFFFF0u - kHeaderSize;
 
 constexpr std::size_t kMaxCharCodeBlock = 256;  // a longer encoding name is cut, unterminated
 
-constexpr std::size_t kWindow = 32768;       // largest copy distance
-constexpr std::size_t kLongestCopy = 128;    // a match this long ends the search
-constexpr std::size_t kShortestCopy = 5;     // a copy token (4 bytes) must save at least 1
-constexpr std::size_t kCopyTokenSize = 4;    // 0x00, distance (16-bit LE), length (8-bit)
-constexpr std::uint8_t kCopyMarker = 0x00;   // pages hold no zero byte, so 0 starts a copy
-constexpr std::uint8_t kPadding = 0x20;      // fills the body up to a whole block
+constexpr std::size_t kWindow = 32768;      // largest copy distance
+constexpr std::size_t kLongestCopy = 128;   // a match this long ends the search
+constexpr std::size_t kShortestCopy = 5;    // a copy token (4 bytes) must save at least 1
+constexpr std::size_t kCopyTokenSize = 4;   // 0x00, distance (16-bit LE), length (8-bit)
+constexpr std::uint8_t kCopyMarker = 0x00;  // pages hold no zero byte, so 0 starts a copy
+constexpr std::uint8_t kPadding = 0x20;     // fills the body up to a whole block
 
 // Length of the character-code block for a name of nameLength bytes: the name
 // and at least one terminating zero, rounded up to whole blocks, at most 256.

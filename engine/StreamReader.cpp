@@ -1,11 +1,11 @@
 #include "engine/StreamReader.h"
 
+#include "engine/PageCipher.h"
+#include "engine/StreamFormat.h"
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
-
-#include "engine/PageCipher.h"
-#include "engine/StreamFormat.h"
 
 namespace nemora::engine {
 namespace {
@@ -65,7 +65,8 @@ private:
             std::uint8_t block[kBlockSize];
             if (!NextBlock(block)) return ReadStatus::Truncated;
             const auto* end = std::find(block, block + kBlockSize, std::uint8_t{0});
-            name.append(reinterpret_cast<const char*>(block), static_cast<std::size_t>(end - block));
+            name.append(reinterpret_cast<const char*>(block),
+                        static_cast<std::size_t>(end - block));
             if (end != block + kBlockSize) return ReadStatus::Ok;
         }
         return ReadStatus::Ok;

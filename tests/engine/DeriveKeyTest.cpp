@@ -17,9 +17,10 @@ const DeriveCase kCases[] = {
     // "abcBlue Fox": positions 8..10 (F, o, x) fold onto 0..2.
     {"short", "abc", {(97 + 70) % 128, (98 + 111) % 128, (99 + 120) % 128, 66, 108, 117, 101, 32}},
     // Shift_JIS 日本: every byte of a double-byte character counts on its own.
-    {"multibyte", "\x93\xfa\x96\x7b",
-     {(0x93 + ' ') % 128, (0xfa + 'F') % 128, (0x96 + 'o') % 128, (0x7b + 'x') % 128,
-      'B', 'l', 'u', 'e'}},
+    {"multibyte",
+     "\x93\xfa\x96\x7b",
+     {(0x93 + ' ') % 128, (0xfa + 'F') % 128, (0x96 + 'o') % 128, (0x7b + 'x') % 128, 'B', 'l', 'u',
+      'e'}},
 };
 
 TEST(DeriveKeyTest, SumsPasswordAndSuffixModulo128) {

@@ -1,10 +1,9 @@
 #include "engine/DesEngine.h"
+#include "tests/support/ReferenceDes.h"
 
 #include <random>
 
 #include <gtest/gtest.h>
-
-#include "tests/support/ReferenceDes.h"
 
 namespace nemora::engine {
 namespace {
@@ -13,7 +12,8 @@ using test::Block;
 
 Block Hex(std::uint64_t value) {
     Block b{};
-    for (int i = 0; i < 8; ++i) b[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (56 - 8 * i));
+    for (int i = 0; i < 8; ++i)
+        b[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (56 - 8 * i));
     return b;
 }
 
@@ -67,7 +67,8 @@ TEST(DesEngineTest, BothVariantsMatchTheBitByBitReference) {
         for (int i = 0; i < 300; ++i) {
             const Block key = Hex(random());
             const Block plain = Hex(random());
-            SCOPED_TRACE(::testing::Message() << "seed " << seed << " case " << i << " page " << page);
+            SCOPED_TRACE(::testing::Message()
+                         << "seed " << seed << " case " << i << " page " << page);
             const DesEngine des(key, variant);
             Block block = plain;
             des.Encipher(block.data());

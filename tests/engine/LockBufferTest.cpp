@@ -1,9 +1,8 @@
 #include "engine/LockBuffer.h"
-
-#include <gtest/gtest.h>
-
 #include "engine/StreamFormat.h"
 #include "tests/support/TestPages.h"
+
+#include <gtest/gtest.h>
 
 namespace nemora::engine {
 namespace {

@@ -1,18 +1,19 @@
 #include "engine/PageCipher.h"
-
-#include <gtest/gtest.h>
-
 #include "engine/StreamFormat.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/ReferenceDes.h"
 #include "tests/support/TestPages.h"
+
+#include <gtest/gtest.h>
 
 namespace nemora::engine {
 namespace {
 
 using test::RecordingSink;
 
-std::vector<std::uint8_t> Buffer(std::size_t size) { return test::RandomBytes(size, 7); }
+std::vector<std::uint8_t> Buffer(std::size_t size) {
+    return test::RandomBytes(size, 7);
+}
 
 TEST(PageCipherTest, PassRoundTripsAndEnciphersEachBlockOnItsOwn) {
     const PageCipher cipher(DeriveKey("secret"));
@@ -62,8 +63,12 @@ TEST(PageCipherTest, ReportsEvery1024BytesAndFinishesTheBufferAfterAStop) {
         Result result;
     };
     const Case cases[] = {
-        {0, 0, 0, Result::Ok},    {1016, 0, 0, Result::Ok},           {1024, 0, 1, Result::Ok},
-        {3000, 0, 2, Result::Ok}, {3000, 1, 2, Result::EncryptStopped}, {4096, 4, 4, Result::EncryptStopped},
+        {0, 0, 0, Result::Ok},
+        {1016, 0, 0, Result::Ok},
+        {1024, 0, 1, Result::Ok},
+        {3000, 0, 2, Result::Ok},
+        {3000, 1, 2, Result::EncryptStopped},
+        {4096, 4, 4, Result::EncryptStopped},
     };
     for (const Case& c : cases) {
         for (bool decipher : {false, true}) {

@@ -1,14 +1,13 @@
-#include "engine/PageCompressor.h"
-
-#include <string>
-
-#include <gtest/gtest.h>
-
 #include "engine/LockBuffer.h"
+#include "engine/PageCompressor.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/ReferenceCompressor.h"
 #include "tests/support/TestPages.h"
 #include "tests/support/Tokens.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
 
 namespace nemora::engine {
 namespace {
@@ -130,7 +129,8 @@ TEST(PageCompressorTest, EqualsThePlainCompressorOnVariedPages) {
 }
 
 TEST(PageCompressorTest, ZeroByteAnywhereIsBrokenText) {
-    for (std::size_t at : {std::size_t{0}, std::size_t{500}, std::size_t{40000}, std::size_t{49999}}) {
+    for (std::size_t at :
+         {std::size_t{0}, std::size_t{500}, std::size_t{40000}, std::size_t{49999}}) {
         SCOPED_TRACE(::testing::Message() << "zero at " << at);
         auto page = test::HtmlPage(50000, 9);
         page[at] = 0;
@@ -164,7 +164,8 @@ TEST(PageCompressorTest, ReportsFourUnitsPerWhole1024BytesConsumed) {
         {"1,023 bytes", test::HtmlPage(1023, 1), 0},
         {"2,048 literals", test::RandomBytes(2048, 11), 2},
         {"html 200k", test::HtmlPage(200000, 12), 0},
-        {"one letter 10k (copies of 128 straddle the steps)", test::Bytes(std::string(10000, 'a')), 0},
+        {"one letter 10k (copies of 128 straddle the steps)", test::Bytes(std::string(10000, 'a')),
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,12 +1,11 @@
+#include "engine/MemoryLock.h"
+#include "engine/PageCipher.h"
 #include "engine/StreamReader.h"
+#include "tests/support/TestPages.h"
 
 #include <string>
 
 #include <gtest/gtest.h>
-
-#include "engine/MemoryLock.h"
-#include "engine/PageCipher.h"
-#include "tests/support/TestPages.h"
 
 namespace nemora::engine {
 namespace {
@@ -31,17 +30,23 @@ TEST(StreamReaderTest, OneBytePageGivesTheDocumentedFile) {
 TEST(StreamReaderTest, RoundTripsPagesNamesAndPasswords) {
     const std::string name300(300, 'e');
     const std::vector<std::uint8_t> pages[] = {
-        test::Bytes("x"), test::Bytes("1234567"), test::Bytes("12345678"),
-        test::HtmlPage(1000, 1), test::HtmlPage(70000, 2), test::Runs(50000, 3),
+        test::Bytes("x"),
+        test::Bytes("1234567"),
+        test::Bytes("12345678"),
+        test::HtmlPage(1000, 1),
+        test::HtmlPage(70000, 2),
+        test::Runs(50000, 3),
         test::RandomBytes(40000, 4),
     };
-    const std::string names[] = {"shift_jis", "", "UTF8", "12345678", std::string(255, 'n'), name300};
+    const std::string names[] = {"shift_jis",           "",     "UTF8", "12345678",
+                                 std::string(255, 'n'), name300};
     const std::string passwords[] = {"", "secret", "\x93\xfa\x96\x7b"};
     for (const auto& page : pages) {
         for (const auto& name : names) {
             for (const auto& password : passwords) {
-                SCOPED_TRACE(::testing::Message() << "page of " << page.size() << " bytes, name of "
-                                                  << name.size() << ", password '" << password << "'");
+                SCOPED_TRACE(::testing::Message()
+                             << "page of " << page.size() << " bytes, name of " << name.size()
+                             << ", password '" << password << "'");
                 const Key key = DeriveKey(password);
                 const auto data = Lock(page, name, &key);
                 const UnlockedPage back = StreamReader(key).Read(data.data(), data.size());
@@ -79,8 +84,8 @@ std::vector<std::uint8_t> Stream(std::uint32_t pageLength, std::string body) {
 }
 
 std::string CopyToken(std::uint32_t distance, std::uint32_t length) {
-    return std::string(1, '\0') + static_cast<char>(distance & 0xFF) + static_cast<char>(distance >> 8) +
-           static_cast<char>(length);
+    return std::string(1, '\0') + static_cast<char>(distance & 0xFF) +
+           static_cast<char>(distance >> 8) + static_cast<char>(length);
 }
 
 TEST(StreamReaderTest, PlainStreamsAreCheckedTokenByToken) {
@@ -93,19 +98,25 @@ TEST(StreamReaderTest, PlainStreamsAreCheckedTokenByToken) {
     const Case cases[] = {
         {"valid copy", Stream(10, abcde + CopyToken(5, 5) + "       "), ReadStatus::Ok},
         {"no padding needed", Stream(8, "abcdefgh"), ReadStatus::Ok},
-        {"copy straddling two blocks", Stream(12, "abcdefg" + CopyToken(7, 5) + "     "), ReadStatus::Ok},
+        {"copy straddling two blocks", Stream(12, "abcdefg" + CopyToken(7, 5) + "     "),
+         ReadStatus::Ok},
         {"page length 0", Stream(0, "        "), ReadStatus::Corrupt},
         {"distance 0", Stream(10, abcde + CopyToken(0, 5) + "       "), ReadStatus::Corrupt},
-        {"distance before the output", Stream(10, abcde + CopyToken(6, 5) + "       "), ReadStatus::Corrupt},
+        {"distance before the output", Stream(10, abcde + CopyToken(6, 5) + "       "),
+         ReadStatus::Corrupt},
         {"length 4", Stream(9, abcde + CopyToken(5, 4) + "       "), ReadStatus::Corrupt},
-        {"length above distance", Stream(11, abcde + CopyToken(5, 6) + "       "), ReadStatus::Corrupt},
-        {"length 129", Stream(200, std::string(129, 'a') + CopyToken(129, 129) + "   "), ReadStatus::Corrupt},
+        {"length above distance", Stream(11, abcde + CopyToken(5, 6) + "       "),
+         ReadStatus::Corrupt},
+        {"length 129", Stream(200, std::string(129, 'a') + CopyToken(129, 129) + "   "),
+         ReadStatus::Corrupt},
         {"copy past the page", Stream(9, abcde + CopyToken(5, 5) + "       "), ReadStatus::Corrupt},
         {"padding not spaces", Stream(5, "abcde  x"), ReadStatus::Corrupt},
         {"a block after the padding", Stream(5, "abcde           "), ReadStatus::Corrupt},
         {"a stray byte at the end", Stream(5, "abcde   !"), ReadStatus::Corrupt},
-        {"page longer than the body can make", Stream(0xFFFFFFFF, abcde + "   "), ReadStatus::Truncated},
-        {"copy token cut by the end", Stream(40, abcde + CopyToken(5, 5).substr(0, 3)), ReadStatus::Truncated},
+        {"page longer than the body can make", Stream(0xFFFFFFFF, abcde + "   "),
+         ReadStatus::Truncated},
+        {"copy token cut by the end", Stream(40, abcde + CopyToken(5, 5).substr(0, 3)),
+         ReadStatus::Truncated},
         {"no name terminator, no body", test::Bytes("KZUT\x05\0\0\0" + std::string(256, 'n')),
          ReadStatus::Truncated},
         {"not a stream", test::Bytes("<html><body>hello</body></html>"), ReadStatus::WrongPassword},
@@ -120,7 +131,8 @@ TEST(StreamReaderTest, PlainStreamsAreCheckedTokenByToken) {
 TEST(StreamReaderTest, NameBlocksAreConsumedExactly) {
     // An 8-byte name is followed by a whole block of zeros; a name of 256
     // bytes or more by nothing: either way the body starts right after.
-    for (const std::string& name : {std::string("12345678"), std::string(256, 'n'), std::string(400, 'm')}) {
+    for (const std::string& name :
+         {std::string("12345678"), std::string(256, 'n'), std::string(400, 'm')}) {
         SCOPED_TRACE(name.size());
         const auto stream = Lock(test::Bytes("hello"), name, nullptr);
         const UnlockedPage back = StreamReader::ReadPlain(stream.data(), stream.size());

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "engine/ProgressSink.h"
+
 #include <cstdint>
 #include <vector>
-
-#include "engine/ProgressSink.h"
 
 namespace nemora::test {
 

@@ -1,8 +1,8 @@
 #include "tests/support/ReferenceDes.h"
 
-#include <vector>
-
 #include "engine/DesTables.h"
+
+#include <vector>
 
 namespace nemora::test {
 namespace {
@@ -19,7 +19,8 @@ Bits ToBits(const Block& bytes) {
 Block FromBits(const Bits& bits) {
     Block bytes{};
     for (int k = 1; k <= 64; ++k) {
-        bytes[(k - 1) / 8] = static_cast<std::uint8_t>(bytes[(k - 1) / 8] | (bits[k] << (7 - (k - 1) % 8)));
+        bytes[(k - 1) / 8] =
+            static_cast<std::uint8_t>(bytes[(k - 1) / 8] | (bits[k] << (7 - (k - 1) % 8)));
     }
     return bytes;
 }
@@ -35,7 +36,8 @@ Block Reverse(const Block& block) {
     for (int i = 0; i < 8; ++i) {
         std::uint8_t b = block[7 - i];
         std::uint8_t r = 0;
-        for (int bit = 0; bit < 8; ++bit) r = static_cast<std::uint8_t>(r | (((b >> bit) & 1) << (7 - bit)));
+        for (int bit = 0; bit < 8; ++bit)
+            r = static_cast<std::uint8_t>(r | (((b >> bit) & 1) << (7 - bit)));
         out[i] = r;
     }
     return out;
@@ -84,7 +86,8 @@ Bits Feistel(const Bits& r, const Bits& subkey) {
 
 Block ReferenceDes(const Block& key, const Block& block, bool page, bool decipher) {
     const std::vector<Bits> subkeys = Subkeys(key, page);
-    const Bits permuted = Select(ToBits(page ? Reverse(block) : block), des::kInitialPermutation, 64);
+    const Bits permuted =
+        Select(ToBits(page ? Reverse(block) : block), des::kInitialPermutation, 64);
     Bits l(permuted.begin() + 1, permuted.begin() + 33);
     Bits r(permuted.begin() + 33, permuted.end());
     l.insert(l.begin(), 0);

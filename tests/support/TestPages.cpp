@@ -41,13 +41,32 @@ std::vector<std::uint8_t> Runs(std::size_t length, std::uint32_t seed) {
 std::vector<std::uint8_t> HtmlPage(std::size_t length, std::uint32_t seed) {
     // Shift_JIS for a handful of common words: 日本, 文書, 暗号, 保存, の, を.
     static const char* const kWords[] = {
-        "\x93\xfa\x96\x7b", "\x95\xb6\x8f\x91", "\x88\xc3\x8d\x86", "\x95\xdb\x91\xb6",
-        "\x82\xcc",         "\x82\xf0",         "page",             "table",
-        "data",             "Nemora",           "2026",             "web",
+        "\x93\xfa\x96\x7b",
+        "\x95\xb6\x8f\x91",
+        "\x88\xc3\x8d\x86",
+        "\x95\xdb\x91\xb6",
+        "\x82\xcc",
+        "\x82\xf0",
+        "page",
+        "table",
+        "data",
+        "Nemora",
+        "2026",
+        "web",
     };
     static const char* const kTags[] = {
-        "<p>", "</p>\r\n", "<div class=\"entry\">", "</div>\r\n", "<a href=\"index.html\">",
-        "</a>", "<b>", "</b>", "<li>", "</li>\r\n", "<td align=\"right\">", "</td>",
+        "<p>",
+        "</p>\r\n",
+        "<div class=\"entry\">",
+        "</div>\r\n",
+        "<a href=\"index.html\">",
+        "</a>",
+        "<b>",
+        "</b>",
+        "<li>",
+        "</li>\r\n",
+        "<td align=\"right\">",
+        "</td>",
     };
     std::mt19937 random(seed);
     std::uniform_int_distribution<std::size_t> word(0, std::size(kWords) - 1);

@@ -2,9 +2,13 @@
 
 namespace nemora::test {
 
-Token Literal(char c) { return {0, 1, static_cast<std::uint8_t>(c)}; }
+Token Literal(char c) {
+    return {0, 1, static_cast<std::uint8_t>(c)};
+}
 
-Token Copy(std::uint32_t distance, std::uint32_t length) { return {distance, length, 0}; }
+Token Copy(std::uint32_t distance, std::uint32_t length) {
+    return {distance, length, 0};
+}
 
 std::vector<Token> SplitTokens(const std::vector<std::uint8_t>& body, std::size_t pageLength,
                                std::vector<std::uint8_t>* padding) {
@@ -25,7 +29,8 @@ std::vector<Token> SplitTokens(const std::vector<std::uint8_t>& body, std::size_
             break;
         }
     }
-    if (padding != nullptr) padding->assign(body.begin() + static_cast<std::ptrdiff_t>(at), body.end());
+    if (padding != nullptr)
+        padding->assign(body.begin() + static_cast<std::ptrdiff_t>(at), body.end());
     return tokens;
 }
 
