@@ -2,16 +2,16 @@
 // 1 MB and 10 MB. Run: build/default/bench/engine_bench
 // (--benchmark_filter=Compress to pick one).
 
+#include <cstring>
+#include <map>
+
+#include <benchmark/benchmark.h>
+
 #include "engine/LockBuffer.h"
 #include "engine/MemoryLock.h"
 #include "engine/PageCipher.h"
 #include "engine/StreamReader.h"
 #include "tests/support/TestPages.h"
-
-#include <cstring>
-#include <map>
-
-#include <benchmark/benchmark.h>
 
 namespace {
 

@@ -1,18 +1,18 @@
 // nemora-cli: locks a page into a data file and reads a data file back,
 // without any window.
 
-#include "cli/FileBytes.h"
-#include "engine/Key.h"
-#include "engine/MemoryLock.h"
-#include "engine/ResultCode.h"
-#include "engine/StreamFormat.h"
-#include "engine/StreamReader.h"
-
 #include <cstdio>
 #include <iostream>
 #include <string>
 
 #include <CLI/CLI.hpp>
+
+#include "cli/FileBytes.h"
+#include "engine/Key.h"
+#include "engine/LockedDocument.h"
+#include "engine/ResultCode.h"
+#include "engine/StreamFormat.h"
+#include "engine/StreamReader.h"
 
 namespace {
 
@@ -40,26 +40,28 @@ void PrintHexHead(const std::vector<std::uint8_t>& bytes) {
     std::printf("\n");
 }
 
-int Lock(const Options& options) {
-    const auto page = cli::ReadFileBytes(options.input);
-    if (!page) return Fail("cannot read " + options.input);
-    if (page->empty()) return Fail(options.input + " is empty");
+std::string Describe(engine::Result result) {
+    return std::string(engine::ResultName(result)) + " (" +
+           std::to_string(engine::ResultId(result)) + ")";
+}
 
-    const engine::Key key = engine::DeriveKey(options.password);
-    const engine::LockedBytes locked =
-        engine::LockInMemory(page->data(), page->size(), options.encoding, &key);
-    if (locked.result != engine::Result::Ok) {
-        return Fail(std::string("cannot lock ") + options.input + ": " +
-                    engine::ResultName(locked.result) + " (" +
-                    std::to_string(engine::ResultId(locked.result)) + ")");
+int Lock(const Options& options) {
+    engine::LockedDocument document;
+    document.SetCharCodeName(options.encoding);
+    engine::Result result = document.Load(nullptr, options.input);
+    if (result == engine::Result::Ok) result = document.Compress(nullptr);
+    if (result != engine::Result::Ok) {
+        return Fail("cannot load " + options.input + ": " + Describe(result));
     }
-    if (!cli::WriteFileBytes(options.output, locked.data)) {
-        return Fail("cannot write " + options.output);
+    result = document.Encrypt(nullptr, options.password, true);
+    if (result == engine::Result::Ok) result = document.WriteDataFile(nullptr, options.output);
+    if (result != engine::Result::Ok) {
+        return Fail("cannot write " + options.output + ": " + Describe(result));
     }
-    std::printf("locked %s (%zu bytes) into %s (%zu bytes, encoding \"%s\")\n",
-                options.input.c_str(), page->size(), options.output.c_str(), locked.data.size(),
+    std::printf("locked %s (%u bytes) into %s (%u bytes, encoding \"%s\")\n", options.input.c_str(),
+                document.PageSize(), options.output.c_str(), document.DataSize(),
                 options.encoding.c_str());
-    PrintHexHead(locked.data);
+    if (const auto data = cli::ReadFileBytes(options.output)) PrintHexHead(*data);
     return kExitOk;
 }
 

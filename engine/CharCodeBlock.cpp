@@ -1,10 +1,10 @@
 #include "engine/CharCodeBlock.h"
 
-#include "engine/StreamFormat.h"
-
 #include <algorithm>
 #include <cstring>
 #include <new>
+
+#include "engine/StreamFormat.h"
 
 namespace nemora::engine {
 
@@ -19,6 +19,11 @@ void CharCodeBlock::SetName(std::string_view name) {
     std::memcpy(Bytes(), name.data(), copied);
     std::memset(Bytes() + copied, 0, length - copied);
     SetCount(static_cast<std::uint32_t>(length));
+}
+
+Result CharCodeBlock::Write(OutputFile& file) const {
+    if (Count() == 0) return Result::Ok;
+    return file.Write(Bytes(), Count()) ? Result::Ok : Result::CannotCreate;
 }
 
 }  // namespace nemora::engine

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "engine/ByteBlock.h"
-
 #include <string_view>
+
+#include "engine/ByteBlock.h"
+#include "engine/OutputFile.h"
+#include "engine/ResultCode.h"
 
 namespace nemora::engine {
 
@@ -18,6 +20,9 @@ public:
     // Sets the block from a name, taken byte for byte. This also turns an
     // enciphered block back into a plain one.
     void SetName(std::string_view name);
+
+    // Writes the used bytes, if any; CannotCreate on a write error.
+    Result Write(OutputFile& file) const;
 };
 
 }  // namespace nemora::engine

@@ -1,8 +1,8 @@
 #include "engine/DesEngine.h"
 
-#include "engine/DesTables.h"
-
 #include <bit>
+
+#include "engine/DesTables.h"
 
 namespace nemora::engine {
 

@@ -1,30 +1,91 @@
 #include "engine/LockBuffer.h"
 
-#include "engine/PageCompressor.h"
-#include "engine/StreamFormat.h"
-
 #include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
 
+#include "engine/PageCompressor.h"
+#include "engine/StreamFormat.h"
+
 namespace nemora::engine {
+namespace {
+
+// Files are read and written in pieces of this size so that a progress
+// report can follow each piece.
+constexpr std::uint32_t kPieceSize = 1024;
+
+// A read that fails or comes back short both mean the page cannot be had.
+bool ReadExactly(InputFile& file, std::uint8_t* into, std::size_t size) {
+    const std::optional<std::size_t> got = file.Read(into, size);
+    return got && *got == size;
+}
+
+}  // namespace
 
 bool LockBuffer::IsEnciphered() const {
     return Bytes() != nullptr && StreamSize() >= format::kHeaderSize && !format::HasMagic(Bytes());
 }
 
-Result LockBuffer::AssignPage(const std::uint8_t* page, std::size_t length) {
+Result LockBuffer::Replace(std::uint64_t pageLength) {
     Release();
     pageSize_ = 0;
-    if (length > format::kMaxPageLength) return Result::ReadFailed;
-    const auto pageLength = static_cast<std::uint32_t>(length);
-    if (!Allocate(pageLength + static_cast<std::uint32_t>(format::kHeaderSize))) {
-        return Result::ReadFailed;
-    }
-    if (length != 0) std::memcpy(Bytes() + format::kHeaderSize, page, length);
+    if (pageLength > format::kMaxPageLength) return Result::ReadFailed;
+    const auto streamSize = static_cast<std::uint32_t>(pageLength + format::kHeaderSize);
+    return Allocate(streamSize) ? Result::Ok : Result::ReadFailed;
+}
+
+void LockBuffer::Complete(std::uint32_t pageLength) {
     format::WriteHeader(Bytes(), pageLength);
     pageSize_ = pageLength;
+}
+
+Result LockBuffer::AssignPage(const std::uint8_t* page, std::size_t length) {
+    if (Result result = Replace(length); result != Result::Ok) return result;
+    if (length != 0) std::memcpy(Bytes() + format::kHeaderSize, page, length);
+    Complete(static_cast<std::uint32_t>(length));
+    return Result::Ok;
+}
+
+Result LockBuffer::Load(ProgressSink* sink, InputFile& file, std::uint64_t length) {
+    if (Result result = Replace(length); result != Result::Ok) return result;
+    const auto pageLength = static_cast<std::uint32_t>(length);
+    std::uint8_t* page = Bytes() + format::kHeaderSize;
+    const std::uint32_t pieces = pageLength / kPieceSize;
+    for (std::uint32_t i = 0; i < pieces; ++i) {
+        if (!ReadExactly(file, page + std::size_t{i} * kPieceSize, kPieceSize)) {
+            return Result::ReadFailed;
+        }
+        if (!ReportTo(sink, 1, 0)) return Result::LoadStopped;
+    }
+    const std::uint32_t rest = pageLength % kPieceSize;
+    if (rest != 0 && !ReadExactly(file, page + std::size_t{pieces} * kPieceSize, rest)) {
+        return Result::ReadFailed;
+    }
+
+    Complete(pageLength);
+    return Result::Ok;
+}
+
+Result LockBuffer::WriteHeader(OutputFile& file) const {
+    if (StreamSize() < format::kHeaderSize) return Result::Ok;
+    return file.Write(Bytes(), format::kHeaderSize) ? Result::Ok : Result::CannotCreate;
+}
+
+Result LockBuffer::WriteBody(ProgressSink* sink, OutputFile& file) const {
+    if (StreamSize() <= format::kHeaderSize) return Result::Ok;
+    const std::uint8_t* body = Bytes() + format::kHeaderSize;
+    const std::uint32_t bodyLength = StreamSize() - static_cast<std::uint32_t>(format::kHeaderSize);
+    const std::uint32_t pieces = bodyLength / kPieceSize;
+    for (std::uint32_t i = 0; i < pieces; ++i) {
+        if (!file.Write(body + std::size_t{i} * kPieceSize, kPieceSize))
+            return Result::CannotCreate;
+        if (!ReportTo(sink, 1, 0)) return Result::EncryptStopped;
+    }
+    const std::uint32_t rest = bodyLength % kPieceSize;
+    if (rest != 0 && !file.Write(body + std::size_t{pieces} * kPieceSize, rest)) {
+        return Result::CannotCreate;
+    }
     return Result::Ok;
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "engine/Key.h"
-#include "engine/ProgressSink.h"
-#include "engine/ResultCode.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
+
+#include "engine/Key.h"
+#include "engine/ProgressSink.h"
+#include "engine/ResultCode.h"
 
 namespace nemora::engine {
 

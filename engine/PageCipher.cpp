@@ -1,8 +1,8 @@
 #include "engine/PageCipher.h"
 
-#include "engine/StreamFormat.h"
-
 #include <cassert>
+
+#include "engine/StreamFormat.h"
 
 namespace nemora::engine {
 namespace {

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "engine/DesEngine.h"
 #include "engine/Key.h"
 #include "engine/ProgressSink.h"
 #include "engine/ResultCode.h"
-
-#include <cstddef>
-#include <cstdint>
 
 namespace nemora::engine {
 

@@ -1,11 +1,11 @@
 #include "engine/PageCompressor.h"
 
-#include "engine/StreamFormat.h"
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
+
+#include "engine/StreamFormat.h"
 
 namespace nemora::engine {
 namespace {

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <cstdint>
+
 #include "engine/ProgressSink.h"
 #include "engine/ResultCode.h"
-
-#include <cstdint>
 
 namespace nemora::engine {
 

@@ -1,11 +1,11 @@
 #include "engine/StreamReader.h"
 
-#include "engine/PageCipher.h"
-#include "engine/StreamFormat.h"
-
 #include <algorithm>
 #include <cstring>
 #include <optional>
+
+#include "engine/PageCipher.h"
+#include "engine/StreamFormat.h"
 
 namespace nemora::engine {
 namespace {

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "engine/Key.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "engine/Key.h"
 
 namespace nemora::engine {
 

@@ -1,9 +1,9 @@
-#include "engine/CharCodeBlock.h"
-
 #include <algorithm>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "engine/CharCodeBlock.h"
 
 namespace nemora::engine {
 namespace {

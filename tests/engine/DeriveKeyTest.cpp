@@ -1,6 +1,6 @@
-#include "engine/Key.h"
-
 #include <gtest/gtest.h>
+
+#include "engine/Key.h"
 
 namespace nemora::engine {
 namespace {

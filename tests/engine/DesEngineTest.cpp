@@ -1,9 +1,9 @@
-#include "engine/DesEngine.h"
-#include "tests/support/ReferenceDes.h"
-
 #include <random>
 
 #include <gtest/gtest.h>
+
+#include "engine/DesEngine.h"
+#include "tests/support/ReferenceDes.h"
 
 namespace nemora::engine {
 namespace {

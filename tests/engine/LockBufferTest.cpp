@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include "engine/LockBuffer.h"
 #include "engine/StreamFormat.h"
 #include "tests/support/TestPages.h"
-
-#include <gtest/gtest.h>
 
 namespace nemora::engine {
 namespace {

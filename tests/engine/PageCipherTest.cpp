@@ -1,10 +1,10 @@
+#include <gtest/gtest.h>
+
 #include "engine/PageCipher.h"
 #include "engine/StreamFormat.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/ReferenceDes.h"
 #include "tests/support/TestPages.h"
-
-#include <gtest/gtest.h>
 
 namespace nemora::engine {
 namespace {

@@ -1,13 +1,14 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
 #include "engine/LockBuffer.h"
 #include "engine/PageCompressor.h"
+#include "tests/support/ExpectedReports.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/ReferenceCompressor.h"
 #include "tests/support/TestPages.h"
 #include "tests/support/Tokens.h"
-
-#include <string>
-
-#include <gtest/gtest.h>
 
 namespace nemora::engine {
 namespace {
@@ -138,22 +139,6 @@ TEST(PageCompressorTest, ZeroByteAnywhereIsBrokenText) {
     }
 }
 
-// The reports follow from the tokens: after each token, once 1,024 or more
-// bytes were consumed since the last report, 4 units per whole 1,024.
-std::vector<test::Report> ExpectedReports(const std::vector<std::uint8_t>& page) {
-    std::vector<test::Report> reports;
-    std::size_t pos = 0;
-    std::size_t last = 0;
-    for (const Token& t : test::SplitTokens(test::ReferenceCompress(page), page.size())) {
-        pos += t.length;
-        if (pos - last >= 1024) {
-            reports.push_back({static_cast<std::uint32_t>((pos - last) / 1024 * 4), 0});
-            last = pos;
-        }
-    }
-    return reports;
-}
-
 TEST(PageCompressorTest, ReportsFourUnitsPerWhole1024BytesConsumed) {
     struct Case {
         const char* name;
@@ -171,7 +156,7 @@ TEST(PageCompressorTest, ReportsFourUnitsPerWhole1024BytesConsumed) {
         SCOPED_TRACE(c.name);
         RecordingSink sink;
         ASSERT_EQ(Compress(c.page, &sink).result, Result::Ok);
-        EXPECT_EQ(sink.reports, ExpectedReports(c.page));
+        EXPECT_EQ(sink.reports, test::CompressReports(c.page));
         if (c.reports != 0) {
             EXPECT_EQ(sink.reports.size(), c.reports);
         }
@@ -180,7 +165,7 @@ TEST(PageCompressorTest, ReportsFourUnitsPerWhole1024BytesConsumed) {
 
 TEST(PageCompressorTest, StopAnsweredAtAnyReportEndsTheRun) {
     const auto page = test::HtmlPage(8192, 13);
-    const std::size_t total = ExpectedReports(page).size();
+    const std::size_t total = test::CompressReports(page).size();
     ASSERT_GT(total, 2u);
     for (std::size_t k = 1; k <= total; ++k) {
         SCOPED_TRACE(::testing::Message() << "stop at report " << k);

@@ -1,11 +1,11 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
 #include "engine/MemoryLock.h"
 #include "engine/PageCipher.h"
 #include "engine/StreamReader.h"
 #include "tests/support/TestPages.h"
-
-#include <string>
-
-#include <gtest/gtest.h>
 
 namespace nemora::engine {
 namespace {

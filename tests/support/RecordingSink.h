@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/ProgressSink.h"
-
 #include <cstdint>
 #include <vector>
+
+#include "engine/ProgressSink.h"
 
 namespace nemora::test {
 
@@ -14,15 +14,16 @@ struct Report {
     bool operator==(const Report&) const = default;
 };
 
-// Records every report; answers stop at the stopAt-th report (1-based, 0 =
-// never) and go on otherwise.
+// Records every report. Like the progress dialog, once it has answered stop
+// (at the stopAt-th report, 1-based; 0 = never) it answers stop to every
+// later report too.
 class RecordingSink : public engine::ProgressSink {
 public:
     explicit RecordingSink(std::size_t stopAt = 0) : stopAt_(stopAt) {}
 
     bool Report(std::uint32_t units, std::uint32_t textId) override {
         reports.push_back({units, textId});
-        return reports.size() != stopAt_;
+        return stopAt_ == 0 || reports.size() < stopAt_;
     }
 
     std::uint64_t TotalUnits() const {

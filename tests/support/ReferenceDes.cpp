@@ -1,8 +1,8 @@
 #include "tests/support/ReferenceDes.h"
 
-#include "engine/DesTables.h"
-
 #include <vector>
+
+#include "engine/DesTables.h"
 
 namespace nemora::test {
 namespace {

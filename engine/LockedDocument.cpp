@@ -1,0 +1,113 @@
+#include "engine/LockedDocument.h"
+
+#include <cassert>
+
+#include "engine/PageCipher.h"
+#include "engine/StreamFormat.h"
+
+namespace nemora::engine {
+namespace {
+
+constexpr std::uint32_t kUnitsToLoad = 5;            // per KiB: 1 reading + 4 compressing
+constexpr std::uint32_t kUnitsToEncipher = 5;        // 4 enciphering + 1 writing
+constexpr std::uint32_t kUnitsToChangePassword = 9;  // 4 deciphering + 4 enciphering + 1 writing
+constexpr std::uint32_t kUnitsToWrite = 1;           // writing only
+
+std::uint32_t KiB(std::uint64_t bytes) {
+    return static_cast<std::uint32_t>(bytes / 1024);
+}
+
+}  // namespace
+
+LockedDocument::LockedDocument(FileLayer& files) : files_(files) {}
+
+Result LockedDocument::Load(ProgressSink* sink, const std::string& path) {
+    state_ = DocumentState::Unusable;
+    const std::unique_ptr<InputFile> file = files_.OpenForReading(path);
+    if (!file) return Result::CannotOpen;
+    const std::optional<std::uint64_t> length = file->Length();
+    if (!length) return Result::ReadFailed;
+    if (*length == 0) return Result::CannotOpen;
+    // A page of 4 GiB or more cannot be stated in the header: refuse it
+    // rather than write a wrong length.
+    if (*length > format::kMaxPageLength) return Result::ReadFailed;
+
+    if (!ReportTo(sink, KiB(*length) * kUnitsToLoad, text_id::kLoading)) {
+        return Result::LoadStopped;
+    }
+    const Result result = stream_.Load(sink, *file, *length);
+    if (result == Result::Ok) state_ = DocumentState::Loaded;
+    return result;
+}
+
+Result LockedDocument::Compress(ProgressSink* sink) {
+    if (state_ != DocumentState::Loaded) return Result::CompressFailed;
+    const Result result = stream_.Compress(sink);
+    state_ = result == Result::Ok ? DocumentState::Compressed : DocumentState::Unusable;
+    return result;
+}
+
+Result LockedDocument::Encrypt(ProgressSink* sink, std::optional<std::string_view> password,
+                               bool passwordChanged) {
+    assert(state_ == DocumentState::Compressed || state_ == DocumentState::Enciphered);
+    const std::uint32_t kib = KiB(stream_.StreamSize());
+    const bool enciphered = stream_.IsEnciphered();
+
+    // The key tells what the flag may not: a stream enciphered under another
+    // key than the password's must be enciphered again, or the name block and
+    // the stream would end up under different keys.
+    if (enciphered && password && DeriveKey(*password) != key_) passwordChanged = true;
+
+    if (enciphered && passwordChanged) {
+        if (!ReportTo(sink, kib * kUnitsToChangePassword, text_id::kEncrypting)) {
+            return Result::EncryptStopped;
+        }
+        const Result deciphered = Decrypt(sink, std::nullopt);
+        if (deciphered != Result::Ok) return deciphered;
+        if (password) key_ = DeriveKey(*password);
+        (void)PageCipher(key_).Encipher(charCode_.Bytes(), charCode_.Count(), nullptr);
+        return EncipherStream(sink);
+    }
+
+    if (password) key_ = DeriveKey(*password);
+    (void)PageCipher(key_).Encipher(charCode_.Bytes(), charCode_.Count(), nullptr);
+    if (enciphered) {
+        // Enciphered at an earlier save under this key: only the writing follows.
+        return ReportTo(sink, kib * kUnitsToWrite, text_id::kEncrypting) ? Result::Ok
+                                                                         : Result::EncryptStopped;
+    }
+    if (!ReportTo(sink, kib * kUnitsToEncipher, text_id::kEncrypting)) {
+        return Result::EncryptStopped;
+    }
+    return EncipherStream(sink);
+}
+
+Result LockedDocument::EncipherStream(ProgressSink* sink) {
+    const Result result = PageCipher(key_).Encipher(stream_.Bytes(), stream_.StreamSize(), sink);
+    state_ = DocumentState::Enciphered;  // a stopped pass still finished the buffer
+    return result;
+}
+
+Result LockedDocument::Decrypt(ProgressSink* sink, std::optional<std::string_view> password) {
+    if (password) key_ = DeriveKey(*password);
+    const Result result = PageCipher(key_).Decipher(stream_.Bytes(), stream_.StreamSize(), sink);
+    state_ = DocumentState::Compressed;  // a stopped pass still finished the buffer
+    return result;
+}
+
+Result LockedDocument::WriteDataFile(ProgressSink* sink, const std::string& path) {
+    const std::unique_ptr<OutputFile> file = files_.CreateReplacing(path);
+    if (!file) return Result::CannotCreate;
+    // From here on, returning early discards the new file.
+    if (!ReportTo(sink, 0, text_id::kWriting)) return Result::EncryptStopped;
+    if (Result r = stream_.WriteHeader(*file); r != Result::Ok) return r;
+    if (Result r = charCode_.Write(*file); r != Result::Ok) return r;
+    if (Result r = stream_.WriteBody(sink, *file); r != Result::Ok) return r;
+    return file->Commit() ? Result::Ok : Result::CannotCreate;
+}
+
+void LockedDocument::SetCharCodeName(std::string_view name) {
+    charCode_.SetName(name);
+}
+
+}  // namespace nemora::engine

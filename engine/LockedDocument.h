@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/CharCodeBlock.h"
+#include "engine/FileLayer.h"
+#include "engine/Key.h"
+#include "engine/LockBuffer.h"
+#include "engine/ProgressSink.h"
+#include "engine/ResultCode.h"
+
+namespace nemora::engine {
+
+enum class DocumentState {
+    Empty,       // nothing loaded yet
+    Loaded,      // plain header and page
+    Compressed,  // plain header and body
+    Enciphered,  // header and body enciphered under the current key
+    Unusable,    // a load or compression failed: only a new Load helps
+};
+
+// One page on its way from its file to a data file: the stream buffer, the
+// character-code block and the key derived from the password (never the
+// password itself). The main window keeps one for its whole lifetime.
+//
+// Order of calls for one page: Load, then Compress if Load returned Ok; for
+// each save Encrypt, WriteDataFile if Encrypt returned Ok, and SetCharCodeName
+// whatever the outcome, since Encrypt leaves the name block enciphered.
+// SetCharCodeName must have been called once before the first Encrypt.
+//
+// Progress: a load is a phase of 5 units per whole KiB of the page (1 while
+// reading, 4 while compressing) with text 3011; a save of a plain stream 5 per
+// KiB of the stream (4 enciphering, 1 writing), of an enciphered stream whose
+// password changed 9 (4 deciphering too), of one whose password did not 1
+// (writing only), with text 3014, and text 3012 once writing starts.
+class LockedDocument {
+public:
+    explicit LockedDocument(FileLayer& files = FileLayer::System());
+
+    // Reads a page file. CannotOpen when it cannot be opened or is empty;
+    // ReadFailed when it cannot be read whole, is too long for the stream's
+    // 32-bit page length, or the memory cannot be had; LoadStopped on a stop.
+    Result Load(ProgressSink* sink, const std::string& path);
+
+    // Compresses the loaded page. CompressFailed when nothing is loaded or the
+    // memory for the result cannot be had; BrokenText at a zero byte;
+    // LoadStopped on a stop.
+    Result Compress(ProgressSink* sink);
+
+    // Enciphers the stream and the name block for a save. A stream enciphered
+    // at an earlier save is deciphered and enciphered again when the password
+    // changed, and left as it is otherwise. EncryptStopped on a stop; a cipher
+    // pass that was asked to stop still finishes its buffer, so the stream is
+    // always wholly plain or wholly enciphered and a save can be repeated.
+    Result Encrypt(ProgressSink* sink, std::optional<std::string_view> password,
+                   bool passwordChanged);
+
+    // Deciphers the stream with the key of `password`, or with the current key
+    // when none is given. No phase start is reported.
+    Result Decrypt(ProgressSink* sink, std::optional<std::string_view> password);
+
+    // Writes header, name block and body to `path`. CannotCreate when the file
+    // cannot be created or written; EncryptStopped on a stop. The file appears
+    // under its name only when it is complete: after a failure or a stop an
+    // earlier file of that name is left as it was.
+    Result WriteDataFile(ProgressSink* sink, const std::string& path);
+
+    // Sets the name block from the page's encoding name (plain again).
+    void SetCharCodeName(std::string_view name);
+
+    std::uint32_t PageSize() const { return stream_.PageSize(); }
+    std::uint32_t DataSize() const { return stream_.StreamSize() + charCode_.Count(); }
+    DocumentState State() const { return state_; }
+
+private:
+    Result EncipherStream(ProgressSink* sink);
+
+    FileLayer& files_;
+    LockBuffer stream_;
+    CharCodeBlock charCode_;
+    Key key_{};
+    DocumentState state_ = DocumentState::Empty;
+};
+
+}  // namespace nemora::engine

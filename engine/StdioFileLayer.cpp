@@ -1,0 +1,123 @@
+#include "engine/StdioFileLayer.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+namespace nemora::engine {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+class StdioInputFile : public InputFile {
+public:
+    StdioInputFile(FilePtr file, std::uint64_t length) : file_(std::move(file)), length_(length) {}
+
+    std::optional<std::uint64_t> Length() override { return length_; }
+
+    std::optional<std::size_t> Read(std::uint8_t* into, std::size_t size) override {
+        const std::size_t got = std::fread(into, 1, size, file_.get());
+        if (got < size && std::ferror(file_.get()) != 0) return std::nullopt;
+        return got;
+    }
+
+private:
+    FilePtr file_;
+    std::uint64_t length_;
+};
+
+class StdioOutputFile : public OutputFile {
+public:
+    StdioOutputFile(FilePtr file, fs::path temporary, fs::path target)
+        : file_(std::move(file)), temporary_(std::move(temporary)), target_(std::move(target)) {}
+
+    ~StdioOutputFile() override { Discard(); }
+
+    bool Write(const std::uint8_t* bytes, std::size_t size) override {
+        if (!file_) return false;
+        return std::fwrite(bytes, 1, size, file_.get()) == size;
+    }
+
+    bool Commit() override {
+        if (!file_) return false;
+        // fclose flushes the last buffered bytes: a full disk may show only here.
+        const bool closed = std::fclose(file_.release()) == 0;
+        std::error_code error;
+        if (closed) fs::rename(temporary_, target_, error);
+        if (!closed || error) {
+            fs::remove(temporary_, error);
+            return false;
+        }
+        committed_ = true;
+        return true;
+    }
+
+private:
+    void Discard() {
+        if (committed_) return;
+        file_.reset();
+        std::error_code ignored;
+        fs::remove(temporary_, ignored);
+    }
+
+    FilePtr file_;
+    fs::path temporary_;
+    fs::path target_;
+    bool committed_ = false;
+};
+
+// A name beside the target that no other file has; "x" makes fopen fail
+// rather than reuse an existing file.
+FilePtr CreateTemporary(const fs::path& target, fs::path& temporary) {
+    static std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<int> digit(0, 35);
+    const char* const kDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string suffix;
+        for (int i = 0; i < 6; ++i) suffix += kDigits[digit(random)];
+        temporary =
+            target.parent_path() / ("." + target.filename().string() + "." + suffix + ".tmp");
+        if (FilePtr file{std::fopen(temporary.c_str(), "wbx")}) return file;
+        std::error_code error;
+        if (!fs::exists(temporary, error)) return nullptr;  // the folder refuses new files
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<InputFile> StdioFileLayer::OpenForReading(const std::string& path) {
+    std::error_code error;
+    const fs::path file(path);
+    if (!fs::is_regular_file(file, error)) return nullptr;
+    FilePtr opened{std::fopen(path.c_str(), "rb")};
+    if (!opened) return nullptr;
+    // The length of the file just opened, not of whatever the name shows later.
+    if (std::fseek(opened.get(), 0, SEEK_END) != 0) return nullptr;
+    const long length = std::ftell(opened.get());
+    if (length < 0 || std::fseek(opened.get(), 0, SEEK_SET) != 0) return nullptr;
+    return std::make_unique<StdioInputFile>(std::move(opened), static_cast<std::uint64_t>(length));
+}
+
+std::unique_ptr<OutputFile> StdioFileLayer::CreateReplacing(const std::string& path) {
+    const fs::path target(path);
+    std::error_code error;
+    if (target.filename().empty() || fs::is_directory(target, error)) return nullptr;
+    fs::path temporary;
+    FilePtr file = CreateTemporary(target, temporary);
+    if (!file) return nullptr;
+    return std::make_unique<StdioOutputFile>(std::move(file), temporary, target);
+}
+
+FileLayer& FileLayer::System() {
+    static StdioFileLayer layer;
+    return layer;
+}
+
+}  // namespace nemora::engine

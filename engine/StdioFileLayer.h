@@ -1,0 +1,17 @@
+#pragma once
+
+#include "engine/FileLayer.h"
+
+namespace nemora::engine {
+
+// The file layer over the C and C++ standard libraries. A new file is written
+// under a temporary name beside its target ("." + name + ".XXXXXX.tmp",
+// created exclusively) and renamed over the target once it is complete, so a
+// stopped or failed write never damages an earlier file of that name.
+class StdioFileLayer : public FileLayer {
+public:
+    std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
+    std::unique_ptr<OutputFile> CreateReplacing(const std::string& path) override;
+};
+
+}  // namespace nemora::engine

@@ -1,0 +1,70 @@
+#include "tests/support/FaultyFileLayer.h"
+
+namespace nemora::test {
+namespace {
+
+class FaultyInput : public engine::InputFile {
+public:
+    FaultyInput(std::unique_ptr<engine::InputFile> inner, const Faults& faults, std::size_t& reads)
+        : inner_(std::move(inner)), faults_(faults), reads_(reads) {}
+
+    std::optional<std::uint64_t> Length() override {
+        if (faults_.failLength) return std::nullopt;
+        if (faults_.length) return faults_.length;
+        return inner_->Length();
+    }
+
+    std::optional<std::size_t> Read(std::uint8_t* into, std::size_t size) override {
+        ++reads_;
+        if (reads_ == faults_.failReadAt) return std::nullopt;
+        if (reads_ == faults_.shortReadAt && size > 0) return inner_->Read(into, size - 1);
+        return inner_->Read(into, size);
+    }
+
+private:
+    std::unique_ptr<engine::InputFile> inner_;
+    const Faults& faults_;
+    std::size_t& reads_;
+};
+
+class FaultyOutput : public engine::OutputFile {
+public:
+    FaultyOutput(std::unique_ptr<engine::OutputFile> inner, const Faults& faults,
+                 std::size_t& writes)
+        : inner_(std::move(inner)), faults_(faults), writes_(writes) {}
+
+    bool Write(const std::uint8_t* bytes, std::size_t size) override {
+        ++writes_;
+        if (writes_ == faults_.failWriteAt) return false;
+        if (writes_ == faults_.fullDiskAt) {
+            (void)inner_->Write(bytes, size / 2);
+            return false;
+        }
+        return inner_->Write(bytes, size);
+    }
+
+    bool Commit() override { return !faults_.failCommit && inner_->Commit(); }
+
+private:
+    std::unique_ptr<engine::OutputFile> inner_;
+    const Faults& faults_;
+    std::size_t& writes_;
+};
+
+}  // namespace
+
+std::unique_ptr<engine::InputFile> FaultyFileLayer::OpenForReading(const std::string& path) {
+    if (faults_.failOpen) return nullptr;
+    auto inner = engine::FileLayer::System().OpenForReading(path);
+    if (!inner) return nullptr;
+    return std::make_unique<FaultyInput>(std::move(inner), faults_, reads);
+}
+
+std::unique_ptr<engine::OutputFile> FaultyFileLayer::CreateReplacing(const std::string& path) {
+    if (faults_.failCreate) return nullptr;
+    auto inner = engine::FileLayer::System().CreateReplacing(path);
+    if (!inner) return nullptr;
+    return std::make_unique<FaultyOutput>(std::move(inner), faults_, writes);
+}
+
+}  // namespace nemora::test
