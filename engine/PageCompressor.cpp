@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "engine/MatchFinder.h"
 #include "engine/StreamFormat.h"
 
 namespace nemora::engine {
@@ -15,26 +16,21 @@ constexpr std::uint32_t kCopyBackThreshold = 0x8100;  // kWindow + one piece
 constexpr std::uint32_t kCopyBackPiece = 256;
 constexpr std::uint32_t kProgressStep = 1024;
 constexpr std::uint32_t kUnitsPerStep = 4;
-constexpr std::int64_t kNone = -1;
 
 static_assert(kRingSize % kCopyBackPiece == 0, "a piece never straddles the ring's end");
 static_assert(kCopyBackThreshold == format::kWindow + kCopyBackPiece,
               "copied-back output must stay a whole window behind the read position");
 
-// Positions are kept as 64-bit values so that pages beyond 2 GiB index
-// correctly; -1 marks "none".
 struct Workspace {
-    std::int64_t heads[256];              // latest position of each byte value
-    std::int64_t chain[format::kWindow];  // previous position of the same value
-    std::uint8_t ring[kRingSize];         // output not yet copied back
+    MatchFinder finder;
+    std::uint8_t ring[kRingSize];  // output not yet copied back
 };
 
 class CompressorRun {
 public:
     CompressorRun(Workspace& work, std::uint8_t* data, std::uint32_t length)
         : work_(work), data_(data), length_(length) {
-        std::fill(std::begin(work_.heads), std::end(work_.heads), kNone);
-        std::fill(std::begin(work_.chain), std::end(work_.chain), kNone);
+        work_.finder.Reset(data, length);
     }
 
     Result Compress(ProgressSink* sink, std::uint32_t& tokenLength) {
@@ -42,14 +38,15 @@ public:
             const std::uint8_t c = data_[pos_];
             if (c == 0) return Result::BrokenText;
 
-            const std::uint32_t best = work_.heads[c] == kNone ? 1 : Search(c);
-            Insert(best);
+            std::uint32_t distance = 0;
+            const std::uint32_t best = work_.finder.Find(pos_, distance);
+            work_.finder.Insert(pos_, pos_ + best);
             if (best == 1) {
                 Put(c);
             } else {
                 Put(format::kCopyMarker);
-                Put(static_cast<std::uint8_t>(bestDistance_));
-                Put(static_cast<std::uint8_t>(bestDistance_ >> 8));
+                Put(static_cast<std::uint8_t>(distance));
+                Put(static_cast<std::uint8_t>(distance >> 8));
                 Put(static_cast<std::uint8_t>(best));
             }
             pos_ += best;
@@ -67,39 +64,6 @@ public:
     }
 
 private:
-    // Walks the chain of earlier positions of byte c from the nearest on and
-    // returns the token length: the best match of 5 bytes or more, else 1.
-    std::uint32_t Search(std::uint8_t c) {
-        const std::int64_t lower =
-            static_cast<std::int64_t>(pos_) - std::min<std::int64_t>(pos_, format::kWindow);
-        std::uint32_t best = 1;
-        for (std::int64_t cand = work_.heads[c]; cand >= lower;
-             cand = work_.chain[static_cast<std::size_t>(cand) % format::kWindow]) {
-            const auto distance = static_cast<std::uint32_t>(pos_ - cand);
-            const std::uint32_t limit = std::min<std::uint32_t>(
-                {distance, static_cast<std::uint32_t>(format::kLongestCopy), length_ - pos_});
-            const std::uint8_t* earlier = data_ + static_cast<std::size_t>(cand);
-            const std::uint8_t* here = data_ + pos_;
-            std::uint32_t matched = 1;
-            while (matched < limit && earlier[matched] == here[matched]) ++matched;
-            if (matched > best) {
-                best = matched;
-                bestDistance_ = distance;
-                if (best >= format::kLongestCopy) break;
-            }
-        }
-        return best < format::kShortestCopy ? 1 : best;
-    }
-
-    // Enters the positions that the next token consumes, in ascending order.
-    void Insert(std::uint32_t count) {
-        for (std::uint32_t p = pos_; p < pos_ + count; ++p) {
-            const std::uint8_t v = data_[p];
-            work_.chain[p % format::kWindow] = work_.heads[v];
-            work_.heads[v] = p;
-        }
-    }
-
     void Put(std::uint8_t byte) { work_.ring[produced_++ % kRingSize] = byte; }
 
     void CopyBack(std::uint32_t count) {
@@ -114,7 +78,6 @@ private:
     std::uint32_t produced_ = 0;    // output bytes produced
     std::uint32_t copied_ = 0;      // output bytes copied back into data_
     std::uint32_t lastReport_ = 0;  // pos_ at the last progress report
-    std::uint32_t bestDistance_ = 0;
 };
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -126,6 +127,64 @@ TEST(PageCompressorTest, EqualsThePlainCompressorOnVariedPages) {
         const Compressed out = Compress(c.page);
         ASSERT_EQ(out.result, Result::Ok);
         EXPECT_EQ(out.body, test::ReferenceCompress(c.page));
+    }
+}
+
+// Pages built to make a search long or to sit on the edges of its shortcuts:
+// many candidates sharing their first bytes but stopping short of 128,
+// matches of just under and over the key lengths, periodic text.
+std::vector<std::uint8_t> Adversarial(int kind, std::size_t length, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    std::vector<std::uint8_t> page;
+    auto next = [&](unsigned n) { return static_cast<unsigned>(random() % n); };
+    auto pick = [&](unsigned n) { return static_cast<std::uint8_t>('a' + next(n)); };
+    while (page.size() < length) {
+        switch (kind) {
+            case 0:  // a common prefix of 5 bytes, then one random byte
+                for (char c : std::string("aaaaa")) page.push_back(static_cast<std::uint8_t>(c));
+                page.push_back(static_cast<std::uint8_t>(1 + next(250)));
+                break;
+            case 1:  // words of 8 or 15 bytes from a tiny alphabet
+                for (int i = 0, n = next(2) ? 8 : 15; i < n; ++i) page.push_back(pick(2));
+                page.push_back(' ');
+                break;
+            case 2:  // a pattern of 129 bytes, repeated
+                page.push_back(static_cast<std::uint8_t>('A' + page.size() % 129 % 26));
+                break;
+            case 3:  // periods of 1 to 20 bytes, each repeated a varying number of times
+            {
+                std::vector<std::uint8_t> unit(1 + next(20));
+                for (auto& b : unit) b = pick(3);
+                for (unsigned r = 0, n = 1 + next(30); r < n; ++r) page.insert(page.end(), unit.begin(), unit.end());
+                break;
+            }
+            default:  // three letters: best matches of about 9 to 10 bytes
+                page.push_back(pick(3));
+                break;
+        }
+    }
+    page.resize(length);
+    return page;
+}
+
+TEST(PageCompressorTest, EqualsThePlainCompressorOnAdversarialPages) {
+    for (int kind = 0; kind <= 4; ++kind) {
+        SCOPED_TRACE(::testing::Message() << "kind " << kind);
+        const auto page = Adversarial(kind, 60000, 100 + static_cast<std::uint32_t>(kind));
+        EXPECT_EQ(Compress(page).body, test::ReferenceCompress(page));
+    }
+}
+
+TEST(PageCompressorTest, EqualsThePlainCompressorOnManySmallPages) {
+    // Short pages over tiny alphabets put most matches against the page's end.
+    const std::uint32_t seed = 777;
+    std::mt19937 random(seed);
+    for (int i = 0; i < 400; ++i) {
+        const std::size_t length = 1 + random() % 600;
+        const std::string alphabet = std::string("abcd").substr(0, 1 + random() % 4);
+        const auto page = test::RandomText(length, alphabet, static_cast<std::uint32_t>(random()));
+        SCOPED_TRACE(::testing::Message() << "seed " << seed << " page " << i);
+        ASSERT_EQ(Compress(page).body, test::ReferenceCompress(page));
     }
 }
 

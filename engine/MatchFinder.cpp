@@ -1,0 +1,138 @@
+#include "engine/MatchFinder.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <iterator>
+
+#include "engine/StreamFormat.h"
+
+namespace nemora::engine {
+namespace {
+
+std::uint64_t Load64(const std::uint8_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+std::uint32_t Load32(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// How many bytes of a and b agree, counting from `from` up to `limit`.
+// Reads only a[0..limit) and b[0..limit).
+std::uint32_t MatchLength(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t from,
+                          std::uint32_t limit) {
+    std::uint32_t n = from;
+    while (n + 8 <= limit) {
+        const std::uint64_t diff = Load64(a + n) ^ Load64(b + n);
+        if (diff != 0) {
+            if constexpr (std::endian::native == std::endian::little) {
+                return n + static_cast<std::uint32_t>(std::countr_zero(diff)) / 8;
+            } else {
+                return n + static_cast<std::uint32_t>(std::countl_zero(diff)) / 8;
+            }
+        }
+        n += 8;
+    }
+    while (n < limit && a[n] == b[n]) ++n;
+    return n;
+}
+
+constexpr std::uint64_t kPrime = 0x9E3779B185EBCA87ull;
+
+}  // namespace
+
+void MatchFinder::Reset(const std::uint8_t* page, std::uint32_t length) {
+    page_ = page;
+    length_ = length;
+    for (Level& level : levels_) std::fill(std::begin(level.head), std::end(level.head), 0u);
+    // `previous` is only read through positions that were entered, which wrote it first.
+}
+
+std::uint32_t MatchFinder::Hash(int level, std::uint32_t pos) const {
+    const std::uint8_t* p = page_ + pos;
+    std::uint64_t key;
+    switch (kKeyLength[level]) {
+        case 5:
+            key = Load32(p) | (std::uint64_t{p[4]} << 32);
+            break;
+        case 9:
+            key = Load64(p) ^ (std::uint64_t{p[8]} * kPrime);
+            break;
+        default:  // 16
+            key = Load64(p) ^ (Load64(p + 8) * kPrime);
+            break;
+    }
+    return static_cast<std::uint32_t>((key * kPrime) >> (64 - kHashBits));
+}
+
+void MatchFinder::Insert(std::uint32_t from, std::uint32_t to) {
+    for (int l = 0; l < kLevels; ++l) {
+        // A position whose key would run past the page's end can never
+        // start a match of that key's length: such a match would end past
+        // the current position, which is at most the page's end.
+        const std::uint32_t end = std::min(to, length_ + 1 - std::min(length_ + 1, kKeyLength[l]));
+        Level& level = levels_[l];
+        for (std::uint32_t p = from; p < end; ++p) {
+            std::uint32_t& head = level.head[Hash(l, p)];
+            level.previous[p & kWindowMask] = head;
+            head = p + 1;
+        }
+    }
+}
+
+// Walks one chain nearest first and returns the longest match of at least
+// `atLeast` bytes (the nearest of equally long ones), or atLeast - 1 when
+// there is none. Stops early at a match of `enough` bytes, which the caller
+// knows cannot be beaten.
+std::uint32_t MatchFinder::WalkChain(int l, std::uint32_t pos, std::uint32_t limit,
+                                     std::uint32_t atLeast, std::uint32_t enough,
+                                     std::uint32_t& distance) const {
+    const Level& level = levels_[l];
+    const std::uint32_t lowest = pos - std::min<std::uint32_t>(pos, format::kWindow);
+    const std::uint8_t* here = page_ + pos;
+    std::uint32_t best = atLeast - 1;
+    for (std::uint32_t entry = level.head[Hash(l, pos)]; entry > lowest;
+         entry = level.previous[(entry - 1) & kWindowMask]) {
+        const std::uint32_t candidate = entry - 1;
+        const std::uint32_t d = pos - candidate;
+        // A copy never reaches the current position: the match is cut at d.
+        const std::uint32_t cap = std::min(d, limit);
+        if (cap <= best) continue;
+        const std::uint8_t* there = page_ + candidate;
+        // Only a match that agrees at the byte after the best so far can
+        // beat it; most candidates fail here without a full comparison.
+        if (there[best] != here[best]) continue;
+        const std::uint32_t length = MatchLength(there, here, 0, cap);
+        if (length > best) {
+            best = length;
+            distance = d;
+            if (best >= enough) break;
+        }
+    }
+    return best;
+}
+
+std::uint32_t MatchFinder::Find(std::uint32_t pos, std::uint32_t& distance) const {
+    const std::uint32_t limit =
+        std::min<std::uint32_t>(static_cast<std::uint32_t>(format::kLongestCopy), length_ - pos);
+    if (limit < format::kShortestCopy) return 1;
+
+    // From the longest key down: the first level that finds a match of at
+    // least its key length has the answer; each failing level caps the next.
+    std::uint32_t enough = limit;
+    for (int l = kLevels - 1; l >= 0; --l) {
+        const std::uint32_t key = kKeyLength[l];
+        if (key > limit) continue;
+        const std::uint32_t best = WalkChain(l, pos, limit, key, enough, distance);
+        if (best >= key) return best;
+        enough = key - 1;
+    }
+    return 1;
+}
+
+}  // namespace nemora::engine
