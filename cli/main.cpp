@@ -61,7 +61,7 @@ int Lock(const Options& options) {
     std::printf("locked %s (%u bytes) into %s (%u bytes, encoding \"%s\")\n", options.input.c_str(),
                 document.PageSize(), options.output.c_str(), document.DataSize(),
                 options.encoding.c_str());
-    if (const auto data = cli::ReadFileBytes(options.output)) PrintHexHead(*data);
+    if (const auto head = cli::ReadFileHead(options.output, 32)) PrintHexHead(*head);
     return kExitOk;
 }
 

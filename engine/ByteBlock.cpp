@@ -1,9 +1,12 @@
 #include "engine/ByteBlock.h"
 
-#include <new>
-#include <utility>
+#include <cstdlib>
 
 namespace nemora::engine {
+
+// malloc and realloc rather than new[]: realloc shrinks a page-sized buffer in
+// place, and running out of memory is a result code, not an exception.
+void ByteBlock::Free::operator()(std::uint8_t* bytes) const { std::free(bytes); }
 
 ByteBlock::~ByteBlock() = default;
 
@@ -14,17 +17,19 @@ void ByteBlock::Release() {
 
 bool ByteBlock::Allocate(std::uint32_t count) {
     Release();
-    // Page-sized buffers can be large: running out of memory is a result
-    // code for the caller, not an exception.
-    bytes_.reset(new (std::nothrow) std::uint8_t[count == 0 ? 1 : count]);
+    bytes_.reset(static_cast<std::uint8_t*>(std::malloc(count == 0 ? 1 : count)));
     if (!bytes_) return false;
     count_ = count;
     return true;
 }
 
-void ByteBlock::Adopt(std::unique_ptr<std::uint8_t[]> bytes, std::uint32_t count) {
-    bytes_ = std::move(bytes);
-    count_ = bytes_ ? count : 0;
+bool ByteBlock::Resize(std::uint32_t count) {
+    void* resized = std::realloc(bytes_.get(), count == 0 ? 1 : count);
+    if (resized == nullptr) return false;
+    (void)bytes_.release();
+    bytes_.reset(static_cast<std::uint8_t*>(resized));
+    count_ = count;
+    return true;
 }
 
 }  // namespace nemora::engine

@@ -27,14 +27,20 @@ protected:
     // false, leaving the block empty, when the memory cannot be had.
     bool Allocate(std::uint32_t count);
 
-    // Takes over `bytes` (at least `count` of them) as the new storage.
-    void Adopt(std::unique_ptr<std::uint8_t[]> bytes, std::uint32_t count);
+    // Changes the storage to `count` bytes, keeping the first min(old, new)
+    // of them. A large block shrinks where it lies, without a second copy of
+    // it in memory. Returns false, leaving the block as it was, when the
+    // memory cannot be had.
+    bool Resize(std::uint32_t count);
 
     // Changes the count within the current storage (the caller knows its size).
     void SetCount(std::uint32_t count) { count_ = count; }
 
 private:
-    std::unique_ptr<std::uint8_t[]> bytes_;
+    struct Free {
+        void operator()(std::uint8_t* bytes) const;
+    };
+    std::unique_ptr<std::uint8_t, Free> bytes_;
     std::uint32_t count_ = 0;
 };
 

@@ -1,9 +1,6 @@
 #include "engine/LockBuffer.h"
 
 #include <cstring>
-#include <memory>
-#include <new>
-#include <utility>
 
 #include "engine/PageCompressor.h"
 #include "engine/StreamFormat.h"
@@ -98,17 +95,15 @@ Result LockBuffer::Compress(ProgressSink* sink) {
     const Result result = PageCompressor().Run(page, pageLength, sink, tokenLength);
     if (result != Result::Ok) return result;
 
-    // The tokens now stand at the start of the old page; move them with the
-    // header into a buffer of the final size, spaces making up the last block.
+    // The tokens now stand where the page began; the buffer takes the size of
+    // header and padded body (shrinking in place), spaces making up the last
+    // block. When the memory cannot be had the old buffer stays.
     const std::size_t bodyLength = format::PaddedLength(tokenLength);
-    const std::size_t streamSize = format::kHeaderSize + bodyLength;
-    std::unique_ptr<std::uint8_t[]> stream(new (std::nothrow) std::uint8_t[streamSize]);
-    if (!stream) return Result::CompressFailed;
-    std::memcpy(stream.get(), Bytes(), format::kHeaderSize);
-    std::memcpy(stream.get() + format::kHeaderSize, page, tokenLength);
-    std::memset(stream.get() + format::kHeaderSize + tokenLength, format::kPadding,
+    if (!Resize(static_cast<std::uint32_t>(format::kHeaderSize + bodyLength))) {
+        return Result::CompressFailed;
+    }
+    std::memset(Bytes() + format::kHeaderSize + tokenLength, format::kPadding,
                 bodyLength - tokenLength);
-    Adopt(std::move(stream), static_cast<std::uint32_t>(streamSize));
     return Result::Ok;
 }
 

@@ -44,12 +44,20 @@ std::uint32_t MatchLength(const std::uint8_t* a, const std::uint8_t* b, std::uin
 
 constexpr std::uint64_t kPrime = 0x9E3779B185EBCA87ull;
 
+// Walks are measured over spans of this many page bytes; more than
+// kDeepCandidates candidates per byte on average switch the longer keys on.
+constexpr std::uint32_t kSpan = 16 * 1024;
+constexpr std::uint64_t kDeepCandidates = 2;
+
 }  // namespace
 
 void MatchFinder::Reset(const std::uint8_t* page, std::uint32_t length) {
     page_ = page;
     length_ = length;
-    for (Level& level : levels_) std::fill(std::begin(level.head), std::end(level.head), 0u);
+    deep_ = false;
+    visited_ = 0;
+    spanStart_ = 0;
+    std::fill(std::begin(levels_[0].head), std::end(levels_[0].head), 0u);
     // `previous` is only read through positions that were entered, which wrote it first.
 }
 
@@ -70,19 +78,40 @@ std::uint32_t MatchFinder::Hash(int level, std::uint32_t pos) const {
     return static_cast<std::uint32_t>((key * kPrime) >> (64 - kHashBits));
 }
 
+void MatchFinder::InsertInto(int l, std::uint32_t from, std::uint32_t to) {
+    // A position whose key would run past the page's end can never start a
+    // match of that key's length: the match would end past the position
+    // searched, which is at most the page's end.
+    const std::uint32_t key = kKeyLength[l];
+    const std::uint32_t end = std::min(to, length_ + 1 - std::min(length_ + 1, key));
+    Level& level = levels_[l];
+    for (std::uint32_t p = from; p < end; ++p) {
+        std::uint32_t& head = level.head[Hash(l, p)];
+        level.previous[p & kWindowMask] = head;
+        head = p + 1;
+    }
+}
+
 void MatchFinder::Insert(std::uint32_t from, std::uint32_t to) {
-    for (int l = 0; l < kLevels; ++l) {
-        // A position whose key would run past the page's end can never
-        // start a match of that key's length: such a match would end past
-        // the current position, which is at most the page's end.
-        const std::uint32_t end = std::min(to, length_ + 1 - std::min(length_ + 1, kKeyLength[l]));
-        Level& level = levels_[l];
-        for (std::uint32_t p = from; p < end; ++p) {
-            std::uint32_t& head = level.head[Hash(l, p)];
-            level.previous[p & kWindowMask] = head;
-            head = p + 1;
+    const int levels = deep_ ? kLevels : 1;
+    for (int l = 0; l < levels; ++l) InsertInto(l, from, to);
+}
+
+// After each span, switches the longer keys on when the 5-byte chains have
+// grown long. Their chains are filled from the whole window behind `pos`, in
+// ascending order, so they hold every position a search can reach.
+void MatchFinder::Account(std::uint32_t pos) {
+    if (deep_ || pos - spanStart_ < kSpan) return;
+    if (visited_ > kDeepCandidates * (pos - spanStart_)) {
+        deep_ = true;
+        const std::uint32_t lowest = pos - std::min<std::uint32_t>(pos, format::kWindow);
+        for (int l = 1; l < kLevels; ++l) {
+            std::fill(std::begin(levels_[l].head), std::end(levels_[l].head), 0u);
+            InsertInto(l, lowest, pos);
         }
     }
+    visited_ = 0;
+    spanStart_ = pos;
 }
 
 // Walks one chain nearest first and returns the longest match of at least
@@ -91,13 +120,15 @@ void MatchFinder::Insert(std::uint32_t from, std::uint32_t to) {
 // knows cannot be beaten.
 std::uint32_t MatchFinder::WalkChain(int l, std::uint32_t pos, std::uint32_t limit,
                                      std::uint32_t atLeast, std::uint32_t enough,
-                                     std::uint32_t& distance) const {
+                                     std::uint32_t& distance) {
     const Level& level = levels_[l];
     const std::uint32_t lowest = pos - std::min<std::uint32_t>(pos, format::kWindow);
     const std::uint8_t* here = page_ + pos;
     std::uint32_t best = atLeast - 1;
+    std::uint64_t visited = 0;
     for (std::uint32_t entry = level.head[Hash(l, pos)]; entry > lowest;
          entry = level.previous[(entry - 1) & kWindowMask]) {
+        ++visited;
         const std::uint32_t candidate = entry - 1;
         const std::uint32_t d = pos - candidate;
         // A copy never reaches the current position: the match is cut at d.
@@ -114,13 +145,33 @@ std::uint32_t MatchFinder::WalkChain(int l, std::uint32_t pos, std::uint32_t lim
             if (best >= enough) break;
         }
     }
+    visited_ += visited;
     return best;
 }
 
-std::uint32_t MatchFinder::Find(std::uint32_t pos, std::uint32_t& distance) const {
+std::uint32_t MatchFinder::Find(std::uint32_t pos, std::uint32_t& distance) {
+    Account(pos);
     const std::uint32_t limit =
         std::min<std::uint32_t>(static_cast<std::uint32_t>(format::kLongestCopy), length_ - pos);
     if (limit < format::kShortestCopy) return 1;
+
+    // No match can be longer than the limit, and only a candidate at least
+    // that far back can reach it: when the one exactly that far back does,
+    // it is the nearest of the longest. Runs and short periods end here.
+    const std::uint8_t* here = page_ + pos;
+    // The next search's chain head is most likely a cache miss: ask for it
+    // now, while this search runs.
+    if (limit > format::kShortestCopy) __builtin_prefetch(&levels_[0].head[Hash(0, pos + 1)]);
+    if (pos >= limit && here[-static_cast<std::ptrdiff_t>(limit)] == here[0] &&
+        MatchLength(here - limit, here, 0, limit) == limit) {
+        distance = limit;
+        return limit;
+    }
+
+    if (!deep_) {
+        const std::uint32_t best = WalkChain(0, pos, limit, kKeyLength[0], limit, distance);
+        return best >= kKeyLength[0] ? best : 1;
+    }
 
     // From the longest key down: the first level that finds a match of at
     // least its key length has the answer; each failing level caps the next.

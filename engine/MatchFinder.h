@@ -23,6 +23,13 @@ namespace nemora::engine {
 //    shorter key's chain may then stop as soon as it meets a match of K - 1.
 // The answer therefore never depends on the key lengths, only the work does;
 // the tests hold the finder against a plain walk of every position.
+//
+// Most pages (HTML, text) have short chains, and there entering every
+// position into three chains would cost more than it saves. So the longer
+// keys are kept only once the walks of the 5-byte chain grow long (random
+// text over a few letters, long runs with small variations): then their
+// chains are filled from the window that is already behind and kept from
+// there on. Which chains exist changes only the work, never the answer.
 class MatchFinder {
 public:
     static constexpr int kLevels = 3;
@@ -35,7 +42,7 @@ public:
 
     // The token at `pos`: returns its length (1 for a literal) and, for a
     // copy, sets `distance`. All positions before `pos` must have been entered.
-    std::uint32_t Find(std::uint32_t pos, std::uint32_t& distance) const;
+    std::uint32_t Find(std::uint32_t pos, std::uint32_t& distance);
 
     // Enters the positions [from, to) so that later searches see them.
     void Insert(std::uint32_t from, std::uint32_t to);
@@ -51,13 +58,17 @@ private:
     };
 
     std::uint32_t Hash(int level, std::uint32_t pos) const;
+    void InsertInto(int level, std::uint32_t from, std::uint32_t to);
     std::uint32_t WalkChain(int level, std::uint32_t pos, std::uint32_t limit,
-                            std::uint32_t atLeast, std::uint32_t enough,
-                            std::uint32_t& distance) const;
+                            std::uint32_t atLeast, std::uint32_t enough, std::uint32_t& distance);
+    void Account(std::uint32_t pos);
 
     Level levels_[kLevels];
     const std::uint8_t* page_ = nullptr;
     std::uint32_t length_ = 0;
+    bool deep_ = false;             // the longer keys' chains are kept
+    std::uint64_t visited_ = 0;     // candidates looked at since spanStart_
+    std::uint32_t spanStart_ = 0;
 };
 
 }  // namespace nemora::engine

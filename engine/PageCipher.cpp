@@ -1,5 +1,6 @@
 #include "engine/PageCipher.h"
 
+#include <algorithm>
 #include <cassert>
 
 #include "engine/StreamFormat.h"
@@ -9,6 +10,7 @@ namespace {
 
 constexpr std::size_t kProgressStep = 1024;
 constexpr std::uint32_t kUnitsPerStep = 4;
+static_assert(kProgressStep % format::kBlockSize == 0);
 
 }  // namespace
 
@@ -23,15 +25,17 @@ Result PageCipher::Decipher(std::uint8_t* data, std::size_t size, ProgressSink* 
 Result PageCipher::Pass(std::uint8_t* data, std::size_t size, ProgressSink* sink,
                         bool decipher) const {
     assert(size % format::kBlockSize == 0);
+    // Each step's blocks go to the engine in one call, which lets it work on
+    // several at once; the report still follows each full step.
     bool stopped = false;
-    for (std::size_t done = format::kBlockSize; done <= size; done += format::kBlockSize) {
-        std::uint8_t* block = data + done - format::kBlockSize;
+    for (std::size_t at = 0; at < size; at += kProgressStep) {
+        const std::size_t length = std::min(kProgressStep, size - at);
         if (decipher) {
-            des_.Decipher(block);
+            des_.Decipher(data + at, length / format::kBlockSize);
         } else {
-            des_.Encipher(block);
+            des_.Encipher(data + at, length / format::kBlockSize);
         }
-        if (sink != nullptr && done % kProgressStep == 0 && !sink->Report(kUnitsPerStep, 0)) {
+        if (sink != nullptr && length == kProgressStep && !sink->Report(kUnitsPerStep, 0)) {
             stopped = true;
         }
     }

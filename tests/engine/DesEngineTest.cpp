@@ -1,4 +1,5 @@
 #include <random>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,35 @@ TEST(DesEngineTest, BothVariantsMatchTheBitByBitReference) {
             Block back = plain;
             des.Decipher(back.data());
             ASSERT_EQ(back, test::ReferenceDes(key, plain, page, true));
+        }
+    }
+}
+
+TEST(DesEngineTest, BlocksSideBySideEqualBlocksOneAtATime) {
+    std::mt19937_64 random(99);
+    for (DesVariant variant : {DesVariant::Standard, DesVariant::Page}) {
+        const DesEngine des(Hex(random()), variant);
+        for (std::size_t count : {1, 3, 4, 5, 7, 8, 9, 13}) {
+            SCOPED_TRACE(::testing::Message() << count << " blocks");
+            std::vector<std::uint8_t> plain(8 * count);
+            for (auto& b : plain) b = static_cast<std::uint8_t>(random());
+            for (bool decipher : {false, true}) {
+                std::vector<std::uint8_t> together = plain;
+                std::vector<std::uint8_t> alone = plain;
+                if (decipher) {
+                    des.Decipher(together.data(), count);
+                } else {
+                    des.Encipher(together.data(), count);
+                }
+                for (std::size_t i = 0; i < count; ++i) {
+                    if (decipher) {
+                        des.Decipher(alone.data() + 8 * i);
+                    } else {
+                        des.Encipher(alone.data() + 8 * i);
+                    }
+                }
+                EXPECT_EQ(together, alone);
+            }
         }
     }
 }
