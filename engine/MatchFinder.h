@@ -48,7 +48,7 @@ public:
     void Insert(std::uint32_t from, std::uint32_t to);
 
 private:
-    static constexpr int kHashBits = 15;
+    static constexpr int kHashBits = 16;
     static constexpr std::uint32_t kWindowMask = 0x7FFF;
 
     // Chains hold position + 1, so that 0 means "none".
