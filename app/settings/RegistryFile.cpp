@@ -1,0 +1,339 @@
+#include "app/settings/RegistryFile.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <pwd.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+
+#include "app/settings/RegistryText.h"
+
+namespace nemora::app {
+namespace {
+
+namespace fs = std::filesystem;
+using KeyPath = RegistryText::KeyPath;
+
+constexpr const char* kHive = "HKEY_CURRENT_USER";
+constexpr const char* kSoftware = "Software";
+
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        Reset(std::exchange(other.fd_, -1));
+        return *this;
+    }
+    ~FileDescriptor() { Reset(); }
+
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    // Closing reports what a full disk may only show here.
+    bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
+    void Reset(int fd = -1) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Opens the file (creating it empty when missing) and locks it. The lock
+// belongs to the file the name shows when it is granted: a writer that held
+// it before may have renamed a new file over the name, or removed it, and
+// then the lock is taken again on what the name shows now.
+FileDescriptor OpenLocked(const fs::path& path, std::chrono::milliseconds wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        FileDescriptor file(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        if (!file.Valid()) return {};
+        while (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EINTR) continue;
+            if (errno != EWOULDBLOCK) return {};
+            if (std::chrono::steady_clock::now() >= deadline) return {};
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        struct stat locked {};
+        struct stat named {};
+        if (::fstat(file.Get(), &locked) != 0) return {};
+        if (::stat(path.c_str(), &named) == 0 && SameFile(locked, named)) return file;
+        if (std::chrono::steady_clock::now() >= deadline) return {};
+    }
+}
+
+std::optional<std::string> ReadAll(int fd) {
+    std::string text;
+    char buffer[16384];
+    for (off_t offset = 0;;) {
+        const ssize_t got = ::pread(fd, buffer, sizeof buffer, offset);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return std::nullopt;
+        if (got == 0) return text;
+        text.append(buffer, static_cast<std::size_t>(got));
+        offset += got;
+    }
+}
+
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t put = ::write(fd, text.data(), text.size());
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        text.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
+// Makes a rename in the folder survive a crash; a folder that cannot be
+// synced changes nothing about the result.
+void SyncFolder(const fs::path& folder) {
+    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Valid()) ::fsync(dir.Get());
+}
+
+bool IsPermanent(const KeyPath& path) {
+    return (path.size() == 1 && RegistryText::SameName(path[0], kHive)) ||
+           (path.size() == 2 && RegistryText::SameName(path[0], kHive) &&
+            RegistryText::SameName(path[1], kSoftware));
+}
+
+// HKEY_CURRENT_USER and its "Software" key exist whatever the file holds,
+// as they do in every user's registry.
+bool Exists(const RegistryText& text, const KeyPath& path) {
+    return IsPermanent(path) || text.KeyExists(path);
+}
+
+class FileKey : public RegistryKey {
+public:
+    FileKey(RegistryText& text, KeyPath path, KeyAccess access)
+        : text_(text), path_(std::move(path)), access_(access) {}
+
+    std::unique_ptr<RegistryKey> OpenSubKey(std::string_view name, KeyAccess access) override {
+        std::optional<KeyPath> child = Below(name);
+        if (!child || !Exists(text_, *child)) return nullptr;
+        return std::make_unique<FileKey>(text_, std::move(*child), access);
+    }
+
+    std::unique_ptr<RegistryKey> CreateSubKey(std::string_view name, KeyAccess access) override {
+        std::optional<KeyPath> child = Below(name);
+        if (!child) return nullptr;
+        // Every level gets a section of its own, so that deleting a key
+        // below never takes a created key with it.
+        for (std::size_t length = path_.size() + 1; length <= child->size(); ++length) {
+            const KeyPath level(child->begin(),
+                                child->begin() + static_cast<std::ptrdiff_t>(length));
+            if (!Exists(text_, level)) text_.CreateKey(level);
+        }
+        return std::make_unique<FileKey>(text_, std::move(*child), access);
+    }
+
+    std::optional<RegistryValue> QueryValue(std::string_view name) override {
+        if (!CanRead() || !Exists(text_, path_)) return std::nullopt;
+        return text_.Value(path_, name);
+    }
+
+    bool SetValue(std::string_view name, const RegistryValue& value) override {
+        if (!CanWrite() || !Exists(text_, path_) || !RegistryText::IsValueName(name)) return false;
+        text_.SetValue(path_, name, value);
+        return true;
+    }
+
+    bool DeleteValue(std::string_view name) override {
+        if (!CanWrite() || !Exists(text_, path_)) return false;
+        return text_.DeleteValue(path_, name);
+    }
+
+    std::optional<Counts> QueryInfo() override {
+        if (!CanRead() || !Exists(text_, path_)) return std::nullopt;
+        return Counts{text_.SubKeys(path_).size(), text_.ValueCount(path_)};
+    }
+
+    std::optional<std::string> EnumSubKey(std::size_t index) override {
+        if (!CanRead() || !Exists(text_, path_)) return std::nullopt;
+        std::vector<std::string> names = text_.SubKeys(path_);
+        if (index >= names.size()) return std::nullopt;
+        return std::move(names[index]);
+    }
+
+    bool DeleteSubKey(std::string_view name) override {
+        const std::optional<KeyPath> child = Below(name);
+        if (!child || IsPermanent(*child) || !text_.KeyExists(*child)) return false;
+        if (!text_.SubKeys(*child).empty()) return false;
+        text_.DeleteKey(*child);
+        // The parent may have existed only through this key; it stays.
+        const KeyPath parent(child->begin(), child->end() - 1);
+        if (!Exists(text_, parent)) text_.CreateKey(parent);
+        return true;
+    }
+
+private:
+    bool CanRead() const { return access_ != KeyAccess::Write; }
+    bool CanWrite() const { return access_ != KeyAccess::Read; }
+
+    // The path of `name` below this key; none when this key is gone or a
+    // level of the name cannot be a key name.
+    std::optional<KeyPath> Below(std::string_view name) const {
+        if (!Exists(text_, path_)) return std::nullopt;
+        KeyPath path = path_;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t slash = name.find('\\', start);
+            const std::string_view level = name.substr(start, slash - start);
+            if (!RegistryText::IsKeyName(level)) return std::nullopt;
+            path.emplace_back(level);
+            if (slash == std::string_view::npos) return path;
+            start = slash + 1;
+        }
+    }
+
+    RegistryText& text_;
+    KeyPath path_;
+    KeyAccess access_;
+};
+
+class FileTransaction : public RegistryTransaction {
+public:
+    FileTransaction(fs::path path, FileDescriptor lock, std::string original,
+                    std::optional<RegistryText> parsed, mode_t mode)
+        : path_(std::move(path)),
+          lock_(std::move(lock)),
+          original_(std::move(original)),
+          unreadable_(!parsed),
+          mode_(mode),
+          text_(parsed ? std::move(*parsed) : RegistryText()),
+          hive_(text_, KeyPath{kHive}, KeyAccess::AllAccess) {}
+
+    ~FileTransaction() override {
+        // The empty file made only to hold the lock goes again.
+        struct stat locked {};
+        struct stat named {};
+        if (::fstat(lock_.Get(), &locked) == 0 && locked.st_size == 0 && locked.st_nlink > 0 &&
+            ::stat(path_.c_str(), &named) == 0 && SameFile(locked, named)) {
+            ::unlink(path_.c_str());
+        }
+    }
+
+    RegistryKey& CurrentUser() override { return hive_; }
+
+    bool Commit() override {
+        std::string text = text_.Serialize();
+        if (!unreadable_ && text == original_) return true;
+        if (unreadable_ && !MoveAside()) return false;
+        if (text.empty()) {
+            if (::unlink(path_.c_str()) != 0 && errno != ENOENT) return false;
+        } else if (!Replace(text)) {
+            return false;
+        }
+        SyncFolder(path_.parent_path());
+        original_ = std::move(text);
+        unreadable_ = false;
+        return true;
+    }
+
+private:
+    bool Replace(std::string_view text) const {
+        std::string temporary =
+            (path_.parent_path() / ("." + path_.filename().string() + ".XXXXXX")).string();
+        FileDescriptor file(::mkstemp(temporary.data()));
+        if (!file.Valid()) return false;
+        const bool written = ::fchmod(file.Get(), mode_) == 0 && WriteAll(file.Get(), text) &&
+                             ::fsync(file.Get()) == 0;
+        if (!file.Close() || !written || ::rename(temporary.c_str(), path_.c_str()) != 0) {
+            ::unlink(temporary.c_str());
+            return false;
+        }
+        return true;
+    }
+
+    // Keeps a file that did not parse under a name of its own; nothing
+    // replaces it until that worked.
+    bool MoveAside() const {
+        char stamp[32] = "";
+        const std::time_t now = std::time(nullptr);
+        struct tm local {};
+        if (::localtime_r(&now, &local) != nullptr) {
+            std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+        }
+        const std::string base = path_.string() + ".unreadable-" + stamp;
+        // Holding the lock, only a writer that ignores it could take the
+        // name between the test and the rename.
+        for (int attempt = 1; attempt < 1000; ++attempt) {
+            const std::string candidate =
+                attempt == 1 ? base : base + "-" + std::to_string(attempt);
+            struct stat existing {};
+            if (::lstat(candidate.c_str(), &existing) == 0) continue;
+            if (errno != ENOENT) return false;
+            return ::rename(path_.c_str(), candidate.c_str()) == 0;
+        }
+        return false;
+    }
+
+    fs::path path_;
+    FileDescriptor lock_;
+    std::string original_;
+    bool unreadable_;
+    mode_t mode_;
+    RegistryText text_;
+    FileKey hive_;
+};
+
+fs::path HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::string buffer(size > 0 ? static_cast<std::size_t>(size) : 16384, '\0');
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr && found->pw_dir != nullptr) {
+        return found->pw_dir;
+    }
+    return {};
+}
+
+}  // namespace
+
+RegistryFile::RegistryFile(std::filesystem::path path, std::chrono::milliseconds lockWait)
+    : path_(std::move(path)), lockWait_(lockWait) {}
+
+std::filesystem::path RegistryFile::DefaultPath() {
+    fs::path folder;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME");
+        config != nullptr && fs::path(config).is_absolute()) {
+        folder = config;
+    } else if (const fs::path home = HomeFolder(); !home.empty()) {
+        folder = home / ".config";
+    } else {
+        return {};
+    }
+    return folder / kFileName;
+}
+
+std::unique_ptr<RegistryTransaction> RegistryFile::Begin() {
+    if (path_.filename().empty()) return nullptr;
+    std::error_code ignored;  // a folder that cannot be made shows when the file is opened
+    fs::create_directories(path_.parent_path(), ignored);
+    FileDescriptor lock = OpenLocked(path_, lockWait_);
+    if (!lock.Valid()) return nullptr;
+    std::optional<std::string> original = ReadAll(lock.Get());
+    struct stat status {};
+    if (!original || ::fstat(lock.Get(), &status) != 0) return nullptr;
+    std::optional<RegistryText> parsed = RegistryText::Parse(*original);
+    return std::make_unique<FileTransaction>(path_, std::move(lock), std::move(*original),
+                                             std::move(parsed), status.st_mode & 07777);
+}
+
+}  // namespace nemora::app
