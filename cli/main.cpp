@@ -1,116 +1,218 @@
-// nemora-cli: locks a page into a data file and reads a data file back,
-// without any window.
+// nemora-cli: publishes HTML pages locked with a password, and reads a data
+// file back, from the terminal. Uses the same save as the window.
 
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <cstdio>
-#include <iostream>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "cli/ExitCode.h"
 #include "cli/FileBytes.h"
-#include "engine/Key.h"
+#include "cli/Password.h"
+#include "cli/TerminalHost.h"
 #include "engine/LockedDocument.h"
-#include "engine/ResultCode.h"
-#include "engine/StreamFormat.h"
 #include "engine/StreamReader.h"
+#include "publish/PublicationWriter.h"
+#include "publish/TextCodec.h"
+#include "res/StringTable.h"
 
 namespace {
 
 using namespace nemora;
 
-enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+constexpr std::uint32_t kDefaultPrompt = 1030;  // "パスワードを入力して下さい。"
+constexpr std::uint32_t kDefaultKey = 1031;     // "Key"
+constexpr std::uint32_t kWrongPassword = 40005;
+constexpr std::uint32_t kCorrupt = 40006;
+constexpr std::uint32_t kTruncated = 40007;
+constexpr std::uint32_t kCannotWrite = 40008;
+constexpr std::uint64_t kProgressThreshold = 1024 * 1024;  // a bar only for pages above 1 MiB
 
-struct Options {
-    std::string input;
-    std::string output;
-    std::string password;
+struct LockOptions {
+    std::vector<std::string> pages;
+    std::string folder;
+    std::string prompt = res::StringTable::Get(kDefaultPrompt);
+    std::string cookieKey = res::StringTable::Get(kDefaultKey);
+    bool noCookie = false;
+    std::string cookieDays = "7";
+    bool confirm = false;
+    bool noComment = false;
     std::string encoding = "shift_jis";
+    cli::PasswordOptions password;
 };
 
-int Fail(const std::string& what) {
-    std::cerr << "nemora-cli: " << what << "\n";
-    return kExitFailed;
+struct UnlockOptions {
+    std::string dataFile;
+    std::string output;
+    cli::PasswordOptions password;
+};
+
+// "session", "unlimited" or a number of days from 0.0001 to 36500, as the
+// settings store it: ten-thousandths of a day, 0 for the session, -1 for ever.
+std::optional<std::int32_t> KeepDaysCount(const std::string& text) {
+    if (text == "session") return 0;
+    if (text == "unlimited") return -1;
+    char* end = nullptr;
+    const double days = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end != '\0' || !(days >= 0.0001 && days <= 36500)) return std::nullopt;
+    return static_cast<std::int32_t>(std::lround(days * 10000));
 }
 
-void PrintHexHead(const std::vector<std::uint8_t>& bytes) {
-    const std::size_t shown = std::min<std::size_t>(bytes.size(), 32);
-    std::printf("first %zu bytes:", shown);
-    for (std::size_t i = 0; i < shown; ++i)
-        std::printf("%s%02x", i % 8 == 0 ? "  " : " ", bytes[i]);
-    std::printf("\n");
+std::string LastComponent(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string Describe(engine::Result result) {
-    return std::string(engine::ResultName(result)) + " (" +
-           std::to_string(engine::ResultId(result)) + ")";
-}
+int Lock(const LockOptions& options, std::int32_t keepDays) {
+    std::string error;
+    const std::optional<std::string> password = cli::ReadPassword(options.password, true, error);
+    if (!password) {
+        std::fprintf(stderr, "nemora-cli: %s\n", error.c_str());
+        return cli::kExitPassword;
+    }
 
-int Lock(const Options& options) {
     engine::LockedDocument document;
-    document.SetCharCodeName(options.encoding);
-    engine::Result result = document.Load(nullptr, options.input);
-    if (result == engine::Result::Ok) result = document.Compress(nullptr);
-    if (result != engine::Result::Ok) {
-        return Fail("cannot load " + options.input + ": " + Describe(result));
+    publish::PublicationWriter writer;
+    int status = cli::kExitOk;
+    for (const std::string& page : options.pages) {
+        const std::string name = LastComponent(page);
+        document.SetCharCodeName(options.encoding);
+        std::error_code ignored;
+        const bool large = std::filesystem::file_size(page, ignored) > kProgressThreshold;
+        const bool showProgress = large && ::isatty(STDERR_FILENO) == 1;
+
+        engine::Result loaded;
+        {
+            cli::TerminalProgress progress(showProgress);
+            loaded = document.Load(&progress, page);
+            if (loaded == engine::Result::Ok) loaded = document.Compress(&progress);
+        }
+        if (loaded != engine::Result::Ok) {
+            cli::PrintResult(name, loaded);
+            status = cli::kExitLoad;
+            continue;
+        }
+
+        publish::PublicationState state;
+        state.PageLoaded = true;
+        state.Path = page;
+        state.PageFileName = name;
+        state.Password = *password;
+        state.Prompt = options.prompt;
+        state.CookieOn = !options.noCookie;
+        state.CookieKey = options.cookieKey;
+        state.CookieKeepDays = keepDays;
+        state.Confirm = options.confirm;
+        state.Comment = !options.noComment;
+        state.EncodeType = options.encoding;
+        state.PasswordChanged = true;
+        state.Document = &document;
+        cli::TerminalHost host(options.folder, name, showProgress);
+        const engine::Result result = writer.Save(state, host);
+        if (result != engine::Result::Published && status == cli::kExitOk) {
+            status = cli::ExitCodeOf(result, false);
+        }
     }
-    result = document.Encrypt(nullptr, options.password, true);
-    if (result == engine::Result::Ok) result = document.WriteDataFile(nullptr, options.output);
-    if (result != engine::Result::Ok) {
-        return Fail("cannot write " + options.output + ": " + Describe(result));
-    }
-    std::printf("locked %s (%u bytes) into %s (%u bytes, encoding \"%s\")\n", options.input.c_str(),
-                document.PageSize(), options.output.c_str(), document.DataSize(),
-                options.encoding.c_str());
-    if (const auto head = cli::ReadFileHead(options.output, 32)) PrintHexHead(*head);
-    return kExitOk;
+    return status;
 }
 
-int Unlock(const Options& options) {
-    const auto data = cli::ReadFileBytes(options.input);
-    if (!data) return Fail("cannot read " + options.input);
-
-    const engine::StreamReader reader(engine::DeriveKey(options.password));
-    const engine::UnlockedPage unlocked = reader.Read(data->data(), data->size());
-    if (unlocked.status != engine::ReadStatus::Ok) {
-        return Fail(options.input + ": " + engine::ReadStatusName(unlocked.status));
+int Unlock(const UnlockOptions& options) {
+    std::string error;
+    const std::optional<std::string> password = cli::ReadPassword(options.password, false, error);
+    if (!password) {
+        std::fprintf(stderr, "nemora-cli: %s\n", error.c_str());
+        return cli::kExitPassword;
     }
-    std::fprintf(stderr, "unlocked %s: %zu bytes, encoding \"%s\"\n", options.input.c_str(),
+    const auto cp932 = publish::TextCodec::ToCp932(*password, publish::TextCodec::Unmappable::Refuse);
+    if (!cp932) {
+        std::fprintf(stderr, "nemora-cli: %s\n", res::StringTable::Get(engine::ResultId(engine::Result::PasswordNotShiftJis)));
+        return cli::kExitPassword;
+    }
+    const auto data = cli::ReadFileBytes(options.dataFile);
+    if (!data) {
+        std::fprintf(stderr, "%s: %s\n", options.dataFile.c_str(), res::StringTable::Get(2005));
+        return cli::kExitBadDataFile;
+    }
+    const engine::UnlockedPage unlocked =
+        engine::StreamReader(engine::DeriveKey(*cp932)).Read(data->data(), data->size());
+    switch (unlocked.status) {
+        case engine::ReadStatus::Ok:
+            break;
+        case engine::ReadStatus::WrongPassword:
+            std::fprintf(stderr, "%s: %s\n", options.dataFile.c_str(), res::StringTable::Get(kWrongPassword));
+            return cli::kExitWrongPassword;
+        case engine::ReadStatus::Truncated:
+        case engine::ReadStatus::Corrupt:
+            std::fprintf(stderr, "%s: %s\n", options.dataFile.c_str(),
+                         res::StringTable::Get(unlocked.status == engine::ReadStatus::Truncated ? kTruncated : kCorrupt));
+            return cli::kExitBadDataFile;
+    }
+    std::fprintf(stderr, "%s: %zu bytes, encoding \"%s\"\n", options.dataFile.c_str(),
                  unlocked.page.size(), unlocked.encodingName.c_str());
-    if (!options.output.empty()) {
-        if (!cli::WriteFileBytes(options.output, unlocked.page)) {
-            return Fail("cannot write " + options.output);
-        }
-        return kExitOk;
+    if (options.output.empty()) {
+        std::fwrite(unlocked.page.data(), 1, unlocked.page.size(), stdout);
+    } else if (!cli::WriteFileBytes(options.output, unlocked.page)) {
+        std::fprintf(stderr, "%s: %s\n", options.output.c_str(), res::StringTable::Get(kCannotWrite));
+        return cli::kExitBadDataFile;
     }
-    std::fwrite(unlocked.page.data(), 1, unlocked.page.size(), stdout);
-    return kExitOk;
+    return cli::kExitOk;
+}
+
+void AddPasswordOptions(CLI::App* command, cli::PasswordOptions& password) {
+    command->add_option("--password-file", password.file, "Read the password from the first line of FILE");
+    command->add_flag("--password-stdin", password.fromStdin, "Read the password from standard input");
+    command->footer(
+        "Without these the password comes from NEMORA_PASSWORD, or is asked on the terminal.");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"Nemora: lock an HTML page with a password, and read a locked page back."};
+    CLI::App app{"Nemora: publishes HTML pages locked with a password (the data file, the "
+                 "loader page, decoder.htm and decoder.jar), and reads data files back."};
+    app.set_version_flag("--version", "nemora-cli " NEMORA_VERSION);
     app.require_subcommand(1);
-    Options options;
 
-    CLI::App* lock = app.add_subcommand("lock", "Compress and encipher a page into a data file");
-    lock->add_option("page", options.input, "The HTML page to lock")->required();
-    lock->add_option("data-file", options.output, "The data file to write")->required();
-    lock->add_option("-p,--password", options.password, "The password (bytes as given)");
-    lock->add_option("-e,--encoding", options.encoding,
-                     "The page's character-code name, stored for the decoder")
+    LockOptions lock;
+    CLI::App* lockCommand = app.add_subcommand("lock", "Publish pages into a folder");
+    lockCommand->add_option("pages", lock.pages, "The HTML pages to lock")->required();
+    lockCommand->add_option("-o,--output", lock.folder, "The output folder (made if missing)")->required();
+    lockCommand->add_option("--prompt", lock.prompt, "The text above the password field")->capture_default_str();
+    lockCommand->add_option("--cookie-key", lock.cookieKey, "The cookie's keyword")->capture_default_str();
+    lockCommand->add_flag("--no-cookie", lock.noCookie, "Never remember the password in a cookie");
+    lockCommand->add_option("--cookie-days", lock.cookieDays,
+                            "The cookie's lifetime: days (0.0001 to 36500), session or unlimited")
         ->capture_default_str();
+    lockCommand->add_flag("--confirm", lock.confirm, "Ask the visitor before the cookie is stored");
+    lockCommand->add_flag("--no-comment", lock.noComment, "Leave the explanatory comments out of the pages");
+    lockCommand->add_option("--encoding", lock.encoding, "The page's character code name")->capture_default_str();
+    AddPasswordOptions(lockCommand, lock.password);
 
-    CLI::App* unlock = app.add_subcommand("unlock", "Read a data file back into the page");
-    unlock->add_option("data-file", options.input, "The data file to read")->required();
-    unlock->add_option("-p,--password", options.password, "The password");
-    unlock->add_option("-o,--output", options.output, "Write the page here instead of stdout");
+    UnlockOptions unlock;
+    CLI::App* unlockCommand = app.add_subcommand("unlock", "Read a data file back into its page");
+    unlockCommand->add_option("data-file", unlock.dataFile, "The data file (.zvk)")->required();
+    unlockCommand->add_option("-o,--output", unlock.output, "Write the page here instead of standard output");
+    AddPasswordOptions(unlockCommand, unlock.password);
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         const int status = app.exit(e);
-        return status == 0 ? kExitOk : kExitUsage;
+        return status == 0 ? cli::kExitOk : cli::kExitUsage;
     }
-    return lock->parsed() ? Lock(options) : Unlock(options);
+    if (lockCommand->parsed()) {
+        const std::optional<std::int32_t> keepDays = KeepDaysCount(lock.cookieDays);
+        if (!keepDays) {
+            std::fprintf(stderr, "nemora-cli: --cookie-days: %s\n", lock.cookieDays.c_str());
+            return cli::kExitUsage;
+        }
+        return Lock(lock, *keepDays);
+    }
+    return Unlock(unlock);
 }

@@ -1,5 +1,7 @@
 #include "engine/ResultCode.h"
 
+#include <ostream>
+
 namespace nemora::engine {
 
 const char* ResultName(Result result) {
@@ -11,6 +13,10 @@ const char* ResultName(Result result) {
 #undef NEMORA_RESULT
     }
     return "?";
+}
+
+std::ostream& operator<<(std::ostream& out, Result result) {
+    return out << ResultName(result) << " (" << ResultId(result) << ")";
 }
 
 }  // namespace nemora::engine

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 
 namespace nemora::engine {
 
@@ -16,6 +17,9 @@ enum class [[nodiscard]] Result : std::uint32_t{
 // The symbolic name ("LoadStopped"), for logs and test output; "?" for a
 // value that is not an engine result.
 const char* ResultName(Result result);
+
+// "LoadStopped (3003)", for test output and logs.
+std::ostream& operator<<(std::ostream& out, Result result);
 
 constexpr std::uint32_t ResultId(Result result) {
     return static_cast<std::uint32_t>(result);

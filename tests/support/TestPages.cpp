@@ -9,24 +9,24 @@ std::vector<std::uint8_t> Bytes(std::string_view text) {
 }
 
 std::vector<std::uint8_t> RandomText(std::size_t length, std::string_view alphabet,
-                                     std::uint32_t seed) {
-    std::mt19937 random(seed);
+                                     std::uint32_t start) {
+    std::mt19937 random(start);
     std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
     std::vector<std::uint8_t> page(length);
     for (auto& b : page) b = static_cast<std::uint8_t>(alphabet[pick(random)]);
     return page;
 }
 
-std::vector<std::uint8_t> RandomBytes(std::size_t length, std::uint32_t seed) {
-    std::mt19937 random(seed);
+std::vector<std::uint8_t> RandomBytes(std::size_t length, std::uint32_t start) {
+    std::mt19937 random(start);
     std::uniform_int_distribution<int> pick(1, 255);
     std::vector<std::uint8_t> page(length);
     for (auto& b : page) b = static_cast<std::uint8_t>(pick(random));
     return page;
 }
 
-std::vector<std::uint8_t> Runs(std::size_t length, std::uint32_t seed) {
-    std::mt19937 random(seed);
+std::vector<std::uint8_t> Runs(std::size_t length, std::uint32_t start) {
+    std::mt19937 random(start);
     std::uniform_int_distribution<int> value(1, 4);
     std::uniform_int_distribution<std::size_t> run(1, 300);
     std::vector<std::uint8_t> page;
@@ -38,7 +38,7 @@ std::vector<std::uint8_t> Runs(std::size_t length, std::uint32_t seed) {
     return page;
 }
 
-std::vector<std::uint8_t> HtmlPage(std::size_t length, std::uint32_t seed) {
+std::vector<std::uint8_t> HtmlPage(std::size_t length, std::uint32_t start) {
     // Shift_JIS for a handful of common words: 日本, 文書, 暗号, 保存, の, を.
     static const char* const kWords[] = {
         "\x93\xfa\x96\x7b",
@@ -68,7 +68,7 @@ std::vector<std::uint8_t> HtmlPage(std::size_t length, std::uint32_t seed) {
         "<td align=\"right\">",
         "</td>",
     };
-    std::mt19937 random(seed);
+    std::mt19937 random(start);
     std::uniform_int_distribution<std::size_t> word(0, std::size(kWords) - 1);
     std::uniform_int_distribution<std::size_t> tag(0, std::size(kTags) - 1);
     std::uniform_int_distribution<int> number(0, 99999);

@@ -1,0 +1,89 @@
+#include "cli/Password.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+
+#include "res/StringTable.h"
+
+namespace nemora::cli {
+namespace {
+
+constexpr std::uint32_t kPrompt = 40001;
+constexpr std::uint32_t kConfirmPrompt = 40002;
+constexpr std::uint32_t kMismatch = 40003;
+constexpr std::uint32_t kUnavailable = 40004;
+
+void StripLineEnd(std::string& line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+}
+
+// One line typed on the controlling terminal with echo off.
+std::optional<std::string> AskTerminal(const char* prompt) {
+    const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY);
+    if (tty < 0) return std::nullopt;
+    termios saved{};
+    const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
+    if (isTerminal) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(tty, TCSAFLUSH, &quiet);
+    }
+    (void)!::write(tty, prompt, std::char_traits<char>::length(prompt));
+    std::string line;
+    char c = 0;
+    ssize_t got = 0;
+    while ((got = ::read(tty, &c, 1)) == 1 && c != '\n') line += c;
+    (void)!::write(tty, "\n", 1);
+    if (isTerminal) ::tcsetattr(tty, TCSAFLUSH, &saved);
+    ::close(tty);
+    if (got < 0) return std::nullopt;
+    StripLineEnd(line);
+    return line;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadPassword(const PasswordOptions& options, bool confirm,
+                                        std::string& error) {
+    std::string line;
+    if (!options.file.empty()) {
+        std::ifstream in(options.file, std::ios::binary);
+        if (!in || !std::getline(in, line)) {
+            error = std::string(res::StringTable::Get(kUnavailable)) + ": " + options.file;
+            return std::nullopt;
+        }
+        StripLineEnd(line);
+        return line;
+    }
+    if (options.fromStdin) {
+        if (!std::getline(std::cin, line)) {
+            error = res::StringTable::Get(kUnavailable);
+            return std::nullopt;
+        }
+        StripLineEnd(line);
+        return line;
+    }
+    if (const char* env = std::getenv("NEMORA_PASSWORD")) return std::string(env);
+
+    const std::optional<std::string> first = AskTerminal(res::StringTable::Get(kPrompt));
+    if (!first) {
+        error = res::StringTable::Get(kUnavailable);
+        return std::nullopt;
+    }
+    if (confirm) {
+        const std::optional<std::string> second = AskTerminal(res::StringTable::Get(kConfirmPrompt));
+        if (!second || *second != *first) {
+            error = res::StringTable::Get(kMismatch);
+            return std::nullopt;
+        }
+    }
+    return first;
+}
+
+}  // namespace nemora::cli

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace nemora::cli {
+
+// Where the password comes from. Never from the command line itself, where
+// other users can read it.
+struct PasswordOptions {
+    std::string file;        // --password-file: its first line
+    bool fromStdin = false;  // --password-stdin: the first line of standard input
+};
+
+// The password from the file, standard input or NEMORA_PASSWORD, in that
+// order; otherwise asked on the terminal without echo (twice when `confirm`).
+// Nothing when none of these gives one; `error` then says why.
+std::optional<std::string> ReadPassword(const PasswordOptions& options, bool confirm,
+                                        std::string& error);
+
+}  // namespace nemora::cli

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/LockedDocument.h"
+
+namespace nemora::publish {
+
+// The main window's values that a save reads and writes, under the window's
+// member names. Texts are UTF-8, as the window toolkit and the terminal hold
+// them; the save converts them to code page 932 where they leave the program.
+struct PublicationState {
+    bool PageLoaded = false;
+    std::string Path;          // the page's full path
+    std::string PageFileName;  // its last component
+    std::string Password;
+    std::string Prompt;
+    bool CookieOn = true;
+    std::string CookieKey;
+    std::int32_t CookieKeepDays = 70000;  // ten-thousandths of a day; 0 = session, < 0 = unlimited
+    bool Confirm = false;
+    bool Comment = true;
+    std::string EncodeType = "shift_jis";
+    bool PasswordChanged = false;
+    engine::LockedDocument* Document = nullptr;
+};
+
+}  // namespace nemora::publish

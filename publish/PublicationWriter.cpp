@@ -1,0 +1,132 @@
+#include "publish/PublicationWriter.h"
+
+#include <vector>
+
+#include "publish/FolderMaker.h"
+#include "publish/TemplateExpander.h"
+#include "publish/TemplateValues.h"
+#include "publish/TextCodec.h"
+#include "publish/ValueFormat.h"
+
+namespace nemora::publish {
+namespace {
+
+using engine::Result;
+
+constexpr const char* kDecoderPage = "decoder.htm";
+constexpr const char* kDecoderArchive = "decoder.jar";
+
+std::string LastComponent(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The encoding name travels into the data stream as bytes of code page 932;
+// the names offered are ASCII, so a name it cannot hold is kept as typed.
+std::string EncodingBytes(const std::string& name) {
+    const auto converted = TextCodec::ToCp932(name, TextCodec::Unmappable::Refuse);
+    return converted ? *converted : name;
+}
+
+}  // namespace
+
+PublicationWriter::PublicationWriter(engine::FileLayer& files, ResourceSource& resources,
+                                     IdentifierSource& identifiers)
+    : files_(files), resources_(resources), identifiers_(identifiers) {}
+
+std::string PublicationWriter::ProposedFolder(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    return dot != std::string::npos && dot >= 1 ? path.substr(0, dot) : path;
+}
+
+bool PublicationWriter::HasExtension(const std::string& folder) {
+    std::string trimmed = folder;
+    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+    return LastComponent(trimmed).find('.') != std::string::npos;
+}
+
+Result PublicationWriter::Save(PublicationState& state, SaveHost& host) {
+    if (!state.PageLoaded || state.Document == nullptr) return Result::Ok;
+    host.ReadControls();
+
+    Result result = Result::Ok;
+    // The key is derived from the password's code page 932 bytes, which is
+    // what the visitor's browser will make of what they type; a character
+    // that code page lacks would silently become another key.
+    std::optional<std::string> password;
+    if (state.Password.empty()) {
+        result = Result::NoPassword;
+    } else if (state.CookieOn && state.CookieKey.empty()) {
+        result = Result::NoCookieKey;
+    } else if (!(password = TextCodec::ToCp932(state.Password, TextCodec::Unmappable::Refuse))) {
+        result = Result::PasswordNotShiftJis;
+    }
+    if (result != Result::Ok) {
+        host.ShowResult(result);
+        return result;
+    }
+
+    std::optional<std::string> chosen = host.ChooseFolder(ProposedFolder(state.Path));
+    if (!chosen) return Result::Ok;
+    std::string folder = *chosen;
+    if (HasExtension(folder)) {
+        result = Result::FolderHasExtension;
+    } else if (!FolderMaker::EnsureFolder(folder)) {
+        result = Result::CannotMakeFolder;
+    }
+    if (result != Result::Ok) {
+        host.ShowResult(result);
+        return result;
+    }
+    if (folder.back() != '/') folder += '/';
+
+    engine::ProgressSink* sink = host.OpenProgress();
+    result = Publish(state, *password, folder, sink);
+    host.CloseProgress();
+    // Encrypt leaves the name block enciphered, whatever the outcome.
+    state.Document->SetCharCodeName(EncodingBytes(state.EncodeType));
+    host.ShowResult(result);
+    return result;
+}
+
+Result PublicationWriter::Publish(PublicationState& state, const std::string& password,
+                                  const std::string& folder, engine::ProgressSink* sink) {
+    Result result = state.Document->Encrypt(sink, password, state.PasswordChanged);
+    if (result != Result::Ok) return result;
+    state.PasswordChanged = false;
+    result = state.Document->WriteDataFile(sink, folder + DataFileName(state.PageFileName));
+    if (result != Result::Ok) return result;
+    return WritePages(state, folder);
+}
+
+Result PublicationWriter::WritePages(const PublicationState& state, const std::string& folder) {
+    const TemplateValues values = TemplateValues::From(state, identifiers_);
+    Result result = WritePage(res::ResourceType::Html, res::kLoaderTemplate,
+                              folder + state.PageFileName, &values, state.Comment, true);
+    if (result == Result::Ok) {
+        result = WritePage(res::ResourceType::Html, res::kDecoderTemplate, folder + kDecoderPage,
+                           &values, state.Comment, false);
+    }
+    if (result == Result::Ok) {
+        result = WritePage(res::ResourceType::Jar, res::kDecoderArchive, folder + kDecoderArchive,
+                           nullptr, false, false);
+    }
+    return result == Result::Ok ? Result::Published : result;
+}
+
+Result PublicationWriter::WritePage(res::ResourceType type, std::uint32_t id,
+                                    const std::string& path, const TemplateValues* values,
+                                    bool comment, bool valuesActive) {
+    std::vector<std::uint8_t> bytes;
+    if (const Result loaded = resources_.Load(type, id, bytes); loaded != Result::Ok) {
+        return loaded;
+    }
+    const std::unique_ptr<engine::OutputFile> file = files_.CreateReplacing(path);
+    if (!file) return Result::CannotCreate;
+    const bool written = values != nullptr
+                             ? TemplateExpander::Expand(bytes, *values, comment, valuesActive, *file)
+                             : file->Write(bytes.data(), bytes.size());
+    return written && file->Commit() ? Result::Ok : Result::CannotCreate;
+}
+
+}  // namespace nemora::publish

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+
+#include "engine/FileLayer.h"
+#include "engine/ResultCode.h"
+#include "publish/IdentifierSource.h"
+#include "publish/PublicationState.h"
+#include "publish/ResourceSource.h"
+#include "publish/SaveHost.h"
+
+namespace nemora::publish {
+
+struct TemplateValues;
+
+// The save command: checks the entries, makes the output folder, has the
+// document encipher the page and write the data file, then writes the loader
+// page, "decoder.htm" and "decoder.jar" beside it.
+//
+// Every file is written to a temporary name in the folder and moved over its
+// final name only when complete, so a failure never leaves a half-written
+// file in place of a working one. A failure stops at the failing file; files
+// written before it stay.
+class PublicationWriter {
+public:
+    PublicationWriter(engine::FileLayer& files = engine::FileLayer::System(),
+                      ResourceSource& resources = ResourceSource::Embedded(),
+                      IdentifierSource& identifiers = IdentifierSource::System());
+
+    // Runs a save on the window's state and shows its result through `host`.
+    // Returns the result shown, or Ok when the save ended silently (no page
+    // loaded, folder choice cancelled).
+    engine::Result Save(PublicationState& state, SaveHost& host);
+
+    // Writes the loader page, "decoder.htm" and "decoder.jar" into `folder`
+    // (which ends with a '/'). Published, CannotCreate, NoResource or
+    // BrokenResource.
+    engine::Result WritePages(const PublicationState& state, const std::string& folder);
+
+    // The folder a save proposes for a page: its path up to the last dot
+    // (when the dot is not the first character), else the whole path.
+    static std::string ProposedFolder(const std::string& path);
+
+    // True when the last component of `folder` has an extension.
+    static bool HasExtension(const std::string& folder);
+
+private:
+    engine::Result Publish(PublicationState& state, const std::string& password,
+                           const std::string& folder, engine::ProgressSink* sink);
+    // Writes one resource to `path`: expanded as a page template when
+    // `values` is given, byte for byte otherwise.
+    engine::Result WritePage(res::ResourceType type, std::uint32_t id, const std::string& path,
+                             const TemplateValues* values, bool comment, bool valuesActive);
+
+    engine::FileLayer& files_;
+    ResourceSource& resources_;
+    IdentifierSource& identifiers_;
+};
+
+}  // namespace nemora::publish

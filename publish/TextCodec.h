@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace nemora::publish {
+
+// The program holds its texts in UTF-8 (the window toolkit, the terminal);
+// the pages, the key and the data stream need them in code page 932.
+class TextCodec {
+public:
+    // How to write a character that code page 932 lacks.
+    enum class Unmappable {
+        CharacterReference,  // as "&#NNNN;", for text that goes into markup
+        Refuse,              // the conversion fails (passwords: the key must match what is typed)
+    };
+
+    // nullopt when `unmappable` is Refuse and the text holds a character
+    // code page 932 lacks or is not valid UTF-8 (with CharacterReference,
+    // invalid bytes become the replacement character's reference).
+    static std::optional<std::string> ToCp932(std::string_view utf8, Unmappable unmappable);
+
+    // Code page 932 back to UTF-8; nullopt when the bytes are not valid there.
+    static std::optional<std::string> FromCp932(std::string_view cp932);
+};
+
+}  // namespace nemora::publish

@@ -1,0 +1,29 @@
+#include "res/EmbeddedResource.h"
+
+#include <cstddef>
+
+namespace nemora::res {
+namespace data {
+extern const std::uint8_t kLoaderTemplate[];
+extern const std::size_t kLoaderTemplateSize;
+extern const std::uint8_t kDecoderTemplate[];
+extern const std::size_t kDecoderTemplateSize;
+extern const std::uint8_t kDecoderArchive[];
+extern const std::size_t kDecoderArchiveSize;
+}  // namespace data
+
+std::optional<std::span<const std::uint8_t>> EmbeddedResource::Find(ResourceType type,
+                                                                     std::uint32_t id) {
+    if (type == ResourceType::Html && id == kLoaderTemplate) {
+        return std::span(data::kLoaderTemplate, data::kLoaderTemplateSize);
+    }
+    if (type == ResourceType::Html && id == kDecoderTemplate) {
+        return std::span(data::kDecoderTemplate, data::kDecoderTemplateSize);
+    }
+    if (type == ResourceType::Jar && id == kDecoderArchive) {
+        return std::span(data::kDecoderArchive, data::kDecoderArchiveSize);
+    }
+    return std::nullopt;
+}
+
+}  // namespace nemora::res

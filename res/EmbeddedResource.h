@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace nemora::res {
+
+enum class ResourceType { Html, Jar };
+
+// Resource numbers of the published set's sources.
+constexpr std::uint32_t kLoaderTemplate = 157;   // HTML, code page 932, CR LF
+constexpr std::uint32_t kDecoderTemplate = 158;  // HTML, code page 932, CR LF
+constexpr std::uint32_t kDecoderArchive = 151;   // "decoder.jar"
+
+// The bytes the executable carries for a resource, or nothing when it has
+// no such resource.
+class EmbeddedResource {
+public:
+    static std::optional<std::span<const std::uint8_t>> Find(ResourceType type, std::uint32_t id);
+};
+
+}  // namespace nemora::res

@@ -1,0 +1,133 @@
+// Runs the real nemora-cli as a user would.
+
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/Process.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestPages.h"
+
+namespace nemora::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kCli = NEMORA_CLI_PATH;
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        page = HtmlPage(3000, 21);
+        pagePath = dir.Write("page.html", page);
+    }
+
+    // The environment never offers a password unless a case asks for it.
+    ProcessResult Run(std::vector<std::string> args, ProcessOptions options = {}) {
+        args.insert(args.begin(), kCli);
+        options.unset.push_back("NEMORA_PASSWORD");
+        return RunProcess(args, options);
+    }
+
+    ProcessResult Lock(const std::string& folder, std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {"lock", pagePath, "-o", folder, "--password-stdin"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Run(args, {.input = "secret\n"});
+    }
+
+    TempDir dir;
+    std::vector<std::uint8_t> page;
+    std::string pagePath;
+};
+
+TEST_F(CliTest, PublishesAndReadsBackWithEachPasswordSource) {
+    const std::string passwordFile = dir.Write("password.txt", Bytes("secret\n"));
+    struct Source {
+        const char* name;
+        std::vector<std::string> args;
+        ProcessOptions options;
+    };
+    const Source sources[] = {
+        {"file", {"--password-file", passwordFile}, {}},
+        {"standard input", {"--password-stdin"}, {.input = "secret\n"}},
+        {"environment", {}, {.env = {{"NEMORA_PASSWORD", "secret"}}}},
+    };
+    for (const Source& source : sources) {
+        SCOPED_TRACE(source.name);
+        const std::string out = (dir.Path() / source.name).string();
+        std::vector<std::string> lock = {kCli, "lock", pagePath, "-o", out};
+        lock.insert(lock.end(), source.args.begin(), source.args.end());
+        const ProcessResult locked = RunProcess(lock, source.options);
+        ASSERT_EQ(locked.status, 0) << locked.err;
+        EXPECT_NE(locked.out.find("page.html: ファイルを作成しました"), std::string::npos) << locked.out;
+        const std::vector<std::string> written = {"decoder.htm", "decoder.jar", "page.html", "page.zvk"};
+        EXPECT_EQ(Entries(out), written);
+
+        const ProcessResult back = Run({"unlock", out + "/page.zvk", "--password-stdin"}, {.input = "secret\n"});
+        ASSERT_EQ(back.status, 0) << back.err;
+        EXPECT_EQ(back.out, std::string(page.begin(), page.end()));
+    }
+}
+
+TEST_F(CliTest, ExitStatusesTellFailuresApart) {
+    const std::string out = (dir.Path() / "out").string();
+    ASSERT_EQ(Lock(out).status, 0);
+    std::vector<std::uint8_t> data = ReadAll(out + "/page.zvk");
+    data.resize(data.size() - 8);
+    const std::string truncated = dir.Write("truncated.zvk", data);
+
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        ProcessOptions options;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"no password and no terminal", {"lock", pagePath, "-o", out}, {.detach = true}, 3,
+         "パスワードを読み込めません"},
+        {"an empty password", {"lock", pagePath, "-o", out, "--password-stdin"}, {.input = "\n"}, 3,
+         "パスワードを設定して下さい"},
+        {"a folder with an extension", {"lock", pagePath, "-o", out + ".htm", "--password-stdin"},
+         {.input = "pw\n"}, 5, "フォルダを選択して下さい"},
+        {"a missing page", {"lock", dir.File("none.html"), "-o", out, "--password-stdin"},
+         {.input = "pw\n"}, 4, "ファイルを開けません"},
+        {"cookies on without a keyword",
+         {"lock", pagePath, "-o", out, "--cookie-key", "", "--password-stdin"}, {.input = "pw\n"}, 5,
+         "クッキーのキーワードを設定して下さい"},
+        {"a bad lifetime", {"lock", pagePath, "-o", out, "--cookie-days", "0"}, {}, 2, "--cookie-days"},
+        {"a wrong password", {"unlock", out + "/page.zvk", "--password-stdin"}, {.input = "nope\n"}, 6,
+         "パスワードが違います"},
+        {"a truncated data file", {"unlock", truncated, "--password-stdin"}, {.input = "secret\n"}, 7,
+         "データファイルが途中で切れています"},
+        {"no subcommand", {}, {}, 2, ""},
+        {"help", {"--help"}, {}, 0, ""},
+        {"version", {"--version"}, {}, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProcessResult result = Run(c.args, c.options);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+}
+
+TEST_F(CliTest, SeveralPagesShareOneFolderAndAFailureSpoilsOnlyItsPage) {
+    const std::string second = dir.Write("second.html", HtmlPage(2000, 22));
+    const std::string out = (dir.Path() / "site").string();
+    const ProcessResult result = Run({"lock", pagePath, dir.File("missing.html"), second, "-o", out,
+                                      "--no-cookie", "--no-comment", "--password-stdin"},
+                                     {.input = "pw\n"});
+    EXPECT_EQ(result.status, 4);
+    const std::vector<std::string> written = {"decoder.htm", "decoder.jar", "page.html",
+                                              "page.zvk",    "second.html", "second.zvk"};
+    EXPECT_EQ(Entries(out), written);
+    const auto loader = ReadAll(out + "/second.html");
+    const std::string text(loader.begin(), loader.end());
+    EXPECT_NE(text.find("var strCookieKey = \"\";"), std::string::npos);
+    EXPECT_EQ(text.find("$0"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace nemora::test

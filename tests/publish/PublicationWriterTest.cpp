@@ -1,0 +1,230 @@
+#include "publish/PublicationWriter.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "engine/StreamReader.h"
+#include "publish/TextCodec.h"
+#include "res/EmbeddedResource.h"
+#include "tests/support/FaultyFileLayer.h"
+#include "tests/support/RecordingSink.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestPages.h"
+
+namespace nemora::publish {
+namespace {
+
+using engine::Result;
+namespace fs = std::filesystem;
+
+class FakeHost : public SaveHost {
+public:
+    std::optional<std::string> ChooseFolder(const std::string& proposed) override {
+        proposedFolder = proposed;
+        return folder;
+    }
+    engine::ProgressSink* OpenProgress() override {
+        ++progressOpened;
+        return &sink;
+    }
+    void CloseProgress() override { ++progressClosed; }
+    void ShowResult(Result result) override { shown.push_back(result); }
+
+    std::optional<std::string> folder;
+    std::string proposedFolder;
+    test::RecordingSink sink;
+    int progressOpened = 0;
+    int progressClosed = 0;
+    std::vector<Result> shown;
+};
+
+// Resources that fail the way the real ones could.
+class BrokenResources : public ResourceSource {
+public:
+    BrokenResources(res::ResourceType type, std::uint32_t id, Result failure)
+        : type_(type), id_(id), failure_(failure) {}
+    Result Load(res::ResourceType type, std::uint32_t id, std::vector<std::uint8_t>& bytes) override {
+        if (type == type_ && id == id_) return failure_;
+        return ResourceSource::Embedded().Load(type, id, bytes);
+    }
+
+private:
+    res::ResourceType type_;
+    std::uint32_t id_;
+    Result failure_;
+};
+
+class PublicationWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        page = test::HtmlPage(5000, 3);
+        state.Path = dir.Write("index.html", page);
+        state.PageFileName = "index.html";
+        state.Password = "secret";
+        state.Prompt = "パスワードを入力して下さい。";
+        state.CookieKey = "Key";
+        state.Document = &document;
+        document.SetCharCodeName(state.EncodeType);
+        ASSERT_EQ(document.Load(nullptr, state.Path), Result::Ok);
+        ASSERT_EQ(document.Compress(nullptr), Result::Ok);
+        state.PageLoaded = true;
+        state.PasswordChanged = true;
+        host.folder = (dir.Path() / "out").string();
+    }
+
+    std::string Out(const std::string& name) const { return (dir.Path() / "out" / name).string(); }
+
+    test::TempDir dir;
+    std::vector<std::uint8_t> page;
+    engine::LockedDocument document;
+    PublicationState state;
+    FakeHost host;
+};
+
+TEST_F(PublicationWriterTest, WritesTheFourFilesThatOpenWithThePassword) {
+    PublicationWriter writer;
+    EXPECT_EQ(writer.Save(state, host), Result::Published);
+    EXPECT_EQ(host.shown, std::vector<Result>{Result::Published});
+    EXPECT_EQ(host.proposedFolder, (dir.Path() / "index").string());
+    EXPECT_EQ(host.progressOpened, 1);
+    EXPECT_EQ(host.progressClosed, 1);
+    EXPECT_FALSE(state.PasswordChanged);
+
+    const auto data = test::ReadAll(Out("index.zvk"));
+    const auto back = engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size());
+    ASSERT_EQ(back.status, engine::ReadStatus::Ok);
+    EXPECT_EQ(back.page, page);
+    EXPECT_EQ(back.encodingName, "shift_jis");
+    EXPECT_EQ(data.size(), document.DataSize()) << "the name block is plain again after the save";
+
+    const auto loaderBytes = test::ReadAll(Out("index.html"));
+    const auto loader = TextCodec::FromCp932(std::string(loaderBytes.begin(), loaderBytes.end()));
+    ASSERT_TRUE(loader);
+    EXPECT_NE(loader->find("var urlSource = \"index.zvk\";"), std::string::npos);
+    EXPECT_NE(loader->find("var strPrompt = \"パスワードを入力して下さい。\";"), std::string::npos);
+    EXPECT_NE(loader->find("var strCookieKey = \"Key\";"), std::string::npos);
+    EXPECT_NE(loader->find("var fCookieKeepDays = 7;"), std::string::npos);
+    EXPECT_TRUE(fs::exists(Out("decoder.htm")));
+    const auto archive = res::EmbeddedResource::Find(res::ResourceType::Jar, res::kDecoderArchive);
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(test::ReadAll(Out("decoder.jar")), std::vector<std::uint8_t>(archive->begin(), archive->end()));
+
+    // Saving again without a password change does not encipher twice (its
+    // phase covers only the writing) and writes the same data file.
+    const std::size_t before = host.sink.reports.size();
+    EXPECT_EQ(writer.Save(state, host), Result::Published);
+    EXPECT_EQ(test::ReadAll(Out("index.zvk")), data);
+    const std::uint32_t streamKiB = (document.DataSize() - 16) / 1024;
+    EXPECT_EQ(host.sink.reports.at(before), (test::Report{streamKiB, 3014}));
+}
+
+TEST_F(PublicationWriterTest, EntriesAreCheckedBeforeAnythingIsWritten) {
+    struct Case {
+        const char* name;
+        std::function<void(PublicationState&, FakeHost&)> change;
+        Result shown;
+    };
+    const Case cases[] = {
+        {"no password", [](auto& s, auto&) { s.Password.clear(); }, Result::NoPassword},
+        {"cookies on, no keyword", [](auto& s, auto&) { s.CookieKey.clear(); }, Result::NoCookieKey},
+        {"a password code page 932 cannot hold", [](auto& s, auto&) { s.Password = "pass😀"; },
+         Result::PasswordNotShiftJis},
+        {"a folder with an extension", [](auto&, auto& h) { *h.folder += "/out.htm"; },
+         Result::FolderHasExtension},
+        {"a folder below a file",
+         [this](auto&, auto& h) { h.folder = (dir.Path() / "index.html" / "sub").string(); },
+         Result::CannotMakeFolder},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PublicationState s = state;
+        FakeHost h;
+        h.folder = host.folder;
+        c.change(s, h);
+        EXPECT_EQ(PublicationWriter().Save(s, h), c.shown);
+        EXPECT_EQ(h.shown, std::vector<Result>{c.shown});
+        EXPECT_EQ(h.progressOpened, 0);
+        EXPECT_FALSE(fs::exists(dir.Path() / "out"));
+    }
+}
+
+TEST_F(PublicationWriterTest, SilentWithoutAPageOrWhenTheFolderChoiceIsCancelled) {
+    PublicationState notLoaded = state;
+    notLoaded.PageLoaded = false;
+    EXPECT_EQ(PublicationWriter().Save(notLoaded, host), Result::Ok);
+    host.folder.reset();
+    EXPECT_EQ(PublicationWriter().Save(state, host), Result::Ok);
+    EXPECT_TRUE(host.shown.empty());
+    state.CookieOn = false;
+    state.CookieKey.clear();  // no keyword is needed without cookies
+    host.folder = (dir.Path() / "a/b/c").string();  // three levels made in turn
+    EXPECT_EQ(PublicationWriter().Save(state, host), Result::Published);
+    EXPECT_TRUE(fs::exists(dir.Path() / "a/b/c/index.zvk"));
+}
+
+TEST_F(PublicationWriterTest, StoppingTheEncryptionWritesNoPage) {
+    host.sink = test::RecordingSink(1);
+    EXPECT_EQ(PublicationWriter().Save(state, host), Result::EncryptStopped);
+    EXPECT_EQ(host.shown, std::vector<Result>{Result::EncryptStopped});
+    EXPECT_EQ(host.progressClosed, 1);
+    EXPECT_TRUE(state.PasswordChanged) << "the password was not used yet";
+    EXPECT_TRUE(test::Entries(dir.Path() / "out").empty());
+    // The document is usable again: the next save writes the right file.
+    host.sink = test::RecordingSink();
+    EXPECT_EQ(PublicationWriter().Save(state, host), Result::Published);
+    const auto data = test::ReadAll(Out("index.zvk"));
+    EXPECT_EQ(engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size()).page, page);
+}
+
+TEST_F(PublicationWriterTest, WritePagesStopsAtTheFailingFile) {
+    struct Case {
+        const char* name;
+        res::ResourceType type;
+        std::uint32_t id;
+        Result failure;
+        std::vector<std::string> written;
+    };
+    const Case cases[] = {
+        {"loader missing", res::ResourceType::Html, res::kLoaderTemplate, Result::NoResource, {}},
+        {"decoder page unreadable", res::ResourceType::Html, res::kDecoderTemplate,
+         Result::BrokenResource, {"index.html"}},
+        {"archive missing", res::ResourceType::Jar, res::kDecoderArchive, Result::NoResource,
+         {"decoder.htm", "index.html"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir.Path() / "pages");
+        fs::create_directory(dir.Path() / "pages");
+        BrokenResources resources(c.type, c.id, c.failure);
+        PublicationWriter writer(engine::FileLayer::System(), resources);
+        EXPECT_EQ(writer.WritePages(state, (dir.Path() / "pages").string() + "/"), c.failure);
+        EXPECT_EQ(test::Entries(dir.Path() / "pages"), c.written);
+    }
+    test::FaultyFileLayer files({.failWriteAt = 2});
+    PublicationWriter writer(files);
+    fs::create_directory(dir.Path() / "faulty");
+    EXPECT_EQ(writer.WritePages(state, (dir.Path() / "faulty").string() + "/"), Result::CannotCreate);
+    EXPECT_TRUE(test::Entries(dir.Path() / "faulty").empty()) << "no half-written page is left";
+}
+
+TEST(EmbeddedTemplatesTest, AreCodePage932WithCrLfOnly) {
+    for (std::uint32_t id : {res::kLoaderTemplate, res::kDecoderTemplate}) {
+        SCOPED_TRACE(id);
+        const auto bytes = res::EmbeddedResource::Find(res::ResourceType::Html, id);
+        ASSERT_TRUE(bytes);
+        const std::string text(bytes->begin(), bytes->end());
+        EXPECT_TRUE(TextCodec::FromCp932(text)) << "not valid code page 932";
+        std::size_t bare = std::string::npos;
+        for (std::size_t i = 0; i < text.size() && bare == std::string::npos; ++i) {
+            const bool lfAlone = text[i] == '\n' && (i == 0 || text[i - 1] != '\r');
+            const bool crAlone = text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n');
+            if (lfAlone || crAlone) bare = i;
+        }
+        EXPECT_EQ(bare, std::string::npos) << "a line break that is not CR LF";
+        EXPECT_NE(text.find("charset=Shift_JIS"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace nemora::publish
