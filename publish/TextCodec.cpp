@@ -22,12 +22,17 @@ Converter Open(const char* to, const char* from) {
 // its length; length 0 when the bytes are not a valid sequence.
 std::pair<char32_t, std::size_t> DecodeOne(const unsigned char* text, std::size_t left) {
     const unsigned char lead = text[0];
-    std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    const std::size_t length = lead < 0x80           ? 1
+                               : (lead >> 5) == 0x6  ? 2
+                               : (lead >> 4) == 0xE  ? 3
+                               : (lead >> 3) == 0x1E ? 4
+                                                     : 0;
     if (length == 0 || length > left) return {0, 0};
-    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+    const unsigned leadBits = length == 1 ? lead : lead & (0x7Fu >> length);
+    char32_t code = leadBits;
     for (std::size_t i = 1; i < length; ++i) {
         if ((text[i] & 0xC0) != 0x80) return {0, 0};
-        code = (code << 6) | (text[i] & 0x3F);
+        code = (code << 6) | (text[i] & 0x3Fu);
     }
     return {code, length};
 }
