@@ -13,7 +13,10 @@ CharCodeBlock::CharCodeBlock() {
     SetCount(0);
 }
 
-void CharCodeBlock::SetName(std::string_view name) {
+void CharCodeBlock::SetName(std::string_view given) {
+    // A reader ends the name at its first zero byte; bytes after one would
+    // be taken for the body and spoil the whole file.
+    const std::string_view name = given.substr(0, given.find('\0'));
     const std::size_t length = format::CharCodeBlockLength(name.size());
     const std::size_t copied = std::min(name.size(), length);
     std::memcpy(Bytes(), name.data(), copied);

@@ -17,8 +17,8 @@ class CharCodeBlock : public ByteBlock {
 public:
     CharCodeBlock();
 
-    // Sets the block from a name, taken byte for byte. This also turns an
-    // enciphered block back into a plain one.
+    // Sets the block from a name, taken byte for byte up to its first zero
+    // byte, if any. This also turns an enciphered block back into a plain one.
     void SetName(std::string_view name);
 
     // Writes the used bytes, if any; CannotCreate on a write error.

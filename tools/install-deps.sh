@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev uuid-dev
+  clang libclang-rt-14-dev
   default-jdk ecj junit4 xvfb xauth
 )
 

@@ -1,0 +1,23 @@
+// Property: the data-file reader never crashes or reads out of bounds,
+// whatever bytes it is given, and a stream it accepts gives exactly the page
+// length its header states.
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "engine/StreamFormat.h"
+#include "engine/StreamReader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace nemora::engine;
+    static const StreamReader reader(DeriveKey("fuzz"));
+    for (const UnlockedPage& page : {reader.Read(data, size), StreamReader::ReadPlain(data, size)}) {
+        if (page.status == ReadStatus::Ok && size >= format::kHeaderSize) {
+            if (page.page.empty() || page.encodingName.size() > format::kMaxCharCodeBlock) std::abort();
+        }
+        if (page.status != ReadStatus::Ok && !page.page.empty()) std::abort();
+    }
+    const UnlockedPage plain = StreamReader::ReadPlain(data, size);
+    if (plain.status == ReadStatus::Ok && plain.page.size() != format::ReadPageLength(data)) std::abort();
+    return 0;
+}
