@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "publish/SecretText.h"
 #include "res/StringTable.h"
 
 namespace nemora::cli {
@@ -71,19 +72,23 @@ std::optional<std::string> ReadPassword(const PasswordOptions& options, bool con
     }
     if (const char* env = std::getenv("NEMORA_PASSWORD")) return std::string(env);
 
-    const std::optional<std::string> first = AskTerminal(res::StringTable::Get(kPrompt));
+    std::optional<std::string> first = AskTerminal(res::StringTable::Get(kPrompt));
     if (!first) {
         error = res::StringTable::Get(kUnavailable);
         return std::nullopt;
     }
+    std::optional<std::string> password = first;
     if (confirm) {
-        const std::optional<std::string> second = AskTerminal(res::StringTable::Get(kConfirmPrompt));
-        if (!second || *second != *first) {
+        std::optional<std::string> second = AskTerminal(res::StringTable::Get(kConfirmPrompt));
+        const bool same = second && *second == *password;
+        if (second) publish::WipeSecret(*second);
+        if (!same) {
+            publish::WipeSecret(*password);
             error = res::StringTable::Get(kMismatch);
             return std::nullopt;
         }
     }
-    return first;
+    return password;
 }
 
 }  // namespace nemora::cli

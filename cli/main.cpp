@@ -19,6 +19,7 @@
 #include "engine/LockedDocument.h"
 #include "engine/StreamReader.h"
 #include "publish/PublicationWriter.h"
+#include "publish/SecretText.h"
 #include "publish/TextCodec.h"
 #include "res/StringTable.h"
 
@@ -32,7 +33,17 @@ constexpr std::uint32_t kWrongPassword = 40005;
 constexpr std::uint32_t kCorrupt = 40006;
 constexpr std::uint32_t kTruncated = 40007;
 constexpr std::uint32_t kCannotWrite = 40008;
+constexpr std::uint32_t kShortPassword = 40010;
 constexpr std::uint64_t kProgressThreshold = 1024 * 1024;  // a bar only for pages above 1 MiB
+// Passwords can be guessed offline against a data file (see docs/SECURITY.md):
+// below this many characters the command line warns.
+constexpr std::size_t kRecommendedLength = 12;
+
+std::size_t CharacterCount(const std::string& utf8) {
+    std::size_t count = 0;
+    for (char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
 
 struct LockOptions {
     std::vector<std::string> pages;
@@ -71,10 +82,13 @@ std::string LastComponent(const std::string& path) {
 
 int Lock(const LockOptions& options, std::int32_t keepDays) {
     std::string error;
-    const std::optional<std::string> password = cli::ReadPassword(options.password, true, error);
+    std::optional<std::string> password = cli::ReadPassword(options.password, true, error);
     if (!password) {
         std::fprintf(stderr, "nemora-cli: %s\n", error.c_str());
         return cli::kExitPassword;
+    }
+    if (!password->empty() && CharacterCount(*password) < kRecommendedLength) {
+        std::fprintf(stderr, "nemora-cli: %s\n", res::StringTable::Get(kShortPassword));
     }
 
     engine::LockedDocument document;
@@ -115,21 +129,25 @@ int Lock(const LockOptions& options, std::int32_t keepDays) {
         state.Document = &document;
         cli::TerminalHost host(options.folder, name, showProgress);
         const engine::Result result = writer.Save(state, host);
+        publish::WipeSecret(state.Password);
         if (result != engine::Result::Published && status == cli::kExitOk) {
             status = cli::ExitCodeOf(result, false);
         }
     }
+    publish::WipeSecret(*password);
     return status;
 }
 
 int Unlock(const UnlockOptions& options) {
     std::string error;
-    const std::optional<std::string> password = cli::ReadPassword(options.password, false, error);
+    std::optional<std::string> password = cli::ReadPassword(options.password, false, error);
     if (!password) {
         std::fprintf(stderr, "nemora-cli: %s\n", error.c_str());
         return cli::kExitPassword;
     }
-    const auto cp932 = publish::TextCodec::ToCp932(*password, publish::TextCodec::Unmappable::Refuse);
+    std::optional<std::string> cp932 =
+        publish::TextCodec::ToCp932(*password, publish::TextCodec::Unmappable::Refuse);
+    publish::WipeSecret(*password);
     if (!cp932) {
         std::fprintf(stderr, "nemora-cli: %s\n", res::StringTable::Get(engine::ResultId(engine::Result::PasswordNotShiftJis)));
         return cli::kExitPassword;
@@ -139,8 +157,9 @@ int Unlock(const UnlockOptions& options) {
         std::fprintf(stderr, "%s: %s\n", options.dataFile.c_str(), res::StringTable::Get(2005));
         return cli::kExitBadDataFile;
     }
-    const engine::UnlockedPage unlocked =
-        engine::StreamReader(engine::DeriveKey(*cp932)).Read(data->data(), data->size());
+    const engine::Key key = engine::DeriveKey(*cp932);
+    publish::WipeSecret(*cp932);
+    const engine::UnlockedPage unlocked = engine::StreamReader(key).Read(data->data(), data->size());
     switch (unlocked.status) {
         case engine::ReadStatus::Ok:
             break;
@@ -174,6 +193,7 @@ void AddPasswordOptions(CLI::App* command, cli::PasswordOptions& password) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    publish::ProtectProcessSecrets();
     CLI::App app{"Nemora: publishes HTML pages locked with a password (the data file, the "
                  "loader page, decoder.htm and decoder.jar), and reads data files back."};
     app.set_version_flag("--version", "nemora-cli " NEMORA_VERSION);

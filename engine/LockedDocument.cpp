@@ -21,6 +21,12 @@ std::uint32_t KiB(std::uint64_t bytes) {
 
 LockedDocument::LockedDocument(FileLayer& files) : files_(files) {}
 
+LockedDocument::~LockedDocument() {
+    // Through a volatile pointer, so the stores are not dropped as dead.
+    volatile std::uint8_t* key = key_.data();
+    for (std::size_t i = 0; i < key_.size(); ++i) key[i] = 0;
+}
+
 Result LockedDocument::Load(ProgressSink* sink, const std::string& path) {
     state_ = DocumentState::Unusable;
     const std::unique_ptr<InputFile> file = files_.OpenForReading(path);

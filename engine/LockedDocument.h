@@ -39,6 +39,10 @@ enum class DocumentState {
 class LockedDocument {
 public:
     explicit LockedDocument(FileLayer& files = FileLayer::System());
+    // Wipes the key: it opens every page saved with the same password.
+    ~LockedDocument();
+    LockedDocument(const LockedDocument&) = delete;
+    LockedDocument& operator=(const LockedDocument&) = delete;
 
     // Reads a page file. CannotOpen when it cannot be opened or is empty;
     // ReadFailed when it cannot be read whole, is too long for the stream's

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "publish/FolderMaker.h"
+#include "publish/SecretText.h"
 #include "publish/TemplateExpander.h"
 #include "publish/TemplateValues.h"
 #include "publish/TextCodec.h"
@@ -62,12 +63,16 @@ Result PublicationWriter::Save(PublicationState& state, SaveHost& host) {
         result = Result::PasswordNotShiftJis;
     }
     if (result != Result::Ok) {
+        if (password) WipeSecret(*password);
         host.ShowResult(result);
         return result;
     }
 
     std::optional<std::string> chosen = host.ChooseFolder(ProposedFolder(state.Path));
-    if (!chosen) return Result::Ok;
+    if (!chosen) {
+        WipeSecret(*password);
+        return Result::Ok;
+    }
     std::string folder = *chosen;
     if (HasExtension(folder)) {
         result = Result::FolderHasExtension;
@@ -75,6 +80,7 @@ Result PublicationWriter::Save(PublicationState& state, SaveHost& host) {
         result = Result::CannotMakeFolder;
     }
     if (result != Result::Ok) {
+        WipeSecret(*password);
         host.ShowResult(result);
         return result;
     }
@@ -82,6 +88,7 @@ Result PublicationWriter::Save(PublicationState& state, SaveHost& host) {
 
     engine::ProgressSink* sink = host.OpenProgress();
     result = Publish(state, *password, folder, sink);
+    WipeSecret(*password);
     host.CloseProgress();
     // Encrypt leaves the name block enciphered, whatever the outcome.
     state.Document->SetCharCodeName(EncodingBytes(state.EncodeType));

@@ -113,6 +113,17 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
     }
 }
 
+TEST_F(CliTest, WarnsOfPasswordsShorterThanTwelveCharacters) {
+    const std::string out = (dir.Path() / "warn").string();
+    const ProcessResult shortOne = Run({"lock", pagePath, "-o", out, "--password-stdin"}, {.input = "パスワード\n"});
+    EXPECT_EQ(shortOne.status, 0);
+    EXPECT_NE(shortOne.err.find("警告"), std::string::npos);
+    const ProcessResult longOne =
+        Run({"lock", pagePath, "-o", out, "--password-stdin"}, {.input = "correct horse battery\n"});
+    EXPECT_EQ(longOne.status, 0);
+    EXPECT_EQ(longOne.err.find("警告"), std::string::npos) << longOne.err;
+}
+
 TEST_F(CliTest, SeveralPagesShareOneFolderAndAFailureSpoilsOnlyItsPage) {
     const std::string second = dir.Write("second.html", HtmlPage(2000, 22));
     const std::string out = (dir.Path() / "site").string();
