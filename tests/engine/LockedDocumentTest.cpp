@@ -124,7 +124,7 @@ TEST_F(LockedDocumentTest, LoadsAndSavesWithTheExactReports) {
 }
 
 TEST_F(LockedDocumentTest, StopAtAnyLoadReportLeavesTheDocumentUnusable) {
-    const auto page = test::HtmlPage(6000, 4);
+    const auto page = test::HtmlPage(100 * 1024, 4);
     const std::string path = dir.Write("page.html", page);
     const std::size_t total = LoadReports(page).size();
     for (std::size_t k = 1; k <= total; ++k) {
@@ -144,7 +144,7 @@ TEST_F(LockedDocumentTest, StopAtAnyLoadReportLeavesTheDocumentUnusable) {
 }
 
 TEST_F(LockedDocumentTest, StopAtAnySaveReportKeepsTheEarlierFileAndCanBeRepeated) {
-    const auto page = test::HtmlPage(20000, 5);
+    const auto page = test::HtmlPage(100 * 1024, 5);
     const std::vector<std::uint8_t> earlier = test::Bytes("an earlier data file");
     for (bool newPassword : {false, true}) {
         LockedDocument probe;

@@ -1,0 +1,136 @@
+// Odd input and hostile surroundings: devices, odd file names, a full disk.
+// Each gets its message and nothing already on disk is lost.
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "engine/LockedDocument.h"
+#include "engine/StreamReader.h"
+#include "publish/PublicationWriter.h"
+#include "publish/ValueFormat.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestPages.h"
+
+namespace nemora {
+namespace {
+
+using engine::Result;
+namespace fs = std::filesystem;
+
+class QuietHost : public publish::SaveHost {
+public:
+    explicit QuietHost(std::string folder) : folder_(std::move(folder)) {}
+    std::optional<std::string> ChooseFolder(const std::string&) override { return folder_; }
+    engine::ProgressSink* OpenProgress() override { return nullptr; }
+    void CloseProgress() override {}
+    void ShowResult(Result r) override { shown = r; }
+    Result shown = Result::Ok;
+
+private:
+    std::string folder_;
+};
+
+publish::PublicationState StateFor(engine::LockedDocument& document, const std::string& path) {
+    publish::PublicationState state;
+    state.PageLoaded = true;
+    state.Path = path;
+    state.PageFileName = fs::path(path).filename().string();
+    state.Password = "a long enough password";
+    state.CookieKey = "Key";
+    state.PasswordChanged = true;
+    state.Document = &document;
+    document.SetCharCodeName(state.EncodeType);
+    return state;
+}
+
+TEST(LimitsTest, DevicesAreNotPages) {
+    for (const char* device : {"/dev/null", "/dev/zero", "/dev/urandom"}) {
+        SCOPED_TRACE(device);
+        engine::LockedDocument document;
+        EXPECT_EQ(document.Load(nullptr, device), Result::CannotOpen);
+    }
+}
+
+TEST(LimitsTest, OddFileNamesArePublishedAndStayInsideTheScript) {
+    test::TempDir dir;
+    const auto page = test::HtmlPage(3000, 31);
+    for (const std::string name : {"a b.html", "q\"u'o<t>e&.html", "日本語のページ.html", "bad\xff\xfe.html",
+                                   "%41;x.html"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.Write(name, page);
+        engine::LockedDocument document;
+        ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
+        ASSERT_EQ(document.Compress(nullptr), Result::Ok);
+        auto state = StateFor(document, path);
+        QuietHost host((dir.Path() / "out").string());
+        ASSERT_EQ(publish::PublicationWriter().Save(state, host), Result::Published);
+
+        const std::string data = (dir.Path() / "out" / publish::DataFileName(name)).string();
+        const auto bytes = test::ReadAll(data);
+        EXPECT_EQ(engine::StreamReader(engine::DeriveKey(state.Password)).Read(bytes.data(), bytes.size()).page, page);
+        const auto loader = test::ReadAll((dir.Path() / "out" / name).string());
+        const std::string text(loader.begin(), loader.end());
+        const std::size_t at = text.find("var urlSource = \"");
+        ASSERT_NE(at, std::string::npos);
+        const std::string literal = text.substr(at + 17, text.find('"', at + 17) - at - 17);
+        EXPECT_EQ(literal.find_first_of(" '<>&\\\xff"), std::string::npos) << literal;
+    }
+}
+
+// A real filesystem that fills up: a small tmpfs, where the system lets us
+// mount one (root in a private namespace or a CI runner).
+class FullDiskTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        mountPoint_ = dir_.Path() / "small";
+        fs::create_directory(mountPoint_);
+        if (::geteuid() != 0 ||
+            ::mount("tmpfs", mountPoint_.c_str(), "tmpfs", 0, "size=96k") != 0) {
+            GTEST_SKIP() << "cannot mount a small filesystem here";
+        }
+        mounted_ = true;
+    }
+    void TearDown() override {
+        if (mounted_) ::umount(mountPoint_.c_str());
+    }
+
+    test::TempDir dir_;
+    fs::path mountPoint_;
+    bool mounted_ = false;
+};
+
+TEST_F(FullDiskTest, AFullDiskIsReportedAndTheEarlierSetStays) {
+    // Random bytes hardly compress: a data file of about 200 KB cannot fit.
+    const auto big = test::RandomBytes(200 * 1024, 32);
+    const std::string path = dir_.Write("page.html", big);
+    const std::string out = (mountPoint_ / "site").string();
+    fs::create_directory(out);
+    const std::vector<std::uint8_t> earlier = test::Bytes("an earlier data file");
+    dir_.Write("small/site/page.zvk", earlier);
+
+    engine::LockedDocument document;
+    ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
+    ASSERT_EQ(document.Compress(nullptr), Result::Ok);
+    auto state = StateFor(document, path);
+    QuietHost host(out);
+    EXPECT_EQ(publish::PublicationWriter().Save(state, host), Result::CannotCreate);
+    EXPECT_EQ(host.shown, Result::CannotCreate);
+    EXPECT_EQ(test::ReadAll(out + "/page.zvk"), earlier);
+    const std::vector<std::string> left = {"page.zvk"};
+    EXPECT_EQ(test::Entries(out), left) << "no temporary file is left behind";
+
+    // A small page fits: the same document saves once there is room.
+    const auto small = test::HtmlPage(2000, 33);
+    const std::string smallPath = dir_.Write("small.html", small);
+    ASSERT_EQ(document.Load(nullptr, smallPath), Result::Ok);
+    ASSERT_EQ(document.Compress(nullptr), Result::Ok);
+    auto smallState = StateFor(document, smallPath);
+    EXPECT_EQ(publish::PublicationWriter().Save(smallState, host), Result::Published);
+}
+
+}  // namespace
+}  // namespace nemora
