@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include "engine/StreamReader.h"
 #include "publish/PublicationWriter.h"
 #include "publish/ValueFormat.h"
+#include "tests/support/FaultyFileLayer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
 
@@ -78,6 +80,65 @@ TEST(LimitsTest, OddFileNamesArePublishedAndStayInsideTheScript) {
         ASSERT_NE(at, std::string::npos);
         const std::string literal = text.substr(at + 17, text.find('"', at + 17) - at - 17);
         EXPECT_EQ(literal.find_first_of(" '<>&\\\xff"), std::string::npos) << literal;
+    }
+}
+
+class ZeroIdentifiers : public publish::IdentifierSource {
+public:
+    std::optional<publish::Identifier> NewIdentifier() override { return publish::Identifier{}; }
+};
+
+// A write error or a full disk at every write of a save, in turn: the save
+// reports 2009, and every file of the set is either the earlier one, whole,
+// or the new one, whole.
+TEST(LimitsTest, AFailureAtAnyWriteOfASaveDamagesNoFile) {
+    test::TempDir dir;
+    const auto page = test::HtmlPage(6000, 34);
+    const std::string path = dir.Write("index.html", page);
+    const std::vector<std::string> names = {"decoder.htm", "decoder.jar", "index.html", "index.zvk"};
+    ZeroIdentifiers ids;
+
+    // The new set, and how many writes it takes.
+    std::map<std::string, std::vector<std::uint8_t>> fresh;
+    std::size_t writes = 0;
+    {
+        engine::LockedDocument document;
+        ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
+        ASSERT_EQ(document.Compress(nullptr), Result::Ok);
+        auto state = StateFor(document, path);
+        test::FaultyFileLayer counting;
+        QuietHost host((dir.Path() / "fresh").string());
+        ASSERT_EQ(publish::PublicationWriter(counting, publish::ResourceSource::Embedded(), ids).Save(state, host),
+                  Result::Published);
+        writes = counting.writes;
+        for (const auto& name : names) fresh[name] = test::ReadAll((dir.Path() / "fresh" / name).string());
+    }
+    ASSERT_GT(writes, 5u);
+
+    for (std::size_t k = 1; k <= writes; ++k) {
+        for (bool fullDisk : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << (fullDisk ? "full disk" : "write error") << " at write " << k);
+            const fs::path out = dir.Path() / "out";
+            fs::remove_all(out);
+            fs::create_directory(out);
+            for (const auto& name : names) dir.Write("out/" + name, test::Bytes("earlier " + name));
+
+            test::Faults faults;
+            (fullDisk ? faults.fullDiskAt : faults.failWriteAt) = k;
+            test::FaultyFileLayer files(faults);
+            engine::LockedDocument document(files);
+            ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
+            ASSERT_EQ(document.Compress(nullptr), Result::Ok);
+            auto state = StateFor(document, path);
+            QuietHost host(out.string());
+            EXPECT_EQ(publish::PublicationWriter(files, publish::ResourceSource::Embedded(), ids).Save(state, host),
+                      Result::CannotCreate);
+            EXPECT_EQ(test::Entries(out), names) << "no temporary file is left";
+            for (const auto& name : names) {
+                const auto now = test::ReadAll((out / name).string());
+                EXPECT_TRUE(now == test::Bytes("earlier " + name) || now == fresh[name]) << name;
+            }
+        }
     }
 }
 
