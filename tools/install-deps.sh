@@ -9,6 +9,8 @@ packages=(
   libcli11-dev uuid-dev
   clang libclang-rt-14-dev
   default-jdk ecj junit4 xvfb xauth
+  chromium
+  qt6-base-dev qt6-translations-l10n fonts-noto-cjk fonts-liberation
 )
 
 missing=()

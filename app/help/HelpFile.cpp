@@ -1,0 +1,81 @@
+#include "app/help/HelpFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace nemora::app {
+namespace {
+
+void Finish(HelpFile::Topic& topic, const QStringList& lines) {
+    topic.text = lines.join('\n').trimmed();
+    const qsizetype end = topic.text.indexOf(QStringLiteral("\n\n"));
+    topic.shortText = (end < 0 ? topic.text : topic.text.left(end)).trimmed();
+}
+
+}  // namespace
+
+std::optional<HelpFile> HelpFile::Load(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    return Parse(file.readAll());
+}
+
+std::optional<HelpFile> HelpFile::Parse(const QByteArray& bytes) {
+    static const QRegularExpression header(QStringLiteral("^@\\s*(\\d+)\\s+(.*)$"));
+    HelpFile file;
+    std::optional<Topic> topic;
+    QStringList lines;
+    const QStringList all = QString::fromUtf8(bytes).split('\n');
+    for (const QString& raw : all) {
+        const QString line = raw.endsWith('\r') ? raw.chopped(1) : raw;
+        const QRegularExpressionMatch match = header.match(line);
+        if (match.hasMatch()) {
+            if (topic) {
+                Finish(*topic, lines);
+                file.topics_[topic->context] = *topic;
+            }
+            bool ok = false;
+            const std::uint32_t context = match.captured(1).toUInt(&ok);
+            if (!ok || file.topics_.count(context)) return std::nullopt;
+            topic = Topic{context, match.captured(2).trimmed(), {}, {}};
+            lines.clear();
+        } else if (topic) {
+            lines.append(line);
+        } else if (line.startsWith(QStringLiteral("title:"))) {
+            file.title_ = line.mid(6).trimmed();
+        } else if (!line.trimmed().isEmpty() && !line.startsWith('#')) {
+            return std::nullopt;
+        }
+    }
+    if (topic) {
+        Finish(*topic, lines);
+        file.topics_[topic->context] = *topic;
+    }
+    if (file.topics_.empty()) return std::nullopt;
+    return file;
+}
+
+QString HelpFile::PathFor(const QString& executable) {
+    const QFileInfo info(executable);
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf('.');
+    const QString base = dot < 0 ? name : name.left(dot);
+    return QDir(info.path()).filePath(base + QStringLiteral(".HLP"));
+}
+
+QStringList HelpFile::Candidates(const QString& executable, const QString& dataFolder) {
+    QStringList paths{PathFor(executable)};
+    if (!dataFolder.isEmpty()) {
+        paths.append(QDir(dataFolder).filePath(QFileInfo(PathFor(executable)).fileName()));
+    }
+    return paths;
+}
+
+const HelpFile::Topic* HelpFile::Find(std::uint32_t context) const {
+    const auto found = topics_.find(context);
+    return found == topics_.end() ? nullptr : &found->second;
+}
+
+}  // namespace nemora::app

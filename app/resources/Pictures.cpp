@@ -1,0 +1,54 @@
+#include "app/resources/Pictures.h"
+
+#include <vector>
+
+#include <QImageReader>
+
+namespace nemora::app {
+namespace {
+
+QString IconPath(int id) {
+    return QStringLiteral(":/nemora/pictures/icon%1.ico").arg(id);
+}
+
+std::vector<QImage> IconImages(int id) {
+    std::vector<QImage> images;
+    QImageReader reader(IconPath(id));
+    for (int i = 0; i < reader.imageCount(); ++i) {
+        if (!reader.jumpToImage(i)) break;
+        QImage image = reader.read();
+        if (!image.isNull()) images.push_back(image);
+    }
+    return images;
+}
+
+}  // namespace
+
+QImage Pictures::Bitmap(int id) {
+    return QImage(QStringLiteral(":/nemora/pictures/logo%1.bmp").arg(id));
+}
+
+QImage Pictures::Icon(int id, int size) {
+    if (size <= 0) return {};
+    const QImage* best = nullptr;
+    const std::vector<QImage> images = IconImages(id);
+    for (const QImage& image : images) {
+        const bool fits = image.width() >= size;
+        const bool bestFits = best && best->width() >= size;
+        if (!best || (fits && (!bestFits || image.width() < best->width())) ||
+            (!fits && !bestFits && image.width() > best->width())) {
+            best = &image;
+        }
+    }
+    if (!best) return {};
+    if (best->width() == size && best->height() == size) return *best;
+    return best->scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QIcon Pictures::WindowIcon(int id) {
+    QIcon icon;
+    for (const QImage& image : IconImages(id)) icon.addPixmap(QPixmap::fromImage(image));
+    return icon;
+}
+
+}  // namespace nemora::app

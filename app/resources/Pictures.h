@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+
+namespace nemora::app {
+
+// The program's bitmaps and icons (res/pictures), by resource id.
+class Pictures {
+public:
+    // Icon 144: the program's icon.
+    static constexpr int kProgramIcon = 144;
+
+    // Bitmap `id` as stored (16 colours); a null image when there is none.
+    static QImage Bitmap(int id);
+
+    // Icon `id` at exactly `size` pixels square: the smallest of its pictures
+    // that is not smaller, or else its largest, scaled to the size. A null
+    // image when there is no such icon.
+    static QImage Icon(int id, int size);
+
+    // Icon `id` with all its sizes, for window frames.
+    static QIcon WindowIcon(int id);
+};
+
+}  // namespace nemora::app

@@ -1,0 +1,169 @@
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+
+#include "app/help/HelpFile.h"
+#include "app/help/HelpTable.h"
+#include "app/help/HelpViewer.h"
+
+namespace nemora::app {
+
+class HelpViewerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void helpFileHasEveryTopic();
+    void helpFileIsNamedAfterTheExecutable_data();
+    void helpFileIsNamedAfterTheExecutable();
+    void installedBuildAlsoLooksInDataFolder();
+    void badHelpFilesAreRefused_data();
+    void badHelpFilesAreRefused();
+    void topicOpensWindowAtTopicAndFollowsLinks();
+    void popupShowsShortTextBesidePointer();
+    void missingFileOrTopicCannotBeShown();
+
+private:
+    QTemporaryDir folder_;
+};
+
+// Every context number that a request can name has a topic with a title
+// and a short text, and every link leads to a topic.
+void HelpViewerTest::helpFileHasEveryTopic() {
+    const std::optional<HelpFile> file = HelpFile::Load(QStringLiteral(NEMORA_HELP_SOURCE));
+    QVERIFY(file);
+    QVERIFY(!file->Title().isEmpty());
+    std::vector<std::uint32_t> contexts = {kHelpContents,
+                                           kHelpLogo,
+                                           kHelpAbout,
+                                           kHelpOpenFileDialog,
+                                           kHelpOutputFolderDialog,
+                                           kMainWindowHelp.otherTopic,
+                                           kDetailsHelp.otherTopic};
+    for (const HelpTable* table : {&kMainWindowHelp, &kDetailsHelp}) {
+        for (const HelpRow& row : table->controls) contexts.push_back(row.context);
+        for (const HelpRow& row : table->menuItems) contexts.push_back(row.context);
+    }
+    for (const std::uint32_t context : contexts) {
+        const HelpFile::Topic* topic = file->Find(context);
+        QVERIFY2(topic, qPrintable(QString::number(context)));
+        QVERIFY(!topic->title.isEmpty());
+        QVERIFY(!topic->shortText.isEmpty());
+        QVERIFY(!topic->shortText.contains(QStringLiteral("\n\n")));
+    }
+    static const QRegularExpression link(QStringLiteral("\\(topic:(\\d+)\\)"));
+    for (const auto& [context, topic] : file->Topics()) {
+        for (const QRegularExpressionMatch& match : link.globalMatch(topic.text)) {
+            QVERIFY2(file->Find(match.captured(1).toUInt()),
+                     qPrintable(QStringLiteral("%1 -> %2").arg(context).arg(match.captured(1))));
+        }
+    }
+}
+
+void HelpViewerTest::helpFileIsNamedAfterTheExecutable_data() {
+    QTest::addColumn<QString>("executable");
+    QTest::addColumn<QString>("help");
+    QTest::newRow("no extension") << "/usr/bin/nemora"
+                                  << "/usr/bin/nemora.HLP";
+    QTest::newRow("extension replaced") << "/opt/n/nemora.bin"
+                                        << "/opt/n/nemora.HLP";
+    QTest::newRow("another name") << "/home/a/bin/locker"
+                                  << "/home/a/bin/locker.HLP";
+    QTest::newRow("last dot only") << "/x/nemora-1.2"
+                                   << "/x/nemora-1.HLP";
+    QTest::newRow("dot in a folder does not count") << "/a.b/nemora"
+                                                    << "/a.b/nemora.HLP";
+}
+
+void HelpViewerTest::helpFileIsNamedAfterTheExecutable() {
+    QFETCH(QString, executable);
+    QFETCH(QString, help);
+    QCOMPARE(HelpFile::PathFor(executable), help);
+}
+
+void HelpViewerTest::installedBuildAlsoLooksInDataFolder() {
+    QCOMPARE(HelpFile::Candidates("/usr/bin/nemora", "/usr/share/nemora"),
+             (QStringList{"/usr/bin/nemora.HLP", "/usr/share/nemora/nemora.HLP"}));
+    QCOMPARE(HelpFile::Candidates("/usr/bin/nemora", ""), QStringList{"/usr/bin/nemora.HLP"});
+}
+
+void HelpViewerTest::badHelpFilesAreRefused_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("empty") << QByteArray("");
+    QTest::newRow("no topic") << QByteArray("title: x\n# only a comment\n");
+    QTest::newRow("text before the first topic") << QByteArray("stray\n@ 1 a\nb\n");
+    QTest::newRow("context twice") << QByteArray("@ 1 a\nb\n@ 1 c\nd\n");
+}
+
+void HelpViewerTest::badHelpFilesAreRefused() {
+    QFETCH(QByteArray, text);
+    QVERIFY(!HelpFile::Parse(text));
+}
+
+void HelpViewerTest::topicOpensWindowAtTopicAndFollowsLinks() {
+    HelpViewer viewer({folder_.filePath("missing.HLP"), QStringLiteral(NEMORA_HELP_SOURCE)});
+    QVERIFY(viewer.Show(kHelpContents, HelpKind::Topic, nullptr));
+    HelpWindow* window = viewer.Window();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Vostel Nemora ヘルプ"));
+    QCOMPARE(window->CurrentTopic(), kHelpContents);
+    QVERIFY(window->Browser()->toPlainText().startsWith(QStringLiteral("目次")));
+
+    // A second request reuses the window at the new topic.
+    QVERIFY(viewer.Show(520, HelpKind::Topic, nullptr));
+    QCOMPARE(viewer.Window(), window);
+    QCOMPARE(window->CurrentTopic(), 520u);
+    QVERIFY(window->Browser()->toPlainText().contains(QStringLiteral("読込み")));
+    window->grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/help-window.png"));
+
+    emit window->Browser()->anchorClicked(QUrl(QStringLiteral("topic:515")));
+    QCOMPARE(window->CurrentTopic(), 515u);
+
+    viewer.Close();
+    QVERIFY(!viewer.Window());
+}
+
+void HelpViewerTest::popupShowsShortTextBesidePointer() {
+    HelpViewer viewer({QStringLiteral(NEMORA_HELP_SOURCE)});
+    const std::optional<HelpFile> file = HelpFile::Load(QStringLiteral(NEMORA_HELP_SOURCE));
+    QVERIFY(file);
+    QCursor::setPos(200, 150);
+    QVERIFY(viewer.Show(515, HelpKind::Popup, nullptr));
+    HelpPopup* popup = viewer.Popup();
+    QVERIFY(popup && popup->isVisible());
+    QVERIFY(popup->text().contains(file->Find(515)->title));
+    QVERIFY(popup->text().contains(file->Find(515)->shortText));
+    QVERIFY(!popup->text().contains(
+        QStringLiteral("入力した文字はそのまま")));  // only the first paragraph
+    QVERIFY(!viewer.Window());
+    popup->grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/help-popup.png"));
+    // Near the pointer.
+    QVERIFY((popup->geometry().topLeft() - QPoint(200, 150)).manhattanLength() < 40);
+
+    // The next popup replaces it; a key closes it.
+    const QPointer<HelpPopup> first(popup);
+    QVERIFY(viewer.Show(516, HelpKind::Popup, nullptr));
+    QTRY_VERIFY(!first);
+    QTest::keyClick(viewer.Popup(), Qt::Key_Escape);
+    QTRY_VERIFY(!viewer.Popup());
+}
+
+void HelpViewerTest::missingFileOrTopicCannotBeShown() {
+    HelpViewer nothing({folder_.filePath("nemora.HLP")});
+    QVERIFY(!nothing.Show(kHelpContents, HelpKind::Topic, nullptr));
+    QVERIFY(!nothing.Show(515, HelpKind::Popup, nullptr));
+
+    QFile file(folder_.filePath("broken.HLP"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("@ 1 contents\nonly this topic\n");
+    file.close();
+    HelpViewer partial({file.fileName()});
+    QVERIFY(partial.Show(kHelpContents, HelpKind::Topic, nullptr));
+    QVERIFY(!partial.Show(520, HelpKind::Popup, nullptr));
+}
+
+}  // namespace nemora::app
+
+QTEST_MAIN(nemora::app::HelpViewerTest)
+#include "HelpViewerTest.moc"

@@ -1,0 +1,48 @@
+'use strict';
+// Runs the browser tests (ctest's browser_decoder): installs playwright-core
+// from the lockfile when node_modules is missing, then runs the test files
+// under node's test runner.
+//
+//   node run.js --cli PATH --chromium PATH --npm PATH --java PATH --javac PATH --out FOLDER
+
+const { spawnSync } = require('node:child_process');
+const fs = require('node:fs');
+const path = require('node:path');
+
+const names = { cli: 'NEMORA_CLI', chromium: 'NEMORA_CHROMIUM', java: 'NEMORA_JAVA',
+  javac: 'NEMORA_JAVAC', out: 'NEMORA_TEST_OUT', npm: null };
+const options = {};
+const args = process.argv.slice(2);
+for (let i = 0; i < args.length; i += 2) {
+  const name = args[i].replace(/^--/, '');
+  if (!(name in names) || i + 1 >= args.length) {
+    console.error(`run.js: unknown or incomplete option ${args[i]}`);
+    process.exit(2);
+  }
+  options[name] = args[i + 1];
+}
+for (const name of Object.keys(names)) {
+  if (!options[name]) {
+    console.error(`run.js: --${name} is missing`);
+    process.exit(2);
+  }
+}
+
+if (!fs.existsSync(path.join(__dirname, 'node_modules', 'playwright-core'))) {
+  const install = spawnSync(options.npm, ['ci', '--no-audit', '--no-fund'], { cwd: __dirname, stdio: 'inherit' });
+  if (install.status !== 0) {
+    console.error('run.js: npm ci failed');
+    process.exit(1);
+  }
+}
+
+const env = { ...process.env };
+for (const [name, variable] of Object.entries(names)) {
+  if (variable) env[variable] = path.resolve(options[name]);
+}
+fs.mkdirSync(env.NEMORA_TEST_OUT, { recursive: true });
+const tests = fs.readdirSync(__dirname).filter((file) => file.endsWith('.test.js')).sort()
+  .map((file) => path.join(__dirname, file));
+const run = spawnSync(process.execPath, ['--test', '--test-reporter=spec', ...tests],
+  { env, stdio: 'inherit' });
+process.exit(run.status === null ? 1 : run.status);
