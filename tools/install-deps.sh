@@ -13,6 +13,12 @@ packages=(
   qt6-base-dev qt6-translations-l10n fonts-noto-cjk fonts-liberation
 )
 
+# The browser tests run on Node.js 20 or later with npm. Machines that carry
+# their own Node.js keep it; elsewhere Debian's packages are installed.
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+  packages+=(nodejs npm)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
