@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, sanitizers) and runs each for a bounded
-# time on its starting corpus: FUZZ_SECONDS per target (default 12). New inputs
+# time on its starting corpus: FUZZ_SECONDS per target (default 10). New inputs
 # go to a scratch folder, never into the committed corpus. For a longer run:
 #   FUZZ_SECONDS=600 tools/fuzz.sh            or one target by hand:
 #   build/fuzz/fuzz/fuzz_reader -max_total_time=3600 /tmp/new fuzz/corpus/fuzz_reader
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${FUZZ_SECONDS:-12}
-targets=(fuzz_compressor fuzz_reader fuzz_roundtrip fuzz_template fuzz_registry)
+seconds=${FUZZ_SECONDS:-10}
+targets=(fuzz_compressor fuzz_reader fuzz_roundtrip fuzz_template fuzz_registry fuzz_commandline)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${targets[@]}"
