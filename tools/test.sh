@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors, and runs the whole
 # test suite: once in the default build and once under AddressSanitizer and
-# UndefinedBehaviorSanitizer; then each fuzz target for a short, bounded time
-# (tools/fuzz.sh, about a minute in all).
+# UndefinedBehaviorSanitizer; then a build of the core without Qt, and each
+# fuzz target for a short, bounded time (tools/fuzz.sh, about a minute in all).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +15,12 @@ for preset in ci ci-asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+# The engine, the publication and the command line must build without Qt, so
+# the core cannot come to depend on the window toolkit.
+echo "== without Qt"
+cmake --preset ci -B build/ci-noqt -DNEMORA_BUILD_APP=OFF >/dev/null
+cmake --build build/ci-noqt -j "$jobs" --target nemora-cli engine_tests publish_tests cli_tests reliability_tests
 
 echo "== fuzz"
 tools/fuzz.sh
