@@ -43,6 +43,6 @@ for (const [name, variable] of Object.entries(names)) {
 fs.mkdirSync(env.NEMORA_TEST_OUT, { recursive: true });
 const tests = fs.readdirSync(__dirname).filter((file) => file.endsWith('.test.js')).sort()
   .map((file) => path.join(__dirname, file));
-const run = spawnSync(process.execPath, ['--test', '--test-reporter=spec', ...tests],
+const run = spawnSync(process.execPath, ['--test', '--test-reporter=dot', ...tests],
   { env, stdio: 'inherit' });
 process.exit(run.status === null ? 1 : run.status);
