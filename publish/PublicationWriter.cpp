@@ -22,13 +22,6 @@ std::string LastComponent(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The encoding name travels into the data stream as bytes of code page 932;
-// the names offered are ASCII, so a name it cannot hold is kept as typed.
-std::string EncodingBytes(const std::string& name) {
-    const auto converted = TextCodec::ToCp932(name, TextCodec::Unmappable::Refuse);
-    return converted ? *converted : name;
-}
-
 }  // namespace
 
 PublicationWriter::PublicationWriter(engine::FileLayer& files, ResourceSource& resources,
@@ -38,6 +31,11 @@ PublicationWriter::PublicationWriter(engine::FileLayer& files, ResourceSource& r
 std::string PublicationWriter::ProposedFolder(const std::string& path) {
     const std::size_t dot = path.rfind('.');
     return dot != std::string::npos && dot >= 1 ? path.substr(0, dot) : path;
+}
+
+std::string PublicationWriter::CharCodeName(const std::string& encodeType) {
+    const auto converted = TextCodec::ToCp932(encodeType, TextCodec::Unmappable::Refuse);
+    return converted ? *converted : encodeType;
 }
 
 bool PublicationWriter::HasExtension(const std::string& folder) {
@@ -91,7 +89,7 @@ Result PublicationWriter::Save(PublicationState& state, SaveHost& host) {
     WipeSecret(*password);
     host.CloseProgress();
     // Encrypt leaves the name block enciphered, whatever the outcome.
-    state.Document->SetCharCodeName(EncodingBytes(state.EncodeType));
+    state.Document->SetCharCodeName(CharCodeName(state.EncodeType));
     host.ShowResult(result);
     return result;
 }

@@ -44,6 +44,11 @@ public:
     // True when the last component of `folder` has an extension.
     static bool HasExtension(const std::string& folder);
 
+    // The bytes of the name block for the encoding name `encodeType`: code
+    // page 932 where it can hold the name, the name as typed otherwise (the
+    // names offered are ASCII).
+    static std::string CharCodeName(const std::string& encodeType);
+
 private:
     engine::Result Publish(PublicationState& state, const std::string& password,
                            const std::string& folder, engine::ProgressSink* sink);

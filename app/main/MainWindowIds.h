@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+
+// Ids of the main window (template 102, menu 130) and of the texts it shows.
+namespace nemora::app::mainwindow {
+
+// Controls.
+constexpr int kPathField = 1005;
+constexpr int kPasswordField = 1006;
+constexpr int kPromptField = 1007;
+constexpr int kCookieOnBox = 1036;
+constexpr int kCookieKeyField = 1037;
+constexpr int kLifetimeCombo = 1038;
+constexpr int kConfirmBox = 1044;
+constexpr int kCommentBox = 1047;
+constexpr int kLoadButton = 1002;
+constexpr int kSaveButton = 1004;
+constexpr int kLogoButton = 1049;
+
+// Commands.
+constexpr int kOkCommand = 1;
+constexpr int kCancelCommand = 2;
+constexpr int kLoadCommand = 32771;
+constexpr int kSaveCommand = 32772;
+constexpr int kExitCommand = 32773;
+constexpr int kAboutCommand = 32774;
+constexpr int kDetailsCommand = 32776;
+constexpr int kHelpContentsCommand = 57670;
+// The About item that the window adds to its system menu.
+constexpr int kAboutSystemCommand = 16;
+
+// Items of the lifetime list.
+constexpr int kNoSelection = -1;
+constexpr int kUntilBrowserCloses = 0;
+constexpr int kUnlimited = 1;
+
+// Length limits of the fields, in characters.
+constexpr int kPathLimit = 256;
+constexpr int kPromptLimit = 256;
+constexpr int kCookieKeyLimit = 64;
+
+// Texts.
+constexpr std::uint32_t kAboutMenuText = 101;
+constexpr std::uint32_t kDefaultPrompt = 1030;
+constexpr std::uint32_t kDefaultCookieKey = 1031;
+constexpr std::uint32_t kLoadCaption = 3001;
+constexpr std::uint32_t kSaveCaption = 3002;
+
+// How the modal run ends.
+constexpr int kResultOk = 1;
+constexpr int kResultCancel = 2;
+
+}  // namespace nemora::app::mainwindow

@@ -1,0 +1,322 @@
+#include "app/main/MainWindowLogic.h"
+
+#include <array>
+
+#include "app/main/CookieLifetime.h"
+#include "app/main/MainWindowIds.h"
+#include "app/main/WindowOperations.h"
+#include "app/settings/SettingsStore.h"
+#include "publish/SaveHost.h"
+#include "publish/SecretText.h"
+#include "res/StringTable.h"
+
+namespace nemora::app {
+
+using engine::Result;
+using namespace mainwindow;
+
+namespace {
+
+constexpr const char* kSection = "Setting";
+constexpr std::int32_t kDefaultKeepDays = 70000;  // 7 days
+constexpr const char* kDefaultEncoding = "shift_jis";
+
+// Controls that only a loaded page makes usable.
+constexpr std::array kPageControls = {kPasswordField, kPromptField,  kCookieOnBox, kCookieKeyField,
+                                      kLifetimeCombo, kConfirmBox, kCommentBox};
+
+std::string LastComponent(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void ReadFlag(SettingsStore& store, const char* name, bool& flag) {
+    std::uint8_t stored = 0;
+    if (store.ReadBytes(name, {&stored, 1}) == 1) flag = stored != 0;
+}
+
+void WriteFlag(SettingsStore& store, const char* name, bool flag) {
+    const std::uint8_t stored = flag ? 1 : 0;
+    store.WriteBytes(name, {&stored, 1});
+}
+
+}  // namespace
+
+// A save reaches the window through the logic: reading the controls, the
+// folder dialog, the progress dialog and the result's message.
+class MainWindowLogic::SaveBridge : public publish::SaveHost {
+public:
+    explicit SaveBridge(MainWindowLogic& logic) : logic_(logic) {}
+
+    void ReadControls() override { logic_.ReadControls(); }
+    std::optional<std::string> ChooseFolder(const std::string& proposed) override {
+        return logic_.window_.ChooseOutputFolder(proposed);
+    }
+    engine::ProgressSink* OpenProgress() override {
+        return logic_.window_.OpenProgress(kSaveCaption);
+    }
+    void CloseProgress() override { logic_.window_.CloseProgress(); }
+    void ShowResult(Result result) override {
+        logic_.window_.ShowMessage(static_cast<std::uint32_t>(result));
+    }
+
+private:
+    MainWindowLogic& logic_;
+};
+
+MainWindowLogic::MainWindowLogic(WindowOperations& window, publish::PublicationWriter& writer,
+                                 StoreFactory stores, engine::FileLayer& files)
+    : window_(window), writer_(writer), stores_(std::move(stores)), document_(files) {
+    state_.Document = &document_;
+    state_.CookieKeepDays = 0;
+}
+
+MainWindowLogic::~MainWindowLogic() { publish::WipeSecret(state_.Password); }
+
+void MainWindowLogic::Initialise(const std::optional<std::string>& startupFile) {
+    if (const std::string about = res::StringTable::Get(kAboutMenuText); !about.empty()) {
+        window_.AppendSystemMenuItem(kAboutSystemCommand, about);
+    }
+    ReadSettings();
+    if (!state_.Path.empty() && !window_.PathExists(state_.Path)) state_.Path.clear();
+    if (state_.Prompt.empty()) state_.Prompt = res::StringTable::Get(kDefaultPrompt);
+    if (state_.CookieKey.empty()) state_.CookieKey = res::StringTable::Get(kDefaultCookieKey);
+    ShowMembers();
+    if (state_.CookieKeepDays == 0) {
+        window_.SetSelection(kLifetimeCombo, kUntilBrowserCloses);
+    } else if (state_.CookieKeepDays < 0) {
+        window_.SetSelection(kLifetimeCombo, kUnlimited);
+    } else {
+        window_.SetText(kLifetimeCombo, CookieLifetime::DaysText(state_.CookieKeepDays / 10000.0));
+    }
+    if (state_.EncodeType.empty()) state_.EncodeType = kDefaultEncoding;
+    SetCharCodeName();
+    // LoadPage shows its own message.
+    if (startupFile) static_cast<void>(LoadPage(*startupFile));
+}
+
+Result MainWindowLogic::LoadPage(const std::string& path) {
+    if (path.empty()) return Result::Ok;
+    engine::ProgressSink* sink = window_.OpenProgress(kLoadCaption);
+    Result result = document_.Load(sink, path);
+    if (result == Result::Ok) result = document_.Compress(sink);
+    window_.CloseProgress();
+    if (result == Result::Ok) {
+        EnterPageReady(path);
+        return result;
+    }
+    window_.ShowMessage(static_cast<std::uint32_t>(result));
+    // A page that cannot be opened has not touched the document: the page
+    // loaded before stays usable.
+    if (result != Result::CannotOpen) EnterNoPage();
+    return result;
+}
+
+void MainWindowLogic::EnterPageReady(const std::string& path) {
+    state_.PageLoaded = true;
+    state_.Path = path;
+    state_.PageFileName = LastComponent(path);
+    window_.EnableControl(kSaveButton, true);
+    window_.SetDefaultButton(kSaveButton);
+    window_.EnableMenuItem(kSaveCommand, true);
+    window_.EnableMenuItem(kDetailsCommand, true);
+    window_.EnableControl(kPasswordField, true);
+    window_.EnableControl(kPromptField, true);
+    window_.EnableControl(kCookieOnBox, true);
+    EnableCookieControls(true);
+    window_.SetFocus(kPasswordField);
+    displayPath_ = window_.ShortenPath(path);
+    ShowMembers();
+    window_.Repaint();
+}
+
+void MainWindowLogic::EnterNoPage() {
+    state_.PageLoaded = false;
+    state_.PageFileName.clear();
+    displayPath_.clear();
+    window_.EnableControl(kSaveButton, false);
+    window_.EnableMenuItem(kSaveCommand, false);
+    window_.EnableMenuItem(kDetailsCommand, false);
+    for (const int id : kPageControls) window_.EnableControl(id, false);
+    ShowMembers();
+}
+
+// The comment box follows the cookie option only at a load; the cookie
+// option's own click leaves it as it is.
+void MainWindowLogic::EnableCookieControls(bool withComment) {
+    window_.EnableControl(kCookieKeyField, state_.CookieOn);
+    window_.EnableControl(kLifetimeCombo, state_.CookieOn);
+    if (withComment) window_.EnableControl(kCommentBox, state_.CookieOn);
+    if (state_.CookieOn) {
+        EnableConfirm();
+    } else {
+        window_.EnableControl(kConfirmBox, false);
+    }
+}
+
+void MainWindowLogic::EnableConfirm() {
+    window_.EnableControl(kConfirmBox, state_.CookieKeepDays != 0);
+}
+
+bool MainWindowLogic::OnCommand(int id) {
+    switch (id) {
+        case kLoadCommand:
+        case kLoadButton: Load(); return true;
+        case kSaveCommand:
+        case kSaveButton:
+        case kOkCommand: Save(); return true;
+        case kDetailsCommand: Details(); return true;
+        case kHelpContentsCommand: window_.ShowHelpContents(); return true;
+        case kAboutCommand:
+        case kLogoButton: window_.RunAbout(); return true;
+        case kExitCommand: Exit(); return true;
+        case kCancelCommand: window_.EndDialog(kResultCancel); return true;
+        default: return false;
+    }
+}
+
+bool MainWindowLogic::OnSystemCommand(int id) {
+    if ((id & ~0xF) != kAboutSystemCommand) return false;
+    window_.RunAbout();
+    return true;
+}
+
+void MainWindowLogic::Load() {
+    if (const std::optional<std::string> chosen = window_.ChoosePage(state_.Path)) {
+        static_cast<void>(LoadPage(*chosen));
+    }
+}
+
+void MainWindowLogic::Save() {
+    SaveBridge host(*this);
+    const Result result = writer_.Save(state_, host);
+    if (result == Result::Published) window_.SetDefaultButton(kLoadButton);
+}
+
+void MainWindowLogic::Details() {
+    if (!state_.PageLoaded) return;
+    const std::optional<std::string> chosen =
+        window_.RunDetails(document_.PageSize(), document_.DataSize(), state_.EncodeType);
+    if (!chosen) return;
+    state_.EncodeType = *chosen;
+    SetCharCodeName();
+}
+
+void MainWindowLogic::Exit() {
+    // The fields hold no more than their limits: the window sets them.
+    ReadControls();
+    window_.EndDialog(kResultOk);
+}
+
+void MainWindowLogic::OnPasswordEdited() { state_.PasswordChanged = true; }
+
+void MainWindowLogic::OnCookieOnClicked() {
+    ReadControls();
+    EnableCookieControls(false);
+    ShowMembers();
+}
+
+void MainWindowLogic::OnLifetimeSelected() {
+    ReadControls();
+    const int item = window_.Selection(kLifetimeCombo);
+    if (item == kUntilBrowserCloses) state_.CookieKeepDays = 0;
+    if (item == kUnlimited) state_.CookieKeepDays = -1;
+    EnableConfirm();
+    ShowMembers();
+}
+
+// Typing while "until the browser closes" is in force offers the confirm box
+// at once; the typed text counts only when the field is left.
+void MainWindowLogic::OnLifetimeEdited() {
+    if (state_.CookieKeepDays != 0) return;
+    ReadControls();
+    window_.EnableControl(kConfirmBox, true);
+    ShowMembers();
+}
+
+void MainWindowLogic::OnLifetimeFocusLost() {
+    ReadControls();
+    const int item = window_.Selection(kLifetimeCombo);
+    if (item == kUntilBrowserCloses || item == kUnlimited) return;
+    const CookieLifetime::Typed typed = CookieLifetime::FromTyped(window_.Text(kLifetimeCombo));
+    if (typed.selection != kNoSelection) {
+        window_.SetSelection(kLifetimeCombo, typed.selection);
+    } else {
+        window_.SetText(kLifetimeCombo, typed.text);
+    }
+    state_.CookieKeepDays = typed.keepDays;
+    EnableConfirm();
+    ShowMembers();
+}
+
+void MainWindowLogic::OnDestroy() {
+    ReadControls();
+    WriteSettings();
+    window_.CloseHelp();
+}
+
+void MainWindowLogic::ReadControls() {
+    displayPath_ = window_.Text(kPathField);
+    // The old password's bytes go before the new text takes their place.
+    publish::WipeSecret(state_.Password);
+    state_.Password = window_.Text(kPasswordField);
+    state_.Prompt = window_.Text(kPromptField);
+    state_.CookieOn = window_.Checked(kCookieOnBox);
+    state_.CookieKey = window_.Text(kCookieKeyField);
+    state_.Confirm = window_.Checked(kConfirmBox);
+    state_.Comment = window_.Checked(kCommentBox);
+}
+
+void MainWindowLogic::ShowMembers() {
+    window_.SetTextLimit(kPathField, kPathLimit);
+    window_.SetTextLimit(kPromptField, kPromptLimit);
+    window_.SetTextLimit(kCookieKeyField, kCookieKeyLimit);
+    window_.SetText(kPathField, displayPath_);
+    window_.SetText(kPasswordField, state_.Password);
+    window_.SetText(kPromptField, state_.Prompt);
+    window_.SetCheck(kCookieOnBox, state_.CookieOn);
+    window_.SetText(kCookieKeyField, state_.CookieKey);
+    window_.SetCheck(kConfirmBox, state_.Confirm);
+    window_.SetCheck(kCommentBox, state_.Comment);
+}
+
+SettingsStore MainWindowLogic::OpenStore() const {
+    SettingsStore store = stores_ ? stores_() : SettingsStore();
+    store.SetSection(kSection);
+    return store;
+}
+
+void MainWindowLogic::ReadSettings() {
+    SettingsStore store = OpenStore();
+    store.Batch([&] {
+        state_.Path = store.ReadString("Path");
+        state_.Prompt = store.ReadString("Prompt");
+        ReadFlag(store, "CookieOn", state_.CookieOn);
+        state_.CookieKey = store.ReadString("CookieKey");
+        state_.CookieKeepDays = store.ReadNumber("CookieKeepDays", kDefaultKeepDays);
+        ReadFlag(store, "Comment", state_.Comment);
+        ReadFlag(store, "Confirm", state_.Confirm);
+        state_.EncodeType = store.ReadString("EncodeType");
+    });
+}
+
+// The password is not among them.
+void MainWindowLogic::WriteSettings() {
+    SettingsStore store = OpenStore();
+    store.Batch([&] {
+        store.WriteString("Path", state_.Path);
+        store.WriteString("Prompt", state_.Prompt);
+        WriteFlag(store, "CookieOn", state_.CookieOn);
+        store.WriteString("CookieKey", state_.CookieKey);
+        store.WriteNumber("CookieKeepDays", state_.CookieKeepDays);
+        WriteFlag(store, "Comment", state_.Comment);
+        WriteFlag(store, "Confirm", state_.Confirm);
+        store.WriteString("EncodeType", state_.EncodeType);
+    });
+}
+
+void MainWindowLogic::SetCharCodeName() {
+    document_.SetCharCodeName(publish::PublicationWriter::CharCodeName(state_.EncodeType));
+}
+
+}  // namespace nemora::app

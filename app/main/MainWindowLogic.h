@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/LockedDocument.h"
+#include "engine/ResultCode.h"
+#include "publish/PublicationState.h"
+#include "publish/PublicationWriter.h"
+
+namespace nemora::app {
+
+class SettingsStore;
+class WindowOperations;
+
+// The main window's logic: its members, the enabling rules of its two states
+// (no page, page ready), the cookie lifetime field, the order of the engine's
+// calls and the messages. It reaches the window only through
+// WindowOperations, so it runs the same against widgets and against a
+// recording fake.
+//
+// The members that a save reads and writes live in a PublicationState under
+// the window's member names; the window owns the one LockedDocument.
+class MainWindowLogic {
+public:
+    // The settings come from (and go to) a store made for each operation, in
+    // section "Setting" of the program's key.
+    using StoreFactory = std::function<SettingsStore()>;
+
+    // `files` is what the document reads pages through.
+    MainWindowLogic(WindowOperations& window, publish::PublicationWriter& writer,
+                    StoreFactory stores = nullptr,
+                    engine::FileLayer& files = engine::FileLayer::System());
+    // Wipes the password.
+    ~MainWindowLogic();
+    MainWindowLogic(const MainWindowLogic&) = delete;
+    MainWindowLogic& operator=(const MainWindowLogic&) = delete;
+
+    // The window is made, not yet shown: reads the settings, shows them and
+    // loads `startupFile` when there is one.
+    void Initialise(const std::optional<std::string>& startupFile);
+
+    // Loads and compresses a page and brings the window into the matching
+    // state; nothing for an empty path.
+    engine::Result LoadPage(const std::string& path);
+
+    // A menu command or button click (ids of MainWindowIds.h). False for
+    // commands the window does not handle.
+    bool OnCommand(int id);
+    // A system-menu command; false when the platform handles it.
+    bool OnSystemCommand(int id);
+    void OnPasswordEdited();
+    void OnCookieOnClicked();
+    void OnLifetimeSelected();
+    void OnLifetimeEdited();
+    void OnLifetimeFocusLost();
+    // The window goes: reads the controls, writes the settings, closes help.
+    void OnDestroy();
+
+    const publish::PublicationState& State() const { return state_; }
+    const std::string& DisplayPath() const { return displayPath_; }
+    const engine::LockedDocument& Document() const { return document_; }
+
+private:
+    class SaveBridge;
+
+    void Load();
+    void Save();
+    void Details();
+    void Exit();
+
+    void ReadControls();
+    void ShowMembers();
+    void ReadSettings();
+    void WriteSettings();
+    SettingsStore OpenStore() const;
+
+    void EnterPageReady(const std::string& path);
+    void EnterNoPage();
+    void EnableCookieControls(bool withComment);
+    void EnableConfirm();
+    void SetCharCodeName();
+
+    WindowOperations& window_;
+    publish::PublicationWriter& writer_;
+    StoreFactory stores_;
+    engine::LockedDocument document_;
+    publish::PublicationState state_;
+    std::string displayPath_;
+};
+
+}  // namespace nemora::app

@@ -1,0 +1,502 @@
+#include "app/main/MainWindowLogic.h"
+
+#include <filesystem>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "app/main/MainWindowIds.h"
+#include "engine/Key.h"
+#include "engine/StreamReader.h"
+#include "tests/main/FakeWindow.h"
+#include "tests/settings/ConfigHome.h"
+#include "tests/support/FaultyFileLayer.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestPages.h"
+
+namespace nemora::app {
+namespace {
+
+using engine::Result;
+using namespace mainwindow;
+using test::FakeWindow;
+using Controls = std::set<int>;
+namespace fs = std::filesystem;
+
+const Controls kNoPageControls = {kPathField, kLoadButton, kLogoButton};
+const Controls kPageReadyControls = {kPathField,      kLoadButton,    kLogoButton,  kSaveButton,
+                                     kPasswordField,  kPromptField,   kCookieOnBox, kCookieKeyField,
+                                     kLifetimeCombo,  kConfirmBox,    kCommentBox};
+
+class MainWindowLogicTest : public ::testing::Test {
+protected:
+    void Start(const std::optional<std::string>& startupFile = std::nullopt,
+               engine::FileLayer& files = engine::FileLayer::System()) {
+        logic_ = std::make_unique<MainWindowLogic>(window_, writer_, nullptr, files);
+        logic_->Initialise(startupFile);
+    }
+
+    // Ends the window as the platform does, then starts a new one.
+    void Restart() {
+        logic_->OnDestroy();
+        logic_.reset();
+        window_ = FakeWindow();
+        Start();
+    }
+
+    std::string Page(const std::string& name, std::size_t length = 4096) {
+        return dir_.Write(name, nemora::test::HtmlPage(length, 7));
+    }
+
+    std::string LoadedPage(const std::string& name = "index.html") {
+        const std::string path = Page(name);
+        EXPECT_EQ(logic_->LoadPage(path), Result::Ok);
+        return path;
+    }
+
+    void Type(int id, const std::string& text) {
+        window_.controls[id].text = text;
+        if (id == kPasswordField) logic_->OnPasswordEdited();
+        if (id == kLifetimeCombo) {
+            window_.controls[id].selection = kNoSelection;
+            logic_->OnLifetimeEdited();
+        }
+    }
+
+    void Click(int checkBox) { window_.controls[checkBox].checked ^= true; }
+
+    void Choose(int item) {
+        window_.SetSelection(kLifetimeCombo, item);
+        logic_->OnLifetimeSelected();
+    }
+
+    const FakeWindow::Control& Field(int id) { return window_.controls[id]; }
+    bool Enabled(int id) { return window_.controls[id].enabled; }
+
+    test::ConfigHome home_;
+    nemora::test::TempDir dir_;
+    FakeWindow window_;
+    publish::PublicationWriter writer_;
+    std::unique_ptr<MainWindowLogic> logic_;
+};
+
+TEST_F(MainWindowLogicTest, FirstStartShowsDefaultsAndOffersOnlyLoad) {
+    Start();
+    EXPECT_EQ(Field(kPromptField).text, "パスワードを入力して下さい。");
+    EXPECT_EQ(Field(kCookieKeyField).text, "Key");
+    EXPECT_EQ(Field(kLifetimeCombo).text, "7.0");
+    EXPECT_EQ(Field(kLifetimeCombo).selection, kNoSelection);
+    EXPECT_TRUE(Field(kCookieOnBox).checked);
+    EXPECT_TRUE(Field(kCommentBox).checked);
+    EXPECT_FALSE(Field(kConfirmBox).checked);
+    EXPECT_EQ(Field(kPathField).text, "");
+    EXPECT_EQ(Field(kPasswordField).text, "");
+    EXPECT_EQ(Field(kPathField).limit, 256);
+    EXPECT_EQ(Field(kPromptField).limit, 256);
+    EXPECT_EQ(Field(kCookieKeyField).limit, 64);
+
+    EXPECT_EQ(window_.EnabledControls(), kNoPageControls);
+    EXPECT_FALSE(window_.menuItems[kSaveCommand]);
+    EXPECT_FALSE(window_.menuItems[kDetailsCommand]);
+    EXPECT_EQ(window_.defaultButton, kLoadButton);
+    EXPECT_EQ(window_.systemMenu,
+              (std::vector<std::pair<int, std::string>>{{16, "VostelNemora のﾊﾞｰｼﾞｮﾝ情報(&A)..."}}));
+    EXPECT_EQ(logic_->State().EncodeType, "shift_jis");
+    EXPECT_EQ(logic_->State().CookieKeepDays, 70000);
+    EXPECT_TRUE(window_.messages.empty());
+    EXPECT_TRUE(window_.progressCaptions.empty());
+}
+
+TEST_F(MainWindowLogicTest, SuccessfulLoadEntersPageReady) {
+    Start();
+    window_.shortenTo = 12;
+    const std::string path = Page("index.html");
+    EXPECT_EQ(logic_->LoadPage(path), Result::Ok);
+
+    EXPECT_EQ(window_.progressCaptions, std::vector<std::uint32_t>{3001});
+    EXPECT_EQ(window_.progressClosed, 1);
+    EXPECT_EQ(window_.lastReports.front(), (nemora::test::Report{20, 3011}));
+    EXPECT_TRUE(window_.messages.empty());
+    EXPECT_EQ(window_.EnabledControls(), kPageReadyControls);
+    EXPECT_TRUE(window_.menuItems[kSaveCommand]);
+    EXPECT_TRUE(window_.menuItems[kDetailsCommand]);
+    EXPECT_EQ(window_.defaultButton, kSaveButton);
+    EXPECT_EQ(window_.focus, kPasswordField);
+    EXPECT_GE(window_.repaints, 1);
+
+    const publish::PublicationState& state = logic_->State();
+    EXPECT_TRUE(state.PageLoaded);
+    EXPECT_EQ(state.Path, path);
+    EXPECT_EQ(state.PageFileName, "index.html");
+    const std::string shortened = "..." + path.substr(path.size() - 12);
+    EXPECT_EQ(logic_->DisplayPath(), shortened);
+    EXPECT_EQ(Field(kPathField).text, shortened);
+    EXPECT_EQ(logic_->Document().PageSize(), 4096u);
+}
+
+TEST_F(MainWindowLogicTest, StartupFileIsLoadedAtStart) {
+    const std::string path = Page("start.html");
+    Start(path);
+    EXPECT_EQ(logic_->State().Path, path);
+    EXPECT_TRUE(logic_->State().PageLoaded);
+}
+
+TEST_F(MainWindowLogicTest, CookieOptionRules) {
+    Start();
+    LoadedPage();
+    Click(kCookieOnBox);
+    logic_->OnCookieOnClicked();
+    EXPECT_FALSE(Enabled(kCookieKeyField));
+    EXPECT_TRUE(Enabled(kCommentBox));  // the cookie option's click leaves it
+    Restart();  // off when the next page is loaded
+    LoadedPage();
+    for (const int id : {kCookieKeyField, kLifetimeCombo, kConfirmBox, kCommentBox}) {
+        EXPECT_FALSE(Enabled(id)) << id;
+    }
+    // On again: keyword, lifetime and (lifetime not "until the browser
+    // closes") confirm follow; the comment box waits for the next load.
+    Click(kCookieOnBox);
+    logic_->OnCookieOnClicked();
+    EXPECT_TRUE(Enabled(kCookieKeyField));
+    EXPECT_TRUE(Enabled(kLifetimeCombo));
+    EXPECT_TRUE(Enabled(kConfirmBox));
+    EXPECT_FALSE(Enabled(kCommentBox));
+
+    Choose(kUntilBrowserCloses);
+    Click(kCookieOnBox);
+    logic_->OnCookieOnClicked();
+    Click(kCookieOnBox);
+    logic_->OnCookieOnClicked();
+    EXPECT_FALSE(Enabled(kConfirmBox));
+    EXPECT_FALSE(Enabled(kCommentBox));
+    EXPECT_TRUE(logic_->State().CookieOn);
+}
+
+TEST_F(MainWindowLogicTest, FailedLoads) {
+    const std::string empty = dir_.Write("empty.html", {});
+    const std::string zero = dir_.Write("zero.html", {'<', 'p', 0, '>'});
+    const struct {
+        const char* name;
+        std::string path;
+        std::size_t stopAt;
+        Result result;
+        bool earlierPageStays;
+    } cases[] = {
+        {"missing", dir_.File("missing.html"), 0, Result::CannotOpen, true},
+        {"empty", empty, 0, Result::CannotOpen, true},
+        {"folder", dir_.Path().string(), 0, Result::CannotOpen, true},
+        {"zero byte", zero, 0, Result::BrokenText, false},
+        {"stopped reading", Page("big.html", 50000), 2, Result::LoadStopped, false},
+        {"stopped compressing", Page("big.html", 50000), 60, Result::LoadStopped, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window_ = FakeWindow();
+        Start();
+        const std::string earlier = LoadedPage("earlier.html");
+        window_.stopProgressAt = c.stopAt;
+        EXPECT_EQ(logic_->LoadPage(c.path), c.result);
+        EXPECT_EQ(window_.messages, std::vector<std::uint32_t>{static_cast<std::uint32_t>(c.result)});
+        EXPECT_EQ(window_.progressClosed, 2);
+
+        const publish::PublicationState& state = logic_->State();
+        EXPECT_EQ(state.Path, earlier);
+        EXPECT_EQ(window_.defaultButton, kSaveButton);
+        EXPECT_EQ(state.PageLoaded, c.earlierPageStays);
+        if (c.earlierPageStays) {
+            EXPECT_EQ(window_.EnabledControls(), kPageReadyControls);
+            EXPECT_EQ(state.PageFileName, "earlier.html");
+            EXPECT_EQ(Field(kPathField).text, earlier);
+        } else {
+            EXPECT_EQ(window_.EnabledControls(), kNoPageControls);
+            EXPECT_FALSE(window_.menuItems[kSaveCommand]);
+            EXPECT_FALSE(window_.menuItems[kDetailsCommand]);
+            EXPECT_EQ(state.PageFileName, "");
+            EXPECT_EQ(Field(kPathField).text, "");
+            // Save and Details do nothing without a page.
+            logic_->OnCommand(kSaveButton);
+            logic_->OnCommand(kDetailsCommand);
+            EXPECT_TRUE(window_.folderDialogs.empty());
+            EXPECT_TRUE(window_.detailsCalls.empty());
+            EXPECT_EQ(window_.messages.size(), 1u);
+        }
+    }
+}
+
+TEST_F(MainWindowLogicTest, ReadErrorLeavesNoPage) {
+    nemora::test::FaultyFileLayer files({.failReadAt = 1});
+    Start(std::nullopt, files);
+    EXPECT_EQ(logic_->LoadPage(Page("index.html")), Result::ReadFailed);
+    EXPECT_EQ(window_.messages, std::vector<std::uint32_t>{2001});
+    EXPECT_FALSE(logic_->State().PageLoaded);
+}
+
+TEST_F(MainWindowLogicTest, LoadCommandStartsAtTheRememberedPage) {
+    Start();
+    const std::string path = LoadedPage();
+    window_.pageAnswers = {std::nullopt};
+    logic_->OnCommand(kLoadButton);
+    EXPECT_EQ(window_.pageDialogs, std::vector<std::string>{path});
+    EXPECT_EQ(window_.progressCaptions.size(), 1u);  // cancelled: nothing loaded
+
+    const std::string other = Page("other.html");
+    window_.pageAnswers = {other};
+    logic_->OnCommand(kLoadCommand);
+    EXPECT_EQ(logic_->State().Path, other);
+
+    // A remembered page that has gone since preselects nothing.
+    Restart();
+    fs::remove(other);
+    Restart();
+    logic_->OnCommand(kLoadCommand);
+    EXPECT_EQ(window_.pageDialogs, std::vector<std::string>{""});
+}
+
+TEST_F(MainWindowLogicTest, TypedLifetimeIsTakenWhenTheFieldIsLeft) {
+    const struct {
+        const char* typed;
+        int selection;
+        const char* text;
+        std::int32_t keepDays;
+    } cases[] = {
+        {"abc", kUntilBrowserCloses, "ブラウザが閉じるまで", 0},
+        {"-3", kUntilBrowserCloses, "ブラウザが閉じるまで", 0},
+        {"0.00009", kUntilBrowserCloses, "ブラウザが閉じるまで", 0},
+        {"36500", kNoSelection, "36500.0", 365000000},
+        {"36500.5", kUnlimited, "無期限", -1},
+        {"1e2", kNoSelection, "100.0", 1000000},
+        {"0.05", kNoSelection, "5.e-002", 500},
+        {"1.00005", kNoSelection, "1.00005", 10000},
+    };
+    Start();
+    LoadedPage();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        Type(kLifetimeCombo, c.typed);
+        logic_->OnLifetimeFocusLost();
+        EXPECT_EQ(Field(kLifetimeCombo).selection, c.selection);
+        EXPECT_EQ(Field(kLifetimeCombo).text, c.text);
+        EXPECT_EQ(logic_->State().CookieKeepDays, c.keepDays);
+        EXPECT_EQ(Enabled(kConfirmBox), c.keepDays != 0);
+    }
+}
+
+TEST_F(MainWindowLogicTest, LifetimeListAndTyping) {
+    Start();
+    LoadedPage();
+    Choose(kUnlimited);
+    EXPECT_EQ(logic_->State().CookieKeepDays, -1);
+    EXPECT_TRUE(Enabled(kConfirmBox));
+    Choose(kUntilBrowserCloses);
+    EXPECT_EQ(logic_->State().CookieKeepDays, 0);
+    EXPECT_FALSE(Enabled(kConfirmBox));
+
+    // Leaving the field with a list item selected keeps it.
+    logic_->OnLifetimeFocusLost();
+    EXPECT_EQ(Field(kLifetimeCombo).selection, kUntilBrowserCloses);
+
+    // While "until the browser closes" holds, typing offers the confirm box
+    // at once; text that is no number takes it away again.
+    Type(kLifetimeCombo, "3");
+    EXPECT_TRUE(Enabled(kConfirmBox));
+    EXPECT_EQ(logic_->State().CookieKeepDays, 0);
+    Type(kLifetimeCombo, "x");
+    logic_->OnLifetimeFocusLost();
+    EXPECT_FALSE(Enabled(kConfirmBox));
+
+    // With a day count in force, typing changes nothing until the field is left.
+    Type(kLifetimeCombo, "2");
+    logic_->OnLifetimeFocusLost();
+    window_.controls[kConfirmBox].enabled = false;
+    Type(kLifetimeCombo, "abc");
+    EXPECT_FALSE(Enabled(kConfirmBox));
+    EXPECT_EQ(logic_->State().CookieKeepDays, 20000);
+}
+
+TEST_F(MainWindowLogicTest, SettingsSurviveARestartButNeverThePassword) {
+    Start();
+    const std::string path = LoadedPage();
+    Type(kPasswordField, "hunter2-secret");
+    Type(kPromptField, "合言葉は?");
+    Type(kCookieKeyField, "k\"ey\\");
+    Click(kConfirmBox);
+    Click(kCommentBox);
+    Type(kLifetimeCombo, "1.00005");
+    logic_->OnLifetimeFocusLost();
+    window_.detailsAnswers = {"UTF8"};
+    logic_->OnCommand(kDetailsCommand);
+    Restart();
+
+    const std::string file = home_.ReadRegistry();
+    EXPECT_EQ(file.find("hunter2"), std::string::npos);
+    EXPECT_EQ(file.find("Password"), std::string::npos);
+
+    const publish::PublicationState& state = logic_->State();
+    EXPECT_EQ(state.Path, path);
+    EXPECT_EQ(state.Prompt, "合言葉は?");
+    EXPECT_EQ(state.CookieKey, "k\"ey\\");
+    EXPECT_TRUE(state.CookieOn);
+    EXPECT_TRUE(state.Confirm);
+    EXPECT_FALSE(state.Comment);
+    EXPECT_EQ(state.CookieKeepDays, 10000);
+    EXPECT_EQ(state.EncodeType, "UTF8");
+    EXPECT_EQ(state.Password, "");
+    EXPECT_EQ(Field(kLifetimeCombo).text, "1.0");
+    EXPECT_FALSE(state.PageLoaded);  // the remembered page only preselects the file dialog
+
+    // The two list choices come back as list choices.
+    for (const int item : {kUnlimited, kUntilBrowserCloses}) {
+        Choose(item);
+        Restart();
+        EXPECT_EQ(Field(kLifetimeCombo).selection, item);
+    }
+}
+
+TEST_F(MainWindowLogicTest, DestroyWritesTheWholeSectionAndClosesHelp) {
+    Start();
+    LoadedPage();
+    Type(kPasswordField, "pw");
+    logic_->OnDestroy();
+    EXPECT_EQ(window_.helpClosed, 1);
+    const std::string file = home_.ReadRegistry();
+    const std::string section = file.substr(file.find("[HKEY_CURRENT_USER\\Software\\Kelvane\\Nemora\\Setting]"));
+    const std::string page = (dir_.Path() / "index.html").string();
+    EXPECT_EQ(section, "[HKEY_CURRENT_USER\\Software\\Kelvane\\Nemora\\Setting]\n"
+                       "\"Path\"=\"" + page + "\"\n"
+                       "\"Prompt\"=\"パスワードを入力して下さい。\"\n"
+                       "\"CookieOn\"=hex:01\n"
+                       "\"CookieKey\"=\"Key\"\n"
+                       "\"CookieKeepDays\"=dword:00011170\n"
+                       "\"Comment\"=hex:01\n"
+                       "\"Confirm\"=hex:00\n"
+                       "\"EncodeType\"=\"shift_jis\"\n\n");
+}
+
+TEST_F(MainWindowLogicTest, SavePublishesTheFourFiles) {
+    Start();
+    LoadedPage();
+    Type(kPasswordField, "secret pass");
+    const std::string folder = (dir_.Path() / "out" / "site").string();
+    window_.folderAnswers = {folder};
+    logic_->OnCommand(kSaveButton);
+
+    EXPECT_EQ(window_.folderDialogs, std::vector<std::string>{(dir_.Path() / "index").string()});
+    EXPECT_EQ(window_.progressCaptions, (std::vector<std::uint32_t>{3001, 3002}));
+    EXPECT_EQ(window_.messages, std::vector<std::uint32_t>{3005});
+    EXPECT_EQ(window_.defaultButton, kLoadButton);
+    EXPECT_FALSE(logic_->State().PasswordChanged);
+    EXPECT_EQ(nemora::test::Entries(folder),
+              (std::vector<std::string>{"decoder.htm", "decoder.jar", "index.html", "index.zvk"}));
+    const std::vector<std::uint8_t> data = nemora::test::ReadAll(folder + "/index.zvk");
+    const engine::UnlockedPage page =
+        engine::StreamReader(engine::DeriveKey("secret pass")).Read(data.data(), data.size());
+    EXPECT_EQ(page.status, engine::ReadStatus::Ok);
+    EXPECT_EQ(page.encodingName, "shift_jis");
+    EXPECT_EQ(page.page, nemora::test::ReadAll(dir_.File("index.html")));
+    // 5 units per KiB of the stream the first time.
+    const std::uint32_t kib = window_.lastReports.front().units / 5;
+    EXPECT_GT(kib, 0u);
+    EXPECT_EQ(window_.lastReports.front(), (nemora::test::Report{5 * kib, 3014}));
+
+    // Saved again unchanged (Enter: the dialog's OK): no new encipherment,
+    // 1 unit per KiB. An edited password: 9 per KiB.
+    window_.folderAnswers = {folder};
+    logic_->OnCommand(kOkCommand);
+    EXPECT_EQ(window_.lastReports.front(), (nemora::test::Report{kib, 3014}));
+    Type(kPasswordField, "another");
+    EXPECT_TRUE(logic_->State().PasswordChanged);
+    window_.folderAnswers = {folder};
+    logic_->OnCommand(kSaveCommand);
+    EXPECT_EQ(window_.lastReports.front(), (nemora::test::Report{9 * kib, 3014}));
+    EXPECT_EQ(window_.messages, (std::vector<std::uint32_t>{3005, 3005, 3005}));
+}
+
+TEST_F(MainWindowLogicTest, SaveRefusalsAndStops) {
+    Start();
+    LoadedPage();
+    // Each row starts from a window that has just loaded a page.
+    const struct {
+        const char* name;
+        const char* password;
+        const char* cookieKey;
+        std::optional<std::string> folder;
+        std::size_t stopAt;
+        std::vector<std::uint32_t> messages;
+    } cases[] = {
+        {"no password", "", "Key", "out", 0, {2011}},
+        {"no keyword", "pw", "", "out", 0, {2013}},
+        {"folder dialog cancelled", "pw", "Key", std::nullopt, 0, {}},
+        {"folder with an extension", "pw", "Key", "out.htm", 0, {2007}},
+        {"folder below a file", "pw", "Key", "index.html/out", 0, {2021}},
+        {"stopped", "pw", "Key", "out", 2, {3004}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window_.messages.clear();
+        window_.stopProgressAt = c.stopAt;
+        window_.defaultButton = kSaveButton;
+        Type(kPasswordField, c.password);
+        Type(kCookieKeyField, c.cookieKey);
+        window_.folderAnswers = {c.folder ? std::optional(dir_.File(*c.folder)) : std::nullopt};
+        logic_->OnCommand(kSaveButton);
+        EXPECT_EQ(window_.messages, c.messages);
+        EXPECT_EQ(window_.defaultButton, kSaveButton);
+        EXPECT_FALSE(fs::exists(dir_.File("out/index.html")));
+        EXPECT_FALSE(fs::exists(dir_.File("out.htm")));
+    }
+    // Cookies off: no keyword needed.
+    Click(kCookieOnBox);
+    logic_->OnCookieOnClicked();
+    window_.stopProgressAt = 0;
+    window_.folderAnswers = {dir_.File("out")};
+    logic_->OnCommand(kSaveButton);
+    EXPECT_EQ(window_.messages.back(), 3005u);
+}
+
+TEST_F(MainWindowLogicTest, DetailsChangeTheEncodingName) {
+    Start();
+    logic_->OnCommand(kDetailsCommand);
+    EXPECT_TRUE(window_.detailsCalls.empty());  // no page yet
+
+    LoadedPage();
+    const std::uint32_t dataSize = logic_->Document().DataSize();
+    window_.detailsAnswers = {std::nullopt, "euc-kr"};
+    logic_->OnCommand(kDetailsCommand);
+    EXPECT_EQ(logic_->State().EncodeType, "shift_jis");
+    logic_->OnCommand(kDetailsCommand);
+    ASSERT_EQ(window_.detailsCalls.size(), 2u);
+    EXPECT_EQ(window_.detailsCalls[0].pageSize, 4096u);
+    EXPECT_EQ(window_.detailsCalls[0].dataSize, dataSize);
+    EXPECT_EQ(window_.detailsCalls[0].encodeType, "shift_jis");
+    EXPECT_EQ(logic_->State().EncodeType, "euc-kr");
+
+    Type(kPasswordField, "pw");
+    window_.folderAnswers = {dir_.File("out")};
+    logic_->OnCommand(kSaveButton);
+    const std::vector<std::uint8_t> data = nemora::test::ReadAll(dir_.File("out/index.zvk"));
+    EXPECT_EQ(engine::StreamReader(engine::DeriveKey("pw")).Read(data.data(), data.size()).encodingName,
+              "euc-kr");
+}
+
+TEST_F(MainWindowLogicTest, OtherCommands) {
+    Start();
+    for (const int id : {kAboutCommand, kLogoButton}) EXPECT_TRUE(logic_->OnCommand(id));
+    EXPECT_TRUE(logic_->OnSystemCommand(16));
+    EXPECT_TRUE(logic_->OnSystemCommand(0x1F));  // the low four bits are the platform's
+    EXPECT_FALSE(logic_->OnSystemCommand(0xF060));
+    EXPECT_EQ(window_.aboutBoxes, 4);
+
+    EXPECT_TRUE(logic_->OnCommand(kHelpContentsCommand));
+    EXPECT_EQ(window_.helpContents, 1);
+    EXPECT_FALSE(logic_->OnCommand(4711));
+
+    EXPECT_TRUE(logic_->OnCommand(kCancelCommand));
+    EXPECT_EQ(window_.endResult, kResultCancel);
+    Type(kPromptField, "typed");
+    EXPECT_TRUE(logic_->OnCommand(kExitCommand));
+    EXPECT_EQ(window_.endResult, kResultOk);
+    EXPECT_EQ(logic_->State().Prompt, "typed");
+}
+
+}  // namespace
+}  // namespace nemora::app
