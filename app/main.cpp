@@ -8,9 +8,12 @@
 #include "app/Application.h"
 #include "app/resources/Pictures.h"
 #include "app/shell/CommandLine.h"
-#include "app/shell/StandInMainWindowFactory.h"
+#include "app/window/MainDialogFactory.h"
+#include "publish/SecretText.h"
 
 int main(int argc, char** argv) {
+    // The window holds a password: no core file, no reading by other processes.
+    nemora::publish::ProtectProcessSecrets();
     QApplication platform(argc, argv);
     QApplication::setApplicationName(QStringLiteral("nemora"));
     QApplication::setWindowIcon(
@@ -24,7 +27,7 @@ int main(int argc, char** argv) {
     }
 
     // QApplication has taken its own options out of argv by now.
-    nemora::app::StandInMainWindowFactory mainWindows;
+    nemora::app::MainDialogFactory mainWindows;
     nemora::app::Application application(nemora::app::CommandLine::Join(argc, argv),
                                          nemora::app::CommandLine::SystemCodePage(), mainWindows);
     return application.Run();

@@ -1,13 +1,24 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the program's main job: publishes
-# the bundled sample page, locked with a password, into a folder, and reads
-# its data file back to show that it opens.
+# Installs what is missing, builds, and starts the window program with the
+# bundled sample page loaded. Without a display (or with NEMORA_NO_WINDOW=1)
+# it runs the program's main job on the command line instead: publishes the
+# sample page, locked with a password, into a folder, and reads its data file
+# back to show that it opens.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
 cmake --preset default >/dev/null
 cmake --build --preset default
+
+if [[ -z "${NEMORA_NO_WINDOW:-}" && ( -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ) ]]; then
+  # A relative path: an absolute one starting with /n or /r would read as a switch.
+  exec build/default/app/nemora res/sample/sample.html
+fi
+
+echo
+echo "No display: the window program cannot start here, so the command-line"
+echo "publisher does the same job. (With a display, this starts build/default/app/nemora.)"
 
 cli=build/default/cli/nemora-cli
 site=build/default/sample-site

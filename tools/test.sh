@@ -16,11 +16,13 @@ for preset in ci ci-asan; do
   ctest --preset "$preset" -j "$jobs"
 done
 
-# The engine, the publication and the command line must build without Qt, so
-# the core cannot come to depend on the window toolkit.
+# The engine, the publication, the command line and the main window's logic
+# must build without Qt, so the core cannot come to depend on the window
+# toolkit.
 echo "== without Qt"
 cmake --preset ci -B build/ci-noqt -DNEMORA_BUILD_APP=OFF >/dev/null
-cmake --build build/ci-noqt -j "$jobs" --target nemora-cli engine_tests publish_tests cli_tests reliability_tests
+cmake --build build/ci-noqt -j "$jobs" --target nemora-cli engine_tests publish_tests cli_tests reliability_tests \
+  mainwindow_tests
 
 echo "== fuzz"
 tools/fuzz.sh

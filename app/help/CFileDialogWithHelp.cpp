@@ -92,6 +92,16 @@ void CFileDialogWithHelp::SelectFilter(int index) {
     if (index >= 1 && index <= filters.size()) selectNameFilter(filters[index - 1]);
 }
 
+void CFileDialogWithHelp::accept() {
+    const QStringList files = selectedFiles();
+    if (acceptMode() == QFileDialog::AcceptSave && !files.isEmpty() &&
+        QFileInfo(files.front()).isDir()) {
+        QDialog::accept();
+        return;
+    }
+    QFileDialog::accept();
+}
+
 QString CFileDialogWithHelp::ChosenPath() const {
     if (result() != QDialog::Accepted) return {};
     const QStringList files = selectedFiles();

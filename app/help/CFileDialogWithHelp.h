@@ -61,6 +61,12 @@ public:
     // The chosen full path after OK; empty otherwise.
     QString ChosenPath() const;
 
+public slots:
+    // In the save form the answer names a folder to write into: an existing
+    // folder is taken as the answer, where the toolkit would only open it
+    // (and leave no way to choose it).
+    void accept() override;
+
 private:
     std::uint32_t helpContext_;
     std::uint32_t options_;

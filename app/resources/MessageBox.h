@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include <QMessageBox>
+#include <QStringList>
 
 class QWidget;
 
@@ -20,6 +21,10 @@ public:
     static QMessageBox::Icon IconFor(std::uint32_t id);
 
     static void Show(QWidget* parent, std::uint32_t id);
+    // A message with an icon of its own (the framework's standard messages),
+    // its %1, %2... replaced by `arguments`.
+    static void Show(QWidget* parent, std::uint32_t id, QMessageBox::Icon icon,
+                     const QStringList& arguments);
 };
 
 }  // namespace nemora::app

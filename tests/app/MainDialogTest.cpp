@@ -1,0 +1,341 @@
+// The main window with its real widgets and dialogs: the wiring of buttons,
+// menu, fields and the lifetime box to the window's logic, and whole runs
+// from start to settings file. The logic's rules themselves are tested
+// against a recording fake (tests/main).
+#include <deque>
+#include <optional>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/Application.h"
+#include "app/controls/LogoButton.h"
+#include "app/dialogs/DetailsDialog.h"
+#include "app/dialogs/ProgressDialog.h"
+#include "app/help/CFileDialogWithHelp.h"
+#include "app/main/MainWindowIds.h"
+#include "app/resources/MenuTemplate.h"
+#include "app/window/MainDialog.h"
+#include "engine/Key.h"
+#include "engine/StreamReader.h"
+#include "tests/app/RecordingHelp.h"
+#include "tests/settings/ConfigHome.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestPages.h"
+
+namespace nemora::app {
+namespace {
+
+using namespace mainwindow;
+
+struct Message {
+    QString text;
+    QMessageBox::Icon icon;
+};
+
+// Answers the modal windows that a command opens, as a user would: file
+// dialogs from a list of answers (none: cancel), message boxes with OK
+// (recording them), the Details dialog with a chosen list entry, and the
+// progress dialog with a click on Cancel when asked to.
+class ModalAnswerer : public QObject {
+public:
+    ModalAnswerer() {
+        timer_.setInterval(1);
+        connect(&timer_, &QTimer::timeout, this, &ModalAnswerer::Poll);
+        timer_.start();
+    }
+
+    std::deque<std::optional<QString>> files;
+    std::vector<QString> initialFiles;
+    std::vector<Message> messages;
+    std::optional<int> detailsEntry;
+    bool cancelProgress = false;
+
+private:
+    void Poll() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            messages.push_back({box->text(), box->icon()});
+            box->accept();
+        } else if (auto* dialog = qobject_cast<CFileDialogWithHelp*>(modal)) {
+            AnswerFileDialog(*dialog);
+        } else if (auto* details = qobject_cast<DetailsDialog*>(modal)) {
+            if (detailsEntry) {
+                details->ControlAs<QComboBox>(DetailsDialog::kEncodeTypeControl)
+                    ->setCurrentIndex(*detailsEntry);
+            }
+            details->ControlAs<QPushButton>(DetailsDialog::kOkControl)->click();
+        } else if (auto* progress = qobject_cast<ProgressDialog*>(modal); progress && cancelProgress) {
+            cancelProgress = false;
+            progress->ControlAs<QPushButton>(ProgressDialog::kCancelControl)->click();
+        }
+    }
+
+    void AnswerFileDialog(CFileDialogWithHelp& dialog) {
+        const QStringList selected = dialog.selectedFiles();
+        initialFiles.push_back(selected.isEmpty() ? QString() : selected.front());
+        std::optional<QString> answer;
+        if (!files.empty()) {
+            answer = files.front();
+            files.pop_front();
+        }
+        if (!answer) {
+            dialog.reject();
+            return;
+        }
+        dialog.selectFile(*answer);
+        dialog.accept();
+    }
+
+    QTimer timer_;
+};
+
+QString Qs(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+class MainDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    struct Window {
+        explicit Window(test::RecordingHelp& help)
+            : dialog({help.Function(), [this] { ++helpClosed; }}) {}
+
+        QPushButton* Button(int id) { return dialog.ControlAs<QPushButton>(id); }
+        QLineEdit* Edit(int id) { return dialog.ControlAs<QLineEdit>(id); }
+        QCheckBox* Box(int id) { return dialog.ControlAs<QCheckBox>(id); }
+        QComboBox* Combo() { return dialog.ControlAs<QComboBox>(kLifetimeCombo); }
+        QAction* MenuItem(int id) {
+            for (QAction* menu : dialog.MenuBar()->actions()) {
+                for (QAction* item : menu->menu()->actions()) {
+                    if (MenuTemplate::CommandId(item) == id) return item;
+                }
+            }
+            return nullptr;
+        }
+        const publish::PublicationState& State() { return dialog.Logic().State(); }
+        bool Enabled(int id) { return dialog.Control(id)->isEnabled(); }
+
+        int helpClosed = 0;
+        MainDialog dialog;
+    };
+
+    static void Show(Window& window) {
+        window.dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window.dialog));
+        window.dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window.dialog));
+    }
+
+    static std::vector<std::uint8_t> Read(const std::string& path) {
+        return nemora::test::ReadAll(path);
+    }
+
+private slots:
+    void initTestCase() { LogoButton::SetLogoBitmaps(Application::kLogoBitmaps); }
+
+    // From an empty configuration folder: load a page, type a password,
+    // save, look at the details, save again into the same folder, close;
+    // then the settings file, and a second start that reads it.
+    void wholeRun() {
+        test::ConfigHome home;
+        nemora::test::TempDir dir;
+        const std::string page = dir.Write("index.html", nemora::test::HtmlPage(20000, 3));
+        const std::string folder = dir.File("site/locked");
+        test::RecordingHelp help;
+        ModalAnswerer answers;
+        {
+            Window window(help);
+            window.dialog.Initialise(std::nullopt);
+            Show(window);
+            QCOMPARE(window.Edit(kPromptField)->text(), QStringLiteral("パスワードを入力して下さい。"));
+            QCOMPARE(window.Combo()->currentText(), QStringLiteral("7.0"));
+            for (const int id : {kPasswordField, kPromptField, kCookieOnBox, kSaveButton}) {
+                QVERIFY(!window.Enabled(id));
+            }
+            QVERIFY(window.Button(kLoadButton)->isDefault());
+            QVERIFY(!window.MenuItem(kSaveCommand)->isEnabled());
+            window.dialog.grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/main-no-page.png"));
+
+            answers.files = {Qs(page)};
+            window.Button(kLoadButton)->click();
+            QVERIFY(window.State().PageLoaded);
+            QCOMPARE(answers.initialFiles.back(), QString());  // nothing remembered yet
+            QVERIFY(window.Button(kSaveButton)->isDefault());
+            QVERIFY(window.MenuItem(kSaveCommand)->isEnabled());
+            QVERIFY(window.MenuItem(kDetailsCommand)->isEnabled());
+            for (const int id : {kPasswordField, kPromptField, kCookieOnBox, kCookieKeyField,
+                                 kLifetimeCombo, kConfirmBox, kCommentBox, kSaveButton}) {
+                QVERIFY2(window.Enabled(id), qPrintable(QString::number(id)));
+            }
+            QCOMPARE(window.dialog.focusWidget(), window.Edit(kPasswordField));
+            QVERIFY(window.Edit(kPathField)->text().endsWith(QStringLiteral("/index.html")));
+            window.dialog.grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/main-page-ready.png"));
+
+            QTest::keyClicks(window.Edit(kPasswordField), QStringLiteral("secret pass"));
+            QVERIFY(window.State().PasswordChanged);
+            answers.files = {Qs(folder)};
+            window.Button(kSaveButton)->click();
+            QCOMPARE(answers.messages.size(), std::size_t{1});
+            QCOMPARE(answers.messages.back().text, QStringLiteral("ファイルを作成しました"));
+            QCOMPARE(answers.messages.back().icon, QMessageBox::Information);
+            QVERIFY(window.Button(kLoadButton)->isDefault());
+            QCOMPARE(answers.initialFiles.back(), Qs(dir.File("index")));
+
+            answers.detailsEntry = 4;  // UTF8
+            window.MenuItem(kDetailsCommand)->trigger();
+            QCOMPARE(Qs(window.State().EncodeType), QStringLiteral("UTF8"));
+
+            // The dialog's OK action saves (here into the folder that now
+            // exists) and never closes the window.
+            answers.files = {Qs(folder)};
+            window.dialog.accept();
+            QCOMPARE(answers.messages.size(), std::size_t{2});
+            QCOMPARE(answers.messages.back().text, QStringLiteral("ファイルを作成しました"));
+            QVERIFY(window.dialog.isVisible());
+
+            QTest::keyClick(&window.dialog, Qt::Key_Escape);
+            QVERIFY(!window.dialog.isVisible());
+            QCOMPARE(window.dialog.result(), int(QDialog::Rejected));
+            QCOMPARE(window.helpClosed, 0);
+        }
+
+        QCOMPARE(nemora::test::Entries(folder),
+                 (std::vector<std::string>{"decoder.htm", "decoder.jar", "index.html", "index.zvk"}));
+        const std::vector<std::uint8_t> data = Read(folder + "/index.zvk");
+        const engine::UnlockedPage unlocked =
+            engine::StreamReader(engine::DeriveKey("secret pass")).Read(data.data(), data.size());
+        QCOMPARE(unlocked.status, engine::ReadStatus::Ok);
+        QCOMPARE(unlocked.encodingName, std::string("UTF8"));
+        QVERIFY(unlocked.page == Read(page));
+
+        const std::string settings = home.ReadRegistry();
+        QVERIFY(settings.find("\"Path\"=\"" + page + "\"") != std::string::npos);
+        QVERIFY(settings.find("\"EncodeType\"=\"UTF8\"") != std::string::npos);
+        QVERIFY(settings.find("secret") == std::string::npos);
+
+        Window again(help);
+        again.dialog.Initialise(std::nullopt);
+        QCOMPARE(Qs(again.State().Path), Qs(page));
+        QCOMPARE(Qs(again.State().EncodeType), QStringLiteral("UTF8"));
+        QCOMPARE(again.Edit(kPasswordField)->text(), QString());
+        answers.files = {std::nullopt};
+        again.MenuItem(kLoadCommand)->trigger();
+        QCOMPARE(answers.initialFiles.back(), Qs(page));
+        QVERIFY(!again.State().PageLoaded);
+    }
+
+    void destroyingTheWindowClosesHelp() {
+        test::ConfigHome home;
+        test::RecordingHelp help;
+        int closed = 0;
+        {
+            MainDialog dialog({help.Function(), [&closed] { ++closed; }});
+            dialog.Initialise(std::nullopt);
+        }
+        QCOMPARE(closed, 1);
+    }
+
+    void loadAndSaveCancelledFromTheProgressDialog() {
+        test::ConfigHome home;
+        nemora::test::TempDir dir;
+        const std::string page = dir.Write("big.html", nemora::test::HtmlPage(3 << 20, 5));
+        test::RecordingHelp help;
+        ModalAnswerer answers;
+        Window window(help);
+        window.dialog.Initialise(std::nullopt);
+        Show(window);
+
+        answers.files = {Qs(page)};
+        answers.cancelProgress = true;
+        window.Button(kLoadButton)->click();
+        QCOMPARE(answers.messages.size(), std::size_t{1});
+        QCOMPARE(answers.messages.back().text, QStringLiteral("読込みを中止しました"));
+        QCOMPARE(answers.messages.back().icon, QMessageBox::Information);
+        QVERIFY(!window.State().PageLoaded);
+        QVERIFY(!window.Enabled(kPasswordField));
+        QVERIFY(window.dialog.Progress() == nullptr);
+
+        answers.files = {Qs(page)};
+        window.MenuItem(kLoadCommand)->trigger();
+        QVERIFY(window.State().PageLoaded);
+        window.Edit(kPasswordField)->setText(QStringLiteral("pw"));
+        answers.files = {Qs(dir.File("out"))};
+        answers.cancelProgress = true;
+        window.MenuItem(kSaveCommand)->trigger();
+        QCOMPARE(answers.messages.size(), std::size_t{2});
+        QCOMPARE(answers.messages.back().text, QStringLiteral("ファイルの暗号化を中止しました"));
+        QCOMPARE(answers.messages.back().icon, QMessageBox::Information);
+        QVERIFY(window.Button(kSaveButton)->isDefault());
+        QVERIFY(nemora::test::Entries(dir.File("out")).empty());
+    }
+
+    void startupFileThatCannotBeOpened() {
+        test::ConfigHome home;
+        test::RecordingHelp help;
+        ModalAnswerer answers;
+        Window window(help);
+        window.dialog.Initialise(std::string("/nonexistent/page.html"));
+        QCOMPARE(answers.messages.size(), std::size_t{1});
+        QCOMPARE(answers.messages.back().text, QStringLiteral("ファイルを開けません"));
+        QCOMPARE(answers.messages.back().icon, QMessageBox::Critical);
+        QVERIFY(!window.State().PageLoaded);
+        QVERIFY(window.State().Path.empty());
+    }
+
+    void lifetimeBoxFollowsTypingSelectionAndFocus() {
+        test::ConfigHome home;
+        nemora::test::TempDir dir;
+        test::RecordingHelp help;
+        ModalAnswerer answers;
+        Window window(help);
+        window.dialog.Initialise(dir.Write("page.html", nemora::test::HtmlPage(3000, 1)));
+        Show(window);
+        QComboBox* combo = window.Combo();
+        QLineEdit* prompt = window.Edit(kPromptField);
+
+        combo->setFocus();
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo->lineEdit(), QStringLiteral("0.05"));
+        prompt->setFocus();
+        QCOMPARE(combo->currentText(), QStringLiteral("5.e-002"));
+        QCOMPARE(window.State().CookieKeepDays, 500);
+        QVERIFY(window.Enabled(kConfirmBox));
+
+        emit combo->activated(0);
+        QCOMPARE(combo->currentText(), QStringLiteral("ブラウザが閉じるまで"));
+        QCOMPARE(window.State().CookieKeepDays, 0);
+        QVERIFY(!window.Enabled(kConfirmBox));
+
+        // Typing over the list choice offers the confirm box at once; text
+        // that is no number gives the list choice back when the field is left.
+        combo->setFocus();
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo->lineEdit(), QStringLiteral("x"));
+        QVERIFY(window.Enabled(kConfirmBox));
+        prompt->setFocus();
+        QCOMPARE(combo->currentText(), QStringLiteral("ブラウザが閉じるまで"));
+        QVERIFY(!window.Enabled(kConfirmBox));
+
+        // The cookie box: its click reaches the logic.
+        window.Box(kCookieOnBox)->click();
+        QVERIFY(!window.State().CookieOn);
+        QVERIFY(!window.Enabled(kCookieKeyField));
+        QVERIFY(!window.Enabled(kLifetimeCombo));
+        QVERIFY(window.Enabled(kCommentBox));
+    }
+};
+
+}  // namespace nemora::app
+
+QTEST_MAIN(nemora::app::MainDialogTest)
+#include "MainDialogTest.moc"
