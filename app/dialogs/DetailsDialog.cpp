@@ -51,12 +51,6 @@ DetailsDialog::DetailsDialog(QWidget* owner, ShowHelpFunction showHelp)
     : TemplateDialog(owner), showHelp_(std::move(showHelp)) {
     Build(kTemplate, {{kLogoControl, LogoButtonAttachment()}});
     combo_ = ControlAs<QComboBox>(kEncodeTypeControl);
-    if (combo_) {
-        // A typed name stays a name of its own: Enter must not add it to the
-        // list, and the field must not complete it to an entry's text.
-        combo_->setInsertPolicy(QComboBox::NoInsert);
-        combo_->setCompleter(nullptr);
-    }
     new ContextHelp(this, kDetailsHelp, showHelp_);
 }
 

@@ -65,8 +65,8 @@ private:
 };
 
 MainWindowLogic::MainWindowLogic(WindowOperations& window, publish::PublicationWriter& writer,
-                                 StoreFactory stores, engine::FileLayer& files)
-    : window_(window), writer_(writer), stores_(std::move(stores)), document_(files) {
+                                 engine::FileLayer& files)
+    : window_(window), writer_(writer), document_(files) {
     state_.Document = &document_;
     state_.CookieKeepDays = 0;
 }
@@ -281,7 +281,7 @@ void MainWindowLogic::ShowMembers() {
 }
 
 SettingsStore MainWindowLogic::OpenStore() const {
-    SettingsStore store = stores_ ? stores_() : SettingsStore();
+    SettingsStore store;
     store.SetSection(kSection);
     return store;
 }

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -26,13 +24,8 @@ class WindowOperations;
 // the window's member names; the window owns the one LockedDocument.
 class MainWindowLogic {
 public:
-    // The settings come from (and go to) a store made for each operation, in
-    // section "Setting" of the program's key.
-    using StoreFactory = std::function<SettingsStore()>;
-
     // `files` is what the document reads pages through.
     MainWindowLogic(WindowOperations& window, publish::PublicationWriter& writer,
-                    StoreFactory stores = nullptr,
                     engine::FileLayer& files = engine::FileLayer::System());
     // Wipes the password.
     ~MainWindowLogic();
@@ -58,6 +51,8 @@ public:
     void OnLifetimeEdited();
     void OnLifetimeFocusLost();
     // The window goes: reads the controls, writes the settings, closes help.
+    // The settings live in section "Setting" of the program's key; a store
+    // is made for each reading and writing.
     void OnDestroy();
 
     const publish::PublicationState& State() const { return state_; }
@@ -86,7 +81,6 @@ private:
 
     WindowOperations& window_;
     publish::PublicationWriter& writer_;
-    StoreFactory stores_;
     engine::LockedDocument document_;
     publish::PublicationState state_;
     std::string displayPath_;

@@ -97,6 +97,12 @@ QWidget* DialogBuilder::MakeControl(QWidget* parent, const ControlTemplate& cont
     if (kind == "combobox") {
         auto* combo = new QComboBox(parent);
         combo->setEditable(control.Has("dropdown"));
+        if (combo->isEditable()) {
+            // A typed text stays as typed: Enter must not add it to the list,
+            // and completion must not turn it into an entry's text.
+            combo->setInsertPolicy(QComboBox::NoInsert);
+            combo->setCompleter(nullptr);
+        }
         combo->addItems(control.items);
         combo->setCurrentIndex(-1);
         return combo;

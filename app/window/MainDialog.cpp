@@ -66,7 +66,7 @@ MainDialog::MainDialog(Services services)
     : TemplateDialog(nullptr),
       services_(std::move(services)),
       logic_(std::make_unique<MainWindowLogic>(
-          static_cast<WindowOperations&>(*this), writer_, nullptr,
+          static_cast<WindowOperations&>(*this), writer_,
           services_.files ? *services_.files : engine::FileLayer::System())) {
     Build(kTemplate, {{kLogoButton, LogoButtonAttachment()}});
     setWindowIcon(Pictures::WindowIcon(Pictures::kProgramIcon));
@@ -96,9 +96,6 @@ void MainDialog::ConnectSignals() {
     }
     QComboBox* combo = Combo();
     if (!combo) return;
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    // The field takes what is typed as it stands; completion would change it.
-    combo->setCompleter(nullptr);
     connect(combo, &QComboBox::activated, this, [this, combo](int item) {
         lifetimeSelection_ = item;
         // A choice from the list replaces whatever was typed.

@@ -32,7 +32,7 @@ class MainWindowLogicTest : public ::testing::Test {
 protected:
     void Start(const std::optional<std::string>& startupFile = std::nullopt,
                engine::FileLayer& files = engine::FileLayer::System()) {
-        logic_ = std::make_unique<MainWindowLogic>(window_, writer_, nullptr, files);
+        logic_ = std::make_unique<MainWindowLogic>(window_, writer_, files);
         logic_->Initialise(startupFile);
     }
 
