@@ -1,11 +1,13 @@
 'use strict';
 // The published set in Chromium, as a visitor meets it: the loader page, the
 // decoder window with the script decoder, the password page, cookies, errors,
-// the five character codes, a large page and a blocked decoder window.
+// the five character codes, pages the decoder window may not read, a large
+// page and a blocked decoder window.
 
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
+const { pathToFileURL } = require('node:url');
 const { after, before, describe, it } = require('node:test');
 const {
   settings, WARNING_LINES, ERROR_MESSAGES, WorkFolder, Publish, Encode, StartServer, Launch,
@@ -262,6 +264,58 @@ describe('the published set in Chromium', () => {
       await Closed(await popup);
       visitor.AssertNoScriptErrors();
       await visitor.Close();
+    });
+  });
+
+  describe('where the browser keeps the decoder from the visitor\'s page', () => {
+    // A page opened from disk is an origin of its own: the decoder window
+    // could neither read it nor fetch the data file, and would wait for ever.
+    const fromDisk = [
+      ['with the comment blocks', []],
+      ['without them', ['--no-comment']],
+    ];
+    for (const [name, options] of fromDisk) {
+      it(`opened from a folder on disk (${name}): the visitor's window says why, no decoder window`, async () => {
+        const folder = `disk${options.join('')}`;
+        Publish(path.join(root, folder), 'page.html', Page('Disk', 'Never shown.'), PASSWORD,
+          ['--no-cookie', ...options]);
+        const visitor = await Visitor.Create(browser);
+        const { page } = await visitor.Open(pathToFileURL(path.join(root, folder, 'page.html')).href);
+        const lines = [
+          'このページはWebサーバーから開いてください。',
+          'ファイルとして直接開くと、ブラウザーの制限によりページを展開できません。',
+        ];
+        await page.getByText(lines[0]).waitFor();
+        assert.deepEqual((await page.locator('body').innerText()).split('\n').filter((l) => l !== ''), lines);
+        await page.waitForFunction(() => document.readyState === 'complete');
+        assert.equal(visitor.context.pages().length, 1, 'no decoder window');
+        assert.deepEqual(visitor.dialogs, []);
+        visitor.AssertNoScriptErrors();
+        await visitor.Close();
+      });
+    }
+
+    it('a decoder page on another site: the decoder says why and closes', async () => {
+      const other = await StartServer(root);
+      try {
+        Publish(path.join(root, 'elsewhere'), 'page.html', Page('Elsewhere', 'Never shown.'), PASSWORD,
+          ['--no-cookie']);
+        const loaderFile = path.join(root, 'elsewhere', 'page.html');
+        const loader = fs.readFileSync(loaderFile, 'latin1');
+        const line = 'var urlDecoder = "decoder.htm";';
+        assert.ok(loader.includes(line));
+        fs.writeFileSync(loaderFile,
+          loader.replace(line, `var urlDecoder = "${other.Url('/elsewhere/decoder.htm')}";`), 'latin1');
+        const visitor = await Visitor.Create(browser);
+        const { popup } = await visitor.Open(server.Url('/elsewhere/page.html'));
+        assert.equal(await visitor.NextDialog(0), 'デコーダーからページを読むことができないため、展開できません。\n'
+          + 'ページはWebサーバーから開き、decoder.htm はページと同じサイトに置いてください。');
+        await Closed(await popup);
+        visitor.AssertNoScriptErrors();
+        await visitor.Close();
+      } finally {
+        await other.Close();
+      }
     });
   });
 
