@@ -246,9 +246,10 @@ async function ScriptCalls(visitor, decoderWindow, calls, now) {
 
 // The applet's classes from a published decoder.jar, asked through AppletOracle.
 class Applet {
-  constructor(jar) {
+  // `folder` keeps the compiled classes of test files that run side by side apart.
+  constructor(jar, folder = 'oracle-classes') {
     this.jar = jar;
-    this.classes = path.join(settings.out, 'oracle-classes');
+    this.classes = path.join(settings.out, folder);
     fs.rmSync(this.classes, { recursive: true, force: true });
     execFileSync(settings.javac, ['-encoding', 'UTF-8', '-nowarn', '-cp', jar, '-d', this.classes,
       path.join(__dirname, 'AppletOracle.java')], { stdio: 'inherit' });
