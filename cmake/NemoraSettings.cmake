@@ -24,6 +24,18 @@ if(NEMORA_SANITIZE)
   target_link_options(nemora_settings INTERFACE -fsanitize=address,undefined)
 endif()
 
+# A fuzz target is guided only by the edges it can see: every project library
+# is built with libFuzzer's coverage hooks, not just the target's own file.
+# Only the fuzz targets link libFuzzer itself (-fsanitize=fuzzer, fuzz/); the
+# other executables take the hooks' empty defaults from the sanitizer runtime,
+# which a fuzz build always links (NEMORA_SANITIZE).
+if(NEMORA_BUILD_FUZZERS)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "The fuzz targets need clang (libFuzzer): use the fuzz preset.")
+  endif()
+  target_compile_options(nemora_settings INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 # Headers are included by their path from the top of the tree ("engine/PageCipher.h").
 target_include_directories(nemora_settings INTERFACE "${PROJECT_SOURCE_DIR}")
 
