@@ -54,7 +54,8 @@ std::optional<std::string> Convert(const Converter& cd, std::string_view text) {
 
 std::optional<std::string> TextCodec::ToCp932(std::string_view utf8, Unmappable unmappable) {
     const Converter cd = Open("CP932", "UTF-8");
-    if (!cd) return std::nullopt;
+    const Converter back = Open("UTF-8", "CP932");
+    if (!cd || !back) return std::nullopt;
     std::string out;
     const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
     // One character at a time, so that each unmappable one can be handled
@@ -68,8 +69,17 @@ std::optional<std::string> TextCodec::ToCp932(std::string_view utf8, Unmappable 
             ++at;
             continue;
         }
-        const std::optional<std::string> converted = Convert(cd, utf8.substr(at, length));
-        if (converted) {
+        const std::string_view character = utf8.substr(at, length);
+        const std::optional<std::string> converted = Convert(cd, character);
+        // The conversion maps a few characters by best fit: U+00A5 (yen) and
+        // U+203E onto the ASCII bytes 0x5C and 0x7E, others onto a neighbour.
+        // In markup a backslash would end a script string and browsers show
+        // the neighbour, so only bytes that read back as the same character
+        // go into markup as they are. Passwords keep the best fit: it is
+        // what the visitor's browser makes of the same typed character.
+        const bool exact = unmappable == Unmappable::Refuse ||
+                           (converted && Convert(back, *converted) == character);
+        if (converted && exact) {
             out += *converted;
         } else if (unmappable == Unmappable::CharacterReference) {
             out += "&#" + std::to_string(static_cast<unsigned long>(code)) + ";";

@@ -12,7 +12,8 @@ class TextCodec {
 public:
     // How to write a character that code page 932 lacks.
     enum class Unmappable {
-        CharacterReference,  // as "&#NNNN;", for text that goes into markup
+        CharacterReference,  // as "&#NNNN;", for text that goes into markup; so are the
+                             // characters mapped by best fit (U+00A5 onto 0x5C, ...)
         Refuse,              // the conversion fails (passwords: the key must match what is typed)
     };
 

@@ -1,8 +1,8 @@
 #include "publish/ValueFormat.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <algorithm>
+#include <charconv>
+#include <iterator>
 
 namespace nemora::publish {
 
@@ -53,25 +53,32 @@ std::string UrlEscape(std::string_view name) {
 
 std::string FormatKeepDays(std::int32_t count) {
     const double days = count * 0.0001;
-    // The exponent of the leading digit once rounded to 9 significant digits.
+    // std::to_chars, not printf: the decimal point must not follow the
+    // user's locale ("7,5" would end the script statement).
     char scientific[32];
-    std::snprintf(scientific, sizeof scientific, "%.8e", days);
-    const char* e = std::strchr(scientific, 'e');
-    const int exponent = std::atoi(e + 1);
+    const auto rounded = std::to_chars(std::begin(scientific), std::end(scientific), days,
+                                       std::chars_format::scientific, 8);
+    const std::string_view text9(scientific, static_cast<std::size_t>(rounded.ptr - scientific));
+    // The exponent of the leading digit once rounded to 9 significant digits.
+    const std::size_t e = text9.find('e');
+    int exponent = 0;
+    const std::string_view exponentDigits = text9.substr(e + 1);
+    std::from_chars(exponentDigits.data() + (exponentDigits[0] == '+' ? 1 : 0),
+                    exponentDigits.data() + exponentDigits.size(), exponent);
 
     std::string text;
     if (exponent >= -1) {
         char fixed[64];
-        std::snprintf(fixed, sizeof fixed, "%.*f", 8 - exponent, days);
-        text = fixed;
+        const auto written = std::to_chars(std::begin(fixed), std::end(fixed), days,
+                                           std::chars_format::fixed, 8 - exponent);
+        text.assign(fixed, written.ptr);
         while (text.back() == '0') text.pop_back();
         if (text.back() == '.') text.pop_back();
     } else {
-        std::string mantissa(scientific, static_cast<std::size_t>(e - scientific));
+        std::string mantissa(text9.substr(0, e));
         while (mantissa.back() == '0') mantissa.pop_back();
-        char exponentText[16];
-        std::snprintf(exponentText, sizeof exponentText, "e-%03d", -exponent);
-        text = mantissa + exponentText;
+        const std::string power = std::to_string(-exponent);
+        text = mantissa + "e-" + std::string(3 - std::min<std::size_t>(3, power.size()), '0') + power;
     }
     return text;
 }

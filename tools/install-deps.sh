@@ -11,6 +11,7 @@ packages=(
   default-jdk ecj junit4 xvfb xauth
   chromium
   qt6-base-dev qt6-translations-l10n fonts-noto-cjk fonts-liberation
+  locales
 )
 
 # The browser tests run on Node.js 20 or later with npm. Machines that carry
@@ -26,17 +27,25 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  else
+    echo "Missing packages. Run as root:" >&2
+    echo "  apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
 fi
 
-if [ "$(id -u)" -eq 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-else
-  echo "Missing packages. Run as root:" >&2
-  echo "  apt-get install -y ${missing[*]}" >&2
-  exit 1
+# The window program is tested under a locale whose decimal point is a comma.
+if ! locale -a 2>/dev/null | grep -qx 'de_DE.utf8'; then
+  if [ "$(id -u)" -eq 0 ]; then
+    localedef -i de_DE -c -f UTF-8 de_DE.UTF-8
+  else
+    echo "Missing locale. Run as root: localedef -i de_DE -c -f UTF-8 de_DE.UTF-8" >&2
+    exit 1
+  fi
 fi

@@ -2,7 +2,7 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <iterator>
 #include <limits>
 
 #include "app/main/MainWindowIds.h"
@@ -73,19 +73,21 @@ double CookieLifetime::ReadNumber(std::string_view text) {
 }
 
 std::string CookieLifetime::DaysText(double days) {
-    // "%.8e" rounds to 9 significant digits: d.dddddddde±XX.
+    // Rounded to 9 significant digits: d.dddddddde±XX. std::to_chars, not
+    // printf, so that the text does not follow the user's decimal point.
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.8e", days);
-    const std::string scientific = buffer;
+    const auto written = std::to_chars(std::begin(buffer), std::end(buffer), days,
+                                       std::chars_format::scientific, 8);
+    const std::string scientific(buffer, written.ptr);
     const std::size_t e = scientific.find('e');
     std::string digits = scientific.substr(0, 1) + scientific.substr(2, e - 2);
     const int exponent = std::stoi(scientific.substr(e + 1));
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
     if (days < 0.1) {
-        char power[16];
-        std::snprintf(power, sizeof power, "e%c%03d", exponent < 0 ? '-' : '+', std::abs(exponent));
-        return digits.substr(0, 1) + "." + digits.substr(1) + power;
+        std::string power = std::to_string(std::abs(exponent));
+        power.insert(0, power.size() < 3 ? 3 - power.size() : 0, '0');
+        return digits.substr(0, 1) + "." + digits.substr(1) + (exponent < 0 ? "e-" : "e+") + power;
     }
     std::string whole = "0";
     std::string fraction = digits;

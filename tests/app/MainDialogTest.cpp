@@ -2,6 +2,7 @@
 // menu, fields and the lifetime box to the window's logic, and whole runs
 // from start to settings file. The logic's rules themselves are tested
 // against a recording fake (tests/main).
+#include <clocale>
 #include <deque>
 #include <optional>
 
@@ -141,7 +142,14 @@ private:
     }
 
 private slots:
-    void initTestCase() { LogoButton::SetLogoBitmaps(Application::kLogoBitmaps); }
+    void initTestCase() {
+        LogoButton::SetLogoBitmaps(Application::kLogoBitmaps);
+        // The run under a user's locale must really have a decimal comma,
+        // which QApplication took from the environment.
+        if (qEnvironmentVariableIsSet("NEMORA_EXPECT_DECIMAL_COMMA")) {
+            QCOMPARE(std::string(std::localeconv()->decimal_point), std::string(","));
+        }
+    }
 
     // From an empty configuration folder: load a page, type a password,
     // save, look at the details, save again into the same folder, close;
@@ -164,6 +172,8 @@ private slots:
             }
             QVERIFY(window.Button(kLoadButton)->isDefault());
             QVERIFY(!window.MenuItem(kSaveCommand)->isEnabled());
+            // The logo is a tab stop, as its template says.
+            QVERIFY(window.dialog.Control(kLogoButton)->focusPolicy() & Qt::TabFocus);
             window.dialog.grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/main-no-page.png"));
 
             answers.files = {Qs(page)};
@@ -211,6 +221,10 @@ private slots:
 
         QCOMPARE(nemora::test::Entries(folder),
                  (std::vector<std::string>{"decoder.htm", "decoder.jar", "index.html", "index.zvk"}));
+        // Script literals whatever the user's locale: "7,0" would end the statement.
+        const std::vector<std::uint8_t> loader = Read(folder + "/index.html");
+        QVERIFY(std::string(loader.begin(), loader.end()).find("var fCookieKeepDays = 7;\r\n") !=
+                std::string::npos);
         const std::vector<std::uint8_t> data = Read(folder + "/index.zvk");
         const engine::UnlockedPage unlocked =
             engine::StreamReader(engine::DeriveKey("secret pass")).Read(data.data(), data.size());

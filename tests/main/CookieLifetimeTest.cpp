@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "tests/support/CommaLocale.h"
+
 #include <gtest/gtest.h>
 
 namespace nemora::app {
@@ -38,6 +40,14 @@ TEST(CookieLifetimeTest, WritesDaysText) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.days);
         EXPECT_EQ(CookieLifetime::DaysText(c.days), c.text);
+    }
+    // The field shows the same text whatever the user's decimal point.
+    const nemora::test::CommaLocale comma;
+    ASSERT_TRUE(comma.Ok()) << "run: localedef -i de_DE -c -f UTF-8 de_DE.UTF-8";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.days);
+        EXPECT_EQ(CookieLifetime::DaysText(c.days), c.text);
+        EXPECT_EQ(CookieLifetime::FromTyped(c.text).text, c.text);
     }
 }
 

@@ -43,6 +43,26 @@ TEST(TextCodecTest, ConvertsToCodePage932) {
     EXPECT_EQ(TextCodec::FromCp932("\x93\xfa\x96\x7b"), "日本");
 }
 
+TEST(TextCodecTest, BestFitCharactersBecomeReferencesInMarkupOnly) {
+    struct Case {
+        const char* text;
+        const char* markup;    // CharacterReference
+        const char* password;  // Refuse: the bytes a browser makes of the same character
+    };
+    const Case cases[] = {
+        {"\u00a5500", "&#165;500", "\x5c" "500"},  // yen onto the backslash byte
+        {"\u203e", "&#8254;", "\x7e"},             // overline onto the tilde byte
+        {"\u301c", "&#12316;", "\x81\x60"},        // wave dash read back as U+FF5E
+        {"\u2014", "&#8212;", "\x81\x5c"},         // em dash read back as U+2015
+        {"\uff5e\\~", "\x81\x60\\~", "\x81\x60\\~"},  // exact ones stay bytes
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(TextCodec::ToCp932(c.text, TextCodec::Unmappable::CharacterReference), c.markup);
+        EXPECT_EQ(TextCodec::ToCp932(c.text, TextCodec::Unmappable::Refuse), c.password);
+    }
+}
+
 TEST(TemplateValuesTest, SixValuesForEachCookieCase) {
     struct Case {
         const char* name;
@@ -92,6 +112,14 @@ TEST(TemplateValuesTest, PromptAndKeywordAreEscapedThenConverted) {
     EXPECT_EQ(v.prompt, "\x83\x70\x83\x58\x82\xcd&#34;C:&#92;&#34;&#128512;");
     EXPECT_EQ(v.cookieKey, "&#60;k&#62;");
     EXPECT_EQ(v.windowName(), "DecoderWindow");
+
+    // A yen sign must not reach the script literal as byte 0x5C.
+    state.Prompt = "料金は¥500です";
+    state.CookieOn = true;
+    state.CookieKey = "k¥";
+    const TemplateValues yen = TemplateValues::From(state, ids);
+    EXPECT_EQ(yen.prompt, "\x97\xbf\x8b\xe0\x82\xcd&#165;500\x82\xc5\x82\xb7");
+    EXPECT_EQ(yen.cookieKey, "k&#165;");
 }
 
 }  // namespace

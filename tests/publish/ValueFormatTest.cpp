@@ -1,4 +1,5 @@
 #include "publish/ValueFormat.h"
+#include "tests/support/CommaLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,11 @@ TEST(ValueFormatTest, FormatKeepDaysWritesNineSignificantDigits) {
         {300000, "30"},      {365000000, "36500"}, {70000, "7"},    {12345, "1.2345"},
         {123456789, "12345.6789"},
     };
+    for (const auto& [count, text] : cases) EXPECT_EQ(FormatKeepDays(count), text) << count;
+
+    // A script literal: never the user's decimal comma.
+    const nemora::test::CommaLocale comma;
+    ASSERT_TRUE(comma.Ok()) << "run: localedef -i de_DE -c -f UTF-8 de_DE.UTF-8";
     for (const auto& [count, text] : cases) EXPECT_EQ(FormatKeepDays(count), text) << count;
 }
 
