@@ -15,11 +15,15 @@ engine::ProgressSink* TerminalHost::OpenProgress() {
 
 void TerminalHost::CloseProgress() { progress_.reset(); }
 
-void TerminalHost::ShowResult(engine::Result result) { PrintResult(pageName_, result); }
+void TerminalHost::ShowResult(engine::Result result, const std::string& file) {
+    PrintResult(pageName_, result, file);
+}
 
-void PrintResult(const std::string& pageName, engine::Result result) {
+void PrintResult(const std::string& pageName, engine::Result result, const std::string& file) {
     std::FILE* out = engine::IsFailure(result) ? stderr : stdout;
-    std::fprintf(out, "%s: %s\n", pageName.c_str(), res::StringTable::Get(engine::ResultId(result)));
+    std::string text = res::StringTable::Get(engine::ResultId(result));
+    if (const std::size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, file);
+    std::fprintf(out, "%s: %s\n", pageName.c_str(), text.c_str());
 }
 
 }  // namespace nemora::cli

@@ -19,7 +19,7 @@ public:
     std::optional<std::string> ChooseFolder(const std::string& proposed) override;
     engine::ProgressSink* OpenProgress() override;
     void CloseProgress() override;
-    void ShowResult(engine::Result result) override;
+    void ShowResult(engine::Result result, const std::string& file) override;
 
 private:
     std::string folder_;
@@ -30,6 +30,7 @@ private:
 
 // Prints a result's text with the page's name: to standard output for
 // notices, to standard error for failures.
-void PrintResult(const std::string& pageName, engine::Result result);
+// `file` fills the %1 of a file-error message, which names the file and the cause.
+void PrintResult(const std::string& pageName, engine::Result result, const std::string& file = {});
 
 }  // namespace nemora::cli

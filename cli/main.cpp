@@ -17,6 +17,7 @@
 #include "cli/Password.h"
 #include "cli/TerminalHost.h"
 #include "engine/LockedDocument.h"
+#include "engine/StreamFormat.h"
 #include "engine/StreamReader.h"
 #include "publish/PublicationWriter.h"
 #include "publish/SecretText.h"
@@ -34,6 +35,12 @@ constexpr std::uint32_t kCorrupt = 40006;
 constexpr std::uint32_t kTruncated = 40007;
 constexpr std::uint32_t kCannotWrite = 40008;
 constexpr std::uint32_t kShortPassword = 40010;
+constexpr std::uint32_t kNotAFile = 40011;
+constexpr std::uint32_t kTooLarge = 40012;
+constexpr std::uint32_t kCannotOpen = 2005;
+constexpr std::uint32_t kReadFailed = 2001;
+// The largest data file: a stream counted in 32 bits and the name block.
+constexpr std::uint64_t kLargestDataFile = 0xFFFFFFFFull + engine::format::kMaxCharCodeBlock;
 constexpr std::uint64_t kProgressThreshold = 1024 * 1024;  // a bar only for pages above 1 MiB
 // Passwords can be guessed offline against a data file (see docs/SECURITY.md):
 // below this many characters the command line warns.
@@ -43,6 +50,15 @@ std::size_t CharacterCount(const std::string& utf8) {
     std::size_t count = 0;
     for (char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
     return count;
+}
+
+std::uint32_t ReadProblemText(cli::FileBytes::Outcome outcome) {
+    switch (outcome) {
+        case cli::FileBytes::Outcome::NotAFile: return kNotAFile;
+        case cli::FileBytes::Outcome::TooLarge: return kTooLarge;
+        case cli::FileBytes::Outcome::ReadFailed: return kReadFailed;
+        default: return kCannotOpen;
+    }
 }
 
 struct LockOptions {
@@ -75,6 +91,21 @@ std::optional<std::int32_t> KeepDaysCount(const std::string& text) {
     return static_cast<std::int32_t>(std::lround(days * 10000));
 }
 
+// A path as the shell user means it: absolute, without "." and ".."
+// components or a trailing slash, so that "out/./b" and "out/." name the
+// folders they name for the shell (the save's folder checks would take the
+// dots literally).
+std::string NormalPath(const std::string& path) {
+    // Lexically, not through the links: a page reached by a link keeps its
+    // own name.
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error) return path;
+    std::string text = absolute.lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return text.empty() ? path : text;
+}
+
 std::string LastComponent(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -94,9 +125,11 @@ int Lock(const LockOptions& options, std::int32_t keepDays) {
     engine::LockedDocument document;
     publish::PublicationWriter writer;
     int status = cli::kExitOk;
-    for (const std::string& page : options.pages) {
+    for (const std::string& typed : options.pages) {
+        const std::string page = NormalPath(typed);
         const std::string name = LastComponent(page);
-        document.SetCharCodeName(options.encoding);
+        // The same bytes as the window writes for the name.
+        document.SetCharCodeName(publish::PublicationWriter::CharCodeName(options.encoding));
         std::error_code ignored;
         const bool large = std::filesystem::file_size(page, ignored) > kProgressThreshold;
         const bool showProgress = large && ::isatty(STDERR_FILENO) == 1;
@@ -127,7 +160,7 @@ int Lock(const LockOptions& options, std::int32_t keepDays) {
         state.EncodeType = options.encoding;
         state.PasswordChanged = true;
         state.Document = &document;
-        cli::TerminalHost host(options.folder, name, showProgress);
+        cli::TerminalHost host(NormalPath(options.folder), name, showProgress);
         const engine::Result result = writer.Save(state, host);
         publish::WipeSecret(state.Password);
         if (result != engine::Result::Published && status == cli::kExitOk) {
@@ -152,14 +185,16 @@ int Unlock(const UnlockOptions& options) {
         std::fprintf(stderr, "nemora-cli: %s\n", res::StringTable::Get(engine::ResultId(engine::Result::PasswordNotShiftJis)));
         return cli::kExitPassword;
     }
-    const auto data = cli::ReadFileBytes(options.dataFile);
-    if (!data) {
-        std::fprintf(stderr, "%s: %s\n", options.dataFile.c_str(), res::StringTable::Get(2005));
+    const cli::FileBytes file = cli::ReadFileBytes(options.dataFile, kLargestDataFile);
+    if (file.outcome != cli::FileBytes::Outcome::Ok) {
+        publish::WipeSecret(*cp932);
+        std::fprintf(stderr, "%s: %s\n", options.dataFile.c_str(), res::StringTable::Get(ReadProblemText(file.outcome)));
         return cli::kExitBadDataFile;
     }
+    const std::vector<std::uint8_t>& data = file.bytes;
     const engine::Key key = engine::DeriveKey(*cp932);
     publish::WipeSecret(*cp932);
-    const engine::UnlockedPage unlocked = engine::StreamReader(key).Read(data->data(), data->size());
+    const engine::UnlockedPage unlocked = engine::StreamReader(key).Read(data.data(), data.size());
     switch (unlocked.status) {
         case engine::ReadStatus::Ok:
             break;

@@ -28,7 +28,8 @@ LockedDocument::~LockedDocument() {
 }
 
 Result LockedDocument::Load(ProgressSink* sink, const std::string& path) {
-    state_ = DocumentState::Unusable;
+    // The page loaded before stays whole, and usable, until the buffer is
+    // replaced: the window keeps it after a file that cannot be opened.
     const std::unique_ptr<InputFile> file = files_.OpenForReading(path);
     if (!file) return Result::CannotOpen;
     const std::optional<std::uint64_t> length = file->Length();
@@ -41,6 +42,7 @@ Result LockedDocument::Load(ProgressSink* sink, const std::string& path) {
     if (!ReportTo(sink, KiB(*length) * kUnitsToLoad, text_id::kLoading)) {
         return Result::LoadStopped;
     }
+    state_ = DocumentState::Unusable;
     const Result result = stream_.Load(sink, *file, *length);
     if (result == Result::Ok) state_ = DocumentState::Loaded;
     return result;

@@ -19,7 +19,7 @@ enum class DocumentState {
     Loaded,      // plain header and page
     Compressed,  // plain header and body
     Enciphered,  // header and body enciphered under the current key
-    Unusable,    // a load or compression failed: only a new Load helps
+    Unusable,    // reading or compressing a page failed: only a new Load helps
 };
 
 // One page on its way from its file to a data file: the stream buffer, the
@@ -47,6 +47,8 @@ public:
     // Reads a page file. CannotOpen when it cannot be opened or is empty;
     // ReadFailed when it cannot be read whole, is too long for the stream's
     // 32-bit page length, or the memory cannot be had; LoadStopped on a stop.
+    // Until the first byte is read (a file that cannot be opened, a stop at
+    // the phase start) the page loaded before stays as it was.
     Result Load(ProgressSink* sink, const std::string& path);
 
     // Compresses the loaded page. CompressFailed when nothing is loaded or the

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/ResultCode.h"
+
 namespace nemora::engine {
 
 // A file being written in place of another. Nothing is visible under the
@@ -18,6 +20,10 @@ public:
     // Closes the file and puts it under the target name, replacing an earlier
     // file. False when that fails; the written bytes are then discarded.
     virtual bool Commit() = 0;
+
+    // Why the last Write or Commit failed, as the file-error message to show
+    // (FileDiskFull, FileAccessDenied, FileHardIo or FileError).
+    virtual Result Failure() const { return Result::FileError; }
 };
 
 }  // namespace nemora::engine

@@ -28,8 +28,14 @@ constexpr std::uint32_t ResultId(Result result) {
 // Ids above this one are notices (stopped, done), the others failures.
 constexpr std::uint32_t kLastFailureId = 3000;
 
+// The platform's file-error messages, which name the file they report.
+constexpr bool IsFileError(Result result) {
+    return ResultId(result) >= ResultId(Result::FileError) &&
+           ResultId(result) <= ResultId(Result::FileDiskFull);
+}
+
 constexpr bool IsFailure(Result result) {
-    return result != Result::Ok && ResultId(result) <= kLastFailureId;
+    return result != Result::Ok && (ResultId(result) <= kLastFailureId || IsFileError(result));
 }
 
 // Status texts that the engine names when it starts a phase or switches text.

@@ -1,5 +1,6 @@
 #include "engine/StdioFileLayer.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -32,6 +33,19 @@ private:
     std::uint64_t length_;
 };
 
+// The file-error message for a system error number.
+Result FailureOf(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT: return Result::FileDiskFull;
+        case EACCES:
+        case EPERM:
+        case EROFS: return Result::FileAccessDenied;
+        case EIO: return Result::FileHardIo;
+        default: return Result::FileError;
+    }
+}
+
 class StdioOutputFile : public OutputFile {
 public:
     StdioOutputFile(FilePtr file, fs::path temporary, fs::path target)
@@ -41,15 +55,21 @@ public:
 
     bool Write(const std::uint8_t* bytes, std::size_t size) override {
         if (!file_) return false;
-        return std::fwrite(bytes, 1, size, file_.get()) == size;
+        errno = 0;
+        if (std::fwrite(bytes, 1, size, file_.get()) == size) return true;
+        failure_ = FailureOf(errno);
+        return false;
     }
 
     bool Commit() override {
         if (!file_) return false;
         // fclose flushes the last buffered bytes: a full disk may show only here.
+        errno = 0;
         const bool closed = std::fclose(file_.release()) == 0;
+        if (!closed) failure_ = FailureOf(errno);
         std::error_code error;
         if (closed) fs::rename(temporary_, target_, error);
+        if (closed && error) failure_ = FailureOf(error.value());
         if (!closed || error) {
             fs::remove(temporary_, error);
             return false;
@@ -57,6 +77,8 @@ public:
         committed_ = true;
         return true;
     }
+
+    Result Failure() const override { return failure_; }
 
 private:
     void Discard() {
@@ -70,6 +92,7 @@ private:
     fs::path temporary_;
     fs::path target_;
     bool committed_ = false;
+    Result failure_ = Result::FileError;
 };
 
 // A name beside the target that no other file has; "x" makes fopen fail

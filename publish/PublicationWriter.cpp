@@ -62,7 +62,7 @@ Result PublicationWriter::Save(PublicationState& state, SaveHost& host) {
     }
     if (result != Result::Ok) {
         if (password) WipeSecret(*password);
-        host.ShowResult(result);
+        host.ShowResult(result, {});
         return result;
     }
 
@@ -79,7 +79,7 @@ Result PublicationWriter::Save(PublicationState& state, SaveHost& host) {
     }
     if (result != Result::Ok) {
         WipeSecret(*password);
-        host.ShowResult(result);
+        host.ShowResult(result, {});
         return result;
     }
     if (folder.back() != '/') folder += '/';
@@ -90,7 +90,7 @@ Result PublicationWriter::Save(PublicationState& state, SaveHost& host) {
     host.CloseProgress();
     // Encrypt leaves the name block enciphered, whatever the outcome.
     state.Document->SetCharCodeName(CharCodeName(state.EncodeType));
-    host.ShowResult(result);
+    host.ShowResult(result, engine::IsFileError(result) ? failedFile_ : std::string());
     return result;
 }
 
@@ -131,7 +131,11 @@ Result PublicationWriter::WritePage(res::ResourceType type, std::uint32_t id,
     const bool written = values != nullptr
                              ? TemplateExpander::Expand(bytes, *values, comment, valuesActive, *file)
                              : file->Write(bytes.data(), bytes.size());
-    return written && file->Commit() ? Result::Ok : Result::CannotCreate;
+    if (written && file->Commit()) return Result::Ok;
+    // The file was created: what failed is the writing (a full disk...),
+    // which the user is told with the file's name.
+    failedFile_ = path;
+    return file->Failure();
 }
 
 }  // namespace nemora::publish

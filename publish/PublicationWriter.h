@@ -33,9 +33,13 @@ public:
     engine::Result Save(PublicationState& state, SaveHost& host);
 
     // Writes the loader page, "decoder.htm" and "decoder.jar" into `folder`
-    // (which ends with a '/'). Published, CannotCreate, NoResource or
-    // BrokenResource.
+    // (which ends with a '/'). Published, CannotCreate (a file cannot be
+    // created), NoResource, BrokenResource, or a file error (FileDiskFull...)
+    // when writing a created file failed; FailedFile() then names it.
     engine::Result WritePages(const PublicationState& state, const std::string& folder);
+
+    // The file that the last file-error result names.
+    const std::string& FailedFile() const { return failedFile_; }
 
     // The folder a save proposes for a page: its path up to the last dot
     // (when the dot is not the first character), else the whole path.
@@ -60,6 +64,7 @@ private:
     engine::FileLayer& files_;
     ResourceSource& resources_;
     IdentifierSource& identifiers_;
+    std::string failedFile_;
 };
 
 }  // namespace nemora::publish

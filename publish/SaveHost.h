@@ -27,7 +27,9 @@ public:
     virtual void CloseProgress() = 0;
 
     // Tells the user the outcome: information above 3000, a failure otherwise.
-    virtual void ShowResult(engine::Result result) = 0;
+    // `file` is the file that a file-error result (engine::IsFileError)
+    // names, empty for every other result.
+    virtual void ShowResult(engine::Result result, const std::string& file) = 0;
 };
 
 }  // namespace nemora::publish

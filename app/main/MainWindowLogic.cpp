@@ -56,8 +56,12 @@ public:
         return logic_.window_.OpenProgress(kSaveCaption);
     }
     void CloseProgress() override { logic_.window_.CloseProgress(); }
-    void ShowResult(Result result) override {
-        logic_.window_.ShowMessage(static_cast<std::uint32_t>(result));
+    void ShowResult(Result result, const std::string& file) override {
+        if (engine::IsFileError(result)) {
+            logic_.window_.ShowFileError(engine::ResultId(result), file);
+        } else {
+            logic_.window_.ShowMessage(engine::ResultId(result));
+        }
     }
 
 private:

@@ -39,6 +39,9 @@ public:
     // A modal message box with the text of string `id`: the stop icon up to
     // 3000, the information icon above.
     virtual void ShowMessage(std::uint32_t id) = 0;
+    // The standard file-error message `id` (61869 for a full disk...) naming
+    // `file`, with the exclamation icon.
+    virtual void ShowFileError(std::uint32_t id, const std::string& file) = 0;
     // The open-file dialog for a page, starting at `initialFile`.
     virtual std::optional<std::string> ChoosePage(const std::string& initialFile) = 0;
     // The save-form dialog that names the output folder.

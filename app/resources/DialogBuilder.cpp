@@ -185,9 +185,15 @@ DialogBuilder::Result DialogBuilder::Build(QDialog& dialog, const DialogTemplate
         }
         widget->setGeometry(rect);
         widget->setEnabled(!control.Has("disabled"));
-        if (control.Has("notabstop")) {
+        // A plain button control (an owner-drawn logo...) is a tab stop only
+        // where its template says so; other controls are unless it says not.
+        const bool plainButton = control.kind == "button";
+        if (control.Has("notabstop") || (plainButton && !control.Has("tabstop"))) {
             widget->setFocusPolicy(
                 static_cast<Qt::FocusPolicy>(widget->focusPolicy() & ~Qt::TabFocus));
+        } else if (plainButton) {
+            widget->setFocusPolicy(
+                static_cast<Qt::FocusPolicy>(widget->focusPolicy() | Qt::TabFocus));
         }
         if (control.id != ControlTemplate::kNoId) {
             SetControlId(widget, control.id);

@@ -59,7 +59,7 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 FileDescriptor OpenLocked(const fs::path& path, std::chrono::milliseconds wait) {
     const auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
-        FileDescriptor file(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        FileDescriptor file(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600));
         if (!file.Valid()) return {};
         while (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) {
             if (errno == EINTR) continue;
@@ -70,10 +70,17 @@ FileDescriptor OpenLocked(const fs::path& path, std::chrono::milliseconds wait) 
         struct stat locked {};
         struct stat named {};
         if (::fstat(file.Get(), &locked) != 0) return {};
+        // A folder, device or pipe under the name is no settings file: never
+        // read from it (a device such as /dev/zero would never end).
+        if (!S_ISREG(locked.st_mode)) return {};
         if (::stat(path.c_str(), &named) == 0 && SameFile(locked, named)) return file;
         if (std::chrono::steady_clock::now() >= deadline) return {};
     }
 }
+
+// Settings take a few hundred bytes; a file larger than this is no settings
+// file of ours, and is read no further.
+constexpr std::size_t kLargestFile = 16 << 20;
 
 std::optional<std::string> ReadAll(int fd) {
     std::string text;
@@ -83,6 +90,7 @@ std::optional<std::string> ReadAll(int fd) {
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return std::nullopt;
         if (got == 0) return text;
+        if (text.size() + static_cast<std::size_t>(got) > kLargestFile) return std::nullopt;
         text.append(buffer, static_cast<std::size_t>(got));
         offset += got;
     }

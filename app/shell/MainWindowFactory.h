@@ -17,10 +17,10 @@ class MainWindowFactory {
 public:
     virtual ~MainWindowFactory() = default;
 
-    // The main window, made without an owner and not yet shown. Its
-    // initialisation loads `startupFile` (bytes of the command line) when
-    // there is one. It must not delete itself on closing: the application
-    // destroys it.
+    // The main window, made without an owner and not yet shown. It loads
+    // `startupFile` (bytes of the command line), when there is one, once its
+    // modal run has started. It must not delete itself on closing: the
+    // application destroys it.
     virtual std::unique_ptr<QDialog> Create(Application& application,
                                             const std::optional<std::string>& startupFile) = 0;
 };

@@ -227,6 +227,10 @@ void MainDialog::Repaint() { update(); }
 
 void MainDialog::ShowMessage(std::uint32_t id) { MessageBox::Show(this, id); }
 
+void MainDialog::ShowFileError(std::uint32_t id, const std::string& file) {
+    MessageBox::Show(this, id, QMessageBox::Warning, {QString::fromStdString(file)});
+}
+
 std::optional<std::string> MainDialog::ChoosePage(const std::string& initialFile) {
     const auto dialog = CFileDialogWithHelp::ForPage(FromPath(initialFile), this, services_.showHelp);
     return RunFileDialog(*dialog);

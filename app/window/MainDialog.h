@@ -77,6 +77,7 @@ private:
     void AppendSystemMenuItem(int id, const std::string& text) override;
     void Repaint() override;
     void ShowMessage(std::uint32_t id) override;
+    void ShowFileError(std::uint32_t id, const std::string& file) override;
     std::optional<std::string> ChoosePage(const std::string& initialFile) override;
     std::optional<std::string> ChooseOutputFolder(const std::string& proposed) override;
     engine::ProgressSink* OpenProgress(std::uint32_t captionId) override;

@@ -1,5 +1,7 @@
 #include "app/window/MainDialogFactory.h"
 
+#include <QTimer>
+
 #include "app/Application.h"
 #include "app/window/MainDialog.h"
 
@@ -9,7 +11,17 @@ std::unique_ptr<QDialog> MainDialogFactory::Create(Application& application,
                                                    const std::optional<std::string>& startupFile) {
     auto window = std::make_unique<MainDialog>(MainDialog::Services{
         application.HelpFunction(), [&application] { application.CloseHelp(); }});
-    window->Initialise(startupFile);
+    window->Initialise(std::nullopt);
+    // The start-up file is loaded once the modal run has begun, as in any
+    // later load: by then the application listens for other copies'
+    // clean-up and has armed the splash timer, so the splash goes while a
+    // long load or its failure message is up.
+    if (startupFile) {
+        MainDialog* created = window.get();
+        QTimer::singleShot(0, created, [created, path = *startupFile] {
+            static_cast<void>(created->Logic().LoadPage(path));
+        });
+    }
     return window;
 }
 

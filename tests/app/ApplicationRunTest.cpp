@@ -3,7 +3,9 @@
 
 #include <sstream>
 
+#include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMenu>
@@ -21,6 +23,7 @@
 #include "app/settings/SettingsStore.h"
 #include "app/shell/MainWindowFactory.h"
 #include "app/shell/RunningCopies.h"
+#include "app/window/MainDialogFactory.h"
 #include "tests/app/RecordingHelp.h"
 #include "tests/settings/ConfigHome.h"
 
@@ -122,6 +125,7 @@ private slots:
     void cleanUpWithoutCopiesDeletesOnlyOurKeys();
     void cleanUpGivesUpOnCopyThatStays();
     void helpFailureShowsMessage();
+    void startupFileLoadsInsideTheRun();
 
 private:
     std::unique_ptr<test::ConfigHome> home_;
@@ -296,6 +300,58 @@ void ApplicationRunTest::cleanUpGivesUpOnCopyThatStays() {
     QLocalSocket* asked = stuck.nextPendingConnection();
     QTRY_VERIFY(asked->bytesAvailable() || asked->waitForReadyRead(100));
     QCOMPARE(asked->readAll(), QByteArray("quit\n"));
+}
+
+// The real main window: a start-up file that cannot be opened is reported
+// from inside the modal run, after the splash timer was armed and while
+// other copies' clean-up can find this one; the splash goes while the
+// message is still up.
+void ApplicationRunTest::startupFileLoadsInsideTheRun() {
+    MainDialogFactory factory;
+    const QString missing = runtime_->filePath(QStringLiteral("missing.html"));
+    bool seen = false, timerArmed = false, listening = false, mainRunning = false;
+    bool splashGoneUnderMessage = false;
+    QString text;
+    QTimer poll;
+    QElapsedTimer clock;
+    clock.start();
+    connect(&poll, &QTimer::timeout, [&] {
+        Application* app = Application::Instance();
+        if (clock.elapsed() > 20000) {
+            // However it goes, the run ends.
+            if (QWidget* modal = QApplication::activeModalWidget(); modal != app->MainWindow()) {
+                modal->close();
+            } else if (app->MainWindow()) {
+                app->MainWindow()->reject();
+            }
+            return;
+        }
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        if (!seen) {
+            seen = true;
+            text = box->text();
+            timerArmed = app->Splash() && app->Splash()->TimerActive();
+            listening = !RunningCopies::Find().isEmpty();
+            mainRunning = app->MainWindow() && app->MainWindow()->isVisible();
+        }
+        if (app->Splash()) return;
+        splashGoneUnderMessage = true;
+        box->accept();
+        QTimer::singleShot(0, [] {
+            if (QDialog* main = Application::Instance()->MainWindow()) main->reject();
+        });
+    });
+    poll.start(20);
+    Application app(("\"" + missing + "\"").toStdString(), CommandLine::CodePage::Utf8, factory,
+                    Display());
+    QCOMPARE(app.Run(), 0);
+    QVERIFY(seen);
+    QCOMPARE(text, QStringLiteral("ファイルを開けません"));
+    QVERIFY(timerArmed);
+    QVERIFY(listening);
+    QVERIFY(mainRunning);
+    QVERIFY(splashGoneUnderMessage);
 }
 
 void ApplicationRunTest::helpFailureShowsMessage() {

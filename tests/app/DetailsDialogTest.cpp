@@ -115,6 +115,8 @@ void DetailsDialogTest::showsTheListSizesAndFocusOnOk() {
     auto* logo = shown.dialog.ControlAs<LogoButton>(DetailsDialog::kLogoControl);
     QVERIFY(logo && logo->isEnabled());
     QCOMPARE(logo->GetAlignment(), LogoButton::Alignment::Left);
+    // Its template makes it no tab stop (the main window's logo is one).
+    QVERIFY(!(logo->focusPolicy() & Qt::TabFocus));
 
     shown.Ok();
     QCOMPARE(shown.Seen(), QStringLiteral("field=shift_jis (シフトJIS) entry=0 ok"));

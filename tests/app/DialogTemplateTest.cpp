@@ -142,6 +142,9 @@ void DialogTemplateTest::everyTemplateBuilds() {
         }
         if (control.Has("tabstop")) tabbable.push_back(widget);
         if (control.Has("notabstop")) QVERIFY(!(widget->focusPolicy() & Qt::TabFocus));
+        if (kind == "button") {
+            QCOMPARE(bool(widget->focusPolicy() & Qt::TabFocus), control.Has("tabstop"));
+        }
     }
     // Tab goes through the controls in template order.
     for (std::size_t i = 0; i + 1 < tabbable.size(); ++i) {

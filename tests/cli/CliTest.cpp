@@ -1,10 +1,14 @@
 // Runs the real nemora-cli as a user would.
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
+#include "engine/Key.h"
+#include "engine/StreamReader.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
@@ -76,6 +80,8 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
     std::vector<std::uint8_t> data = ReadAll(out + "/page.zvk");
     data.resize(data.size() - 8);
     const std::string truncated = dir.Write("truncated.zvk", data);
+    const std::string fifo = dir.File("pipe.zvk");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
 
     struct Case {
         const char* name;
@@ -101,6 +107,14 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
          "パスワードが違います"},
         {"a truncated data file", {"unlock", truncated, "--password-stdin"}, {.input = "secret\n"}, 7,
          "データファイルが途中で切れています"},
+        {"a folder as data file", {"unlock", dir.Path().string(), "--password-stdin"},
+         {.input = "secret\n"}, 7, "データファイルではありません"},
+        {"an endless device as data file", {"unlock", "/dev/zero", "--password-stdin"},
+         {.input = "secret\n"}, 7, "データファイルではありません"},
+        {"a pipe with no writer as data file", {"unlock", fifo, "--password-stdin"},
+         {.input = "secret\n"}, 7, "データファイルではありません"},
+        {"a missing data file", {"unlock", dir.File("none.zvk"), "--password-stdin"},
+         {.input = "secret\n"}, 7, "ファイルを開けません"},
         {"no subcommand", {}, {}, 2, ""},
         {"help", {"--help"}, {}, 0, ""},
         {"version", {"--version"}, {}, 0, ""},
@@ -111,6 +125,36 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
         EXPECT_EQ(result.status, c.status) << result.err;
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
     }
+}
+
+// Any folder path the shell accepts names the folder the shell means.
+TEST_F(CliTest, OutputFoldersWithDotComponents) {
+    const fs::path base = dir.Path() / "out";
+    fs::create_directories(base / "made");
+    const std::pair<std::string, fs::path> cases[] = {
+        {(base / "." / "b").string(), base / "b"},
+        {(base / ".").string(), base},
+        {(base / "x" / ".." / "y").string() + "/", base / "y"},
+        {(base / "made" / "." / "." / "c" / ".").string(), base / "made" / "c"},
+    };
+    for (const auto& [typed, folder] : cases) {
+        SCOPED_TRACE(typed);
+        const ProcessResult result = Lock(typed);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(fs::exists(folder / "page.zvk"));
+        EXPECT_TRUE(fs::exists(folder / "page.html"));
+    }
+}
+
+// The name block holds the encoding name in code page 932, as the window writes it.
+TEST_F(CliTest, EncodingNameIsWrittenInCodePage932) {
+    const std::string out = (dir.Path() / "named").string();
+    ASSERT_EQ(Lock(out, {"--encoding", "日本"}).status, 0);
+    const std::vector<std::uint8_t> data = ReadAll(out + "/page.zvk");
+    const engine::UnlockedPage back =
+        engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size());
+    ASSERT_EQ(back.status, engine::ReadStatus::Ok);
+    EXPECT_EQ(back.encodingName, "\x93\xfa\x96\x7b");
 }
 
 TEST_F(CliTest, WarnsOfPasswordsShorterThanTwelveCharacters) {

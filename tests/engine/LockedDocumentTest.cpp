@@ -134,7 +134,8 @@ TEST_F(LockedDocumentTest, StopAtAnyLoadReportLeavesTheDocumentUnusable) {
         RecordingSink sink(k);
         EXPECT_EQ(LoadPage(doc, path, &sink), Result::LoadStopped);
         EXPECT_EQ(sink.reports.size(), k);
-        EXPECT_EQ(doc.State(), DocumentState::Unusable);
+        // A stop at the phase start has not touched the (here empty) document.
+        EXPECT_EQ(doc.State(), k == 1 ? DocumentState::Empty : DocumentState::Unusable);
         EXPECT_EQ(doc.Compress(nullptr), Result::CompressFailed);
 
         ASSERT_EQ(LoadPage(doc, path), Result::Ok);
@@ -190,9 +191,14 @@ TEST_F(LockedDocumentTest, StopAtAnySaveReportKeepsTheEarlierFileAndCanBeRepeate
     EXPECT_EQ(test::Entries(dir.Path()), left) << "no temporary file is left behind";
 }
 
-TEST_F(LockedDocumentTest, LoadFailuresHaveTheirCodes) {
+// A failure before the first byte is read leaves the page that was loaded
+// before whole, still able to be saved (the window keeps showing it); one
+// while reading has replaced it.
+TEST_F(LockedDocumentTest, LoadFailuresHaveTheirCodesAndKeepThePageUntilItIsReplaced) {
     const auto page = test::HtmlPage(5000, 6);  // 4 whole pieces and a rest: 5 reads
+    const auto earlier = test::HtmlPage(3000, 2);
     const std::string path = dir.Write("page.html", page);
+    const std::string earlierPath = dir.Write("earlier.html", earlier);
     const std::string empty = dir.Write("empty.html", {});
     std::filesystem::create_directory(dir.Path() / "folder");
 
@@ -201,30 +207,48 @@ TEST_F(LockedDocumentTest, LoadFailuresHaveTheirCodes) {
         std::string path;
         test::Faults faults;
         Result result;
+        bool replaced;  // the earlier page is gone
     };
     const Case cases[] = {
-        {"missing file", dir.File("missing.html"), {}, Result::CannotOpen},
-        {"empty file", empty, {}, Result::CannotOpen},
-        {"a folder", dir.File("folder"), {}, Result::CannotOpen},
-        {"open refused", path, {.failOpen = true}, Result::CannotOpen},
-        {"length unknown", path, {.failLength = true}, Result::ReadFailed},
-        {"4 GiB", path, {.length = std::uint64_t{1} << 32}, Result::ReadFailed},
-        {"just over the largest page", path, {.length = 0xFFFFFFF0u - 7}, Result::ReadFailed},
-        {"first read fails", path, {.failReadAt = 1}, Result::ReadFailed},
-        {"last whole piece fails", path, {.failReadAt = 4}, Result::ReadFailed},
-        {"rest fails", path, {.failReadAt = 5}, Result::ReadFailed},
-        {"a piece comes back short", path, {.shortReadAt = 2}, Result::ReadFailed},
-        {"the rest comes back short", path, {.shortReadAt = 5}, Result::ReadFailed},
+        {"missing file", dir.File("missing.html"), {}, Result::CannotOpen, false},
+        {"empty file", empty, {}, Result::CannotOpen, false},
+        {"a folder", dir.File("folder"), {}, Result::CannotOpen, false},
+        {"open refused", path, {.failOpen = true}, Result::CannotOpen, false},
+        {"length unknown", path, {.failLength = true}, Result::ReadFailed, false},
+        {"4 GiB", path, {.length = std::uint64_t{1} << 32}, Result::ReadFailed, false},
+        {"just over the largest page", path, {.length = 0xFFFFFFF0u - 7}, Result::ReadFailed, false},
+        {"first read fails", path, {.failReadAt = 1}, Result::ReadFailed, true},
+        {"last whole piece fails", path, {.failReadAt = 4}, Result::ReadFailed, true},
+        {"rest fails", path, {.failReadAt = 5}, Result::ReadFailed, true},
+        {"a piece comes back short", path, {.shortReadAt = 2}, Result::ReadFailed, true},
+        {"the rest comes back short", path, {.shortReadAt = 5}, Result::ReadFailed, true},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        test::FaultyFileLayer files(c.faults);
-        LockedDocument doc(files);
-        doc.SetCharCodeName(kName);
-        EXPECT_EQ(doc.Load(nullptr, c.path), c.result);
-        EXPECT_EQ(doc.State(), DocumentState::Unusable);
-        EXPECT_EQ(doc.PageSize(), 0u);
-        EXPECT_EQ(doc.Compress(nullptr), Result::CompressFailed);
+    for (const bool savedBefore : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(::testing::Message() << c.name << (savedBefore ? ", after a save" : ""));
+            test::FaultyFileLayer files;
+            LockedDocument doc(files);
+            doc.SetCharCodeName(kName);
+            ASSERT_EQ(LoadPage(doc, earlierPath), Result::Ok);
+            if (savedBefore) {
+                ASSERT_EQ(Save(doc, nullptr, "pw", true, dir.File("a.zvk")), Result::Ok);
+            }
+            const DocumentState before = doc.State();
+
+            files.SetFaults(c.faults);
+            EXPECT_EQ(doc.Load(nullptr, c.path), c.result);
+            files.SetFaults({});
+            if (c.replaced) {
+                EXPECT_EQ(doc.State(), DocumentState::Unusable);
+                EXPECT_EQ(doc.PageSize(), 0u);
+                EXPECT_EQ(doc.Compress(nullptr), Result::CompressFailed);
+                continue;
+            }
+            EXPECT_EQ(doc.State(), before);
+            EXPECT_EQ(doc.PageSize(), earlier.size());
+            ASSERT_EQ(Save(doc, nullptr, "pw", false, dir.File("b.zvk")), Result::Ok);
+            EXPECT_EQ(test::ReadAll(dir.File("b.zvk")), Expected(earlier, "pw"));
+        }
     }
 }
 

@@ -71,6 +71,10 @@ public:
     void Repaint() override { ++repaints; }
 
     void ShowMessage(std::uint32_t id) override { messages.push_back(id); }
+    void ShowFileError(std::uint32_t id, const std::string& file) override {
+        messages.push_back(id);
+        fileErrors.push_back(file);
+    }
     std::optional<std::string> ChoosePage(const std::string& initialFile) override {
         pageDialogs.push_back(initialFile);
         return Next(pageAnswers);
@@ -124,6 +128,7 @@ public:
     std::vector<std::uint32_t> messages;
     std::vector<std::string> pageDialogs;
     std::deque<std::optional<std::string>> pageAnswers;
+    std::vector<std::string> fileErrors;  // the file each file-error message named
     std::vector<std::string> folderDialogs;
     std::deque<std::optional<std::string>> folderAnswers;
     std::vector<std::uint32_t> progressCaptions;

@@ -207,6 +207,15 @@ TEST_F(MainWindowLogicTest, FailedLoads) {
             EXPECT_EQ(window_.EnabledControls(), kPageReadyControls);
             EXPECT_EQ(state.PageFileName, "earlier.html");
             EXPECT_EQ(Field(kPathField).text, earlier);
+            // The page that stays is whole: it saves, and its data file opens.
+            Type(kPasswordField, "pw");
+            const std::string folder = dir_.File(std::string("out-") + c.name);
+            window_.folderAnswers = {folder};
+            logic_->OnCommand(kSaveButton);
+            EXPECT_EQ(window_.messages.back(), 3005u);
+            const std::vector<std::uint8_t> data = nemora::test::ReadAll(folder + "/earlier.zvk");
+            EXPECT_EQ(engine::StreamReader(engine::DeriveKey("pw")).Read(data.data(), data.size()).page,
+                      nemora::test::ReadAll(earlier));
         } else {
             EXPECT_EQ(window_.EnabledControls(), kNoPageControls);
             EXPECT_FALSE(window_.menuItems[kSaveCommand]);
@@ -370,6 +379,36 @@ TEST_F(MainWindowLogicTest, DestroyWritesTheWholeSectionAndClosesHelp) {
                        "\"Comment\"=hex:01\n"
                        "\"Confirm\"=hex:00\n"
                        "\"EncodeType\"=\"shift_jis\"\n\n");
+}
+
+// Writing a page fails after its file was made (here a full disk): the
+// standard file-error message names the page.
+TEST_F(MainWindowLogicTest, AWriteFailureOfAPageShowsTheFileErrorNamingIt) {
+    const struct {
+        const char* name;
+        nemora::test::Faults faults;
+        std::uint32_t message;
+    } cases[] = {
+        {"full disk", {.fullDiskAt = 1}, 61869},
+        {"input/output error", {.failWriteAt = 2}, 61866},
+        {"closing fails", {.failCommit = true}, 61857},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window_ = FakeWindow();
+        nemora::test::FaultyFileLayer pageFiles(c.faults);
+        publish::PublicationWriter writer(pageFiles);
+        logic_ = std::make_unique<MainWindowLogic>(window_, writer, engine::FileLayer::System());
+        logic_->Initialise(std::nullopt);
+        LoadedPage();
+        Type(kPasswordField, "secret pass");
+        const std::string folder = dir_.File(std::string("out-") + c.name);
+        window_.folderAnswers = {folder};
+        logic_->OnCommand(kSaveButton);
+        EXPECT_EQ(window_.messages, std::vector<std::uint32_t>{c.message});
+        EXPECT_EQ(window_.fileErrors, std::vector<std::string>{folder + "/index.html"});
+        logic_.reset();
+    }
 }
 
 TEST_F(MainWindowLogicTest, SavePublishesTheFourFiles) {

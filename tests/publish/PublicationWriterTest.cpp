@@ -29,7 +29,10 @@ public:
         return &sink;
     }
     void CloseProgress() override { ++progressClosed; }
-    void ShowResult(Result result) override { shown.push_back(result); }
+    void ShowResult(Result result, const std::string& file) override {
+        shown.push_back(result);
+        files.push_back(file);
+    }
 
     std::optional<std::string> folder;
     std::string proposedFolder;
@@ -37,6 +40,7 @@ public:
     int progressOpened = 0;
     int progressClosed = 0;
     std::vector<Result> shown;
+    std::vector<std::string> files;
 };
 
 // Resources that fail the way the real ones could.
@@ -204,7 +208,8 @@ TEST_F(PublicationWriterTest, WritePagesStopsAtTheFailingFile) {
     test::FaultyFileLayer files({.failWriteAt = 2});
     PublicationWriter writer(files);
     fs::create_directory(dir.Path() / "faulty");
-    EXPECT_EQ(writer.WritePages(state, (dir.Path() / "faulty").string() + "/"), Result::CannotCreate);
+    EXPECT_EQ(writer.WritePages(state, (dir.Path() / "faulty").string() + "/"), Result::FileHardIo);
+    EXPECT_EQ(writer.FailedFile(), (dir.Path() / "faulty" / "index.html").string());
     EXPECT_TRUE(test::Entries(dir.Path() / "faulty").empty()) << "no half-written page is left";
 }
 

@@ -2,6 +2,7 @@
 // Each gets its message and nothing already on disk is lost.
 
 #include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -29,8 +30,12 @@ public:
     std::optional<std::string> ChooseFolder(const std::string&) override { return folder_; }
     engine::ProgressSink* OpenProgress() override { return nullptr; }
     void CloseProgress() override {}
-    void ShowResult(Result r) override { shown = r; }
+    void ShowResult(Result r, const std::string& f) override {
+        shown = r;
+        file = f;
+    }
     Result shown = Result::Ok;
+    std::string file;
 
 private:
     std::string folder_;
@@ -88,9 +93,10 @@ public:
     std::optional<publish::Identifier> NewIdentifier() override { return publish::Identifier{}; }
 };
 
-// A write error or a full disk at every write of a save, in turn: the save
-// reports 2009, and every file of the set is either the earlier one, whole,
-// or the new one, whole.
+// A write error or a full disk at every write of a save, in turn: every file
+// of the set is either the earlier one, whole, or the new one, whole. A
+// failure while writing the data file reports 2009; one while writing a page
+// reports the file-error message of its cause, naming that page.
 TEST(LimitsTest, AFailureAtAnyWriteOfASaveDamagesNoFile) {
     test::TempDir dir;
     const auto page = test::HtmlPage(6000, 34);
@@ -101,16 +107,20 @@ TEST(LimitsTest, AFailureAtAnyWriteOfASaveDamagesNoFile) {
     // The new set, and how many writes it takes.
     std::map<std::string, std::vector<std::uint8_t>> fresh;
     std::size_t writes = 0;
+    std::size_t dataWrites = 0;
     {
-        engine::LockedDocument document;
+        // The data file's writes come first, then the pages'.
+        test::FaultyFileLayer dataCounting;
+        test::FaultyFileLayer pageCounting;
+        engine::LockedDocument document(dataCounting);
         ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
         ASSERT_EQ(document.Compress(nullptr), Result::Ok);
         auto state = StateFor(document, path);
-        test::FaultyFileLayer counting;
         QuietHost host((dir.Path() / "fresh").string());
-        ASSERT_EQ(publish::PublicationWriter(counting, publish::ResourceSource::Embedded(), ids).Save(state, host),
+        ASSERT_EQ(publish::PublicationWriter(pageCounting, publish::ResourceSource::Embedded(), ids).Save(state, host),
                   Result::Published);
-        writes = counting.writes;
+        dataWrites = dataCounting.writes;
+        writes = dataWrites + pageCounting.writes;
         for (const auto& name : names) fresh[name] = test::ReadAll((dir.Path() / "fresh" / name).string());
     }
     ASSERT_GT(writes, 5u);
@@ -131,13 +141,29 @@ TEST(LimitsTest, AFailureAtAnyWriteOfASaveDamagesNoFile) {
             ASSERT_EQ(document.Compress(nullptr), Result::Ok);
             auto state = StateFor(document, path);
             QuietHost host(out.string());
-            EXPECT_EQ(publish::PublicationWriter(files, publish::ResourceSource::Embedded(), ids).Save(state, host),
-                      Result::CannotCreate);
+            const Result saved =
+                publish::PublicationWriter(files, publish::ResourceSource::Embedded(), ids).Save(state, host);
+            EXPECT_EQ(host.shown, saved);
             EXPECT_EQ(test::Entries(out), names) << "no temporary file is left";
             for (const auto& name : names) {
                 const auto now = test::ReadAll((out / name).string());
                 EXPECT_TRUE(now == test::Bytes("earlier " + name) || now == fresh[name]) << name;
             }
+            if (k <= dataWrites) {
+                EXPECT_EQ(saved, Result::CannotCreate);
+                EXPECT_EQ(host.file, "");
+                continue;
+            }
+            EXPECT_EQ(saved, fullDisk ? Result::FileDiskFull : Result::FileHardIo);
+            // The page named is the first one of the set still not written.
+            std::string unwritten;
+            for (const char* name : {"index.html", "decoder.htm", "decoder.jar"}) {
+                if (test::ReadAll((out / name).string()) != fresh[name]) {
+                    unwritten = (out / name).string();
+                    break;
+                }
+            }
+            EXPECT_EQ(host.file, unwritten);
         }
     }
 }
@@ -191,6 +217,31 @@ TEST_F(FullDiskTest, AFullDiskIsReportedAndTheEarlierSetStays) {
     ASSERT_EQ(document.Compress(nullptr), Result::Ok);
     auto smallState = StateFor(document, smallPath);
     EXPECT_EQ(publish::PublicationWriter().Save(smallState, host), Result::Published);
+}
+
+// The data file fits, the decoder page does not: the system's "no space"
+// reaches the user as the full-disk message naming that page.
+TEST_F(FullDiskTest, APageThatDoesNotFitNamesItself) {
+    const std::string out = (mountPoint_ / "site").string();
+    fs::create_directory(out);
+    // Room for the small data file and loader page (a 4 KiB page of the
+    // filesystem each) and one more: decoder.htm is larger than that.
+    struct statvfs fsStat {};
+    ASSERT_EQ(::statvfs(mountPoint_.c_str(), &fsStat), 0);
+    const std::uint64_t room = std::uint64_t{fsStat.f_bavail} * fsStat.f_frsize;
+    ASSERT_GT(room, 3u * 4096);
+    dir_.Write("small/filler", std::vector<std::uint8_t>(room - 3 * 4096, 'x'));
+
+    const std::string path = dir_.Write("page.html", test::HtmlPage(1500, 35));
+    engine::LockedDocument document;
+    ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
+    ASSERT_EQ(document.Compress(nullptr), Result::Ok);
+    auto state = StateFor(document, path);
+    QuietHost host(out);
+    EXPECT_EQ(publish::PublicationWriter().Save(state, host), Result::FileDiskFull);
+    EXPECT_EQ(host.file, out + "/decoder.htm");
+    const std::vector<std::string> written = {"page.html", "page.zvk"};
+    EXPECT_EQ(test::Entries(out), written) << "no temporary file is left behind";
 }
 
 }  // namespace

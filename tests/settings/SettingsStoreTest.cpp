@@ -2,9 +2,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -406,18 +408,32 @@ TEST(SettingsStoreFileTest, UnreadableFileGivesDefaultsAndIsKept) {
               "firstsecond");
 }
 
-TEST_F(SettingsStoreTest, UnreachableFileGivesDefaultsAndReportsFailedWrites) {
-    std::filesystem::create_directories(home_.RegistryPath());  // a folder where the file goes
-    SettingsStore store = SectionStore();
-    Section read;
-    read.Read(store);
-    EXPECT_EQ(read, Section());
-    EXPECT_FALSE(store.WriteString("Path", "/p"));
-    EXPECT_FALSE(store.WriteNumber("CookieKeepDays", 1));
-    const std::uint8_t flag = 1;
-    EXPECT_FALSE(store.WriteBytes("CookieOn", {&flag, 1}));
-    EXPECT_FALSE(store.DeleteKey(true));
-    EXPECT_FALSE(store.Batch([&] { EXPECT_FALSE(store.WriteString("Path", "/p")); }));
+// Something other than a file where the settings file goes: defaults, failed
+// writes, and never a read from it (a device would never end).
+TEST(SettingsStoreFileTest, UnreachableFileGivesDefaultsAndReportsFailedWrites) {
+    namespace fs = std::filesystem;
+    const std::pair<const char*, std::function<void(const fs::path&)>> setups[] = {
+        {"a folder", [](const fs::path& p) { fs::create_directories(p); }},
+        {"an endless device", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }},
+        {"a pipe", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
+    };
+    for (const auto& [name, setup] : setups) {
+        SCOPED_TRACE(name);
+        ConfigHome home;
+        fs::create_directories(home.RegistryPath().parent_path());
+        setup(home.RegistryPath());
+        SettingsStore store = SectionStore();
+        Section read;
+        read.Read(store);
+        EXPECT_EQ(read, Section());
+        EXPECT_FALSE(store.WriteString("Path", "/p"));
+        EXPECT_FALSE(store.WriteNumber("CookieKeepDays", 1));
+        const std::uint8_t flag = 1;
+        EXPECT_FALSE(store.WriteBytes("CookieOn", {&flag, 1}));
+        EXPECT_FALSE(store.DeleteKey(true));
+        EXPECT_FALSE(store.Batch([&] { EXPECT_FALSE(store.WriteString("Path", "/p")); }));
+        EXPECT_EQ(fs::symlink_status(home.RegistryPath()).type() == fs::file_type::regular, false);
+    }
 }
 
 TEST_F(SettingsStoreTest, FileIsFoundInTheUsersConfigurationFolder) {

@@ -35,20 +35,33 @@ public:
 
     bool Write(const std::uint8_t* bytes, std::size_t size) override {
         ++writes_;
-        if (writes_ == faults_.failWriteAt) return false;
+        if (writes_ == faults_.failWriteAt) {
+            failure_ = engine::Result::FileHardIo;
+            return false;
+        }
         if (writes_ == faults_.fullDiskAt) {
             (void)inner_->Write(bytes, size / 2);
+            failure_ = engine::Result::FileDiskFull;
             return false;
         }
         return inner_->Write(bytes, size);
     }
 
-    bool Commit() override { return !faults_.failCommit && inner_->Commit(); }
+    bool Commit() override {
+        if (faults_.failCommit) {
+            failure_ = engine::Result::FileError;
+            return false;
+        }
+        return inner_->Commit();
+    }
+
+    engine::Result Failure() const override { return failure_; }
 
 private:
     std::unique_ptr<engine::OutputFile> inner_;
     const Faults& faults_;
     std::size_t& writes_;
+    engine::Result failure_ = engine::Result::FileError;
 };
 
 }  // namespace

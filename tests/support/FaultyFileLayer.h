@@ -15,7 +15,7 @@ struct Faults {
     std::size_t failReadAt = 0;             // this read is an input error
     std::size_t shortReadAt = 0;            // this read comes back one byte short
     bool failCreate = false;
-    std::size_t failWriteAt = 0;  // this write fails having written nothing
+    std::size_t failWriteAt = 0;  // this write fails having written nothing (an I/O error)
     std::size_t fullDiskAt = 0;   // this write stores half its bytes, then fails
     bool failCommit = false;
 };
@@ -24,6 +24,12 @@ struct Faults {
 class FaultyFileLayer : public engine::FileLayer {
 public:
     explicit FaultyFileLayer(Faults faults = {}) : faults_(faults) {}
+
+    // New faults from now on, with the call counts back at 0.
+    void SetFaults(Faults faults) {
+        faults_ = faults;
+        reads = writes = 0;
+    }
 
     std::unique_ptr<engine::InputFile> OpenForReading(const std::string& path) override;
     std::unique_ptr<engine::OutputFile> CreateReplacing(const std::string& path) override;
