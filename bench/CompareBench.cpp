@@ -2,22 +2,27 @@
 // the compressor against the plain reference and zlib, the cipher pass
 // against OpenSSL's DES, the whole lock job against gzip -6, and the peak
 // memory of locking a 100 MB page. tools/bench.sh installs the corpora's
-// packages, builds and runs this.
+// packages, builds and runs this. Every step is checked, and the first that
+// fails stops the run with no figure for it.
 
 #include <fcntl.h>
 #include <openssl/des.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/Corpus.h"
@@ -31,6 +36,7 @@ extern char** environ;
 namespace {
 
 using namespace nemora;
+namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kMB = 1'000'000;
@@ -53,6 +59,15 @@ double Median(const std::function<void()>& prepare, const std::function<void()>&
     return times[times.size() / 2];
 }
 
+// A figure of a step that failed would be read as a result, so the bench
+// stops on the first failure and prints no figure for it.
+[[noreturn]] void Fail(const std::string& what) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "\nnemora_compare: %s\nnemora_compare: stopped; no figure for this step\n",
+                 what.c_str());
+    std::exit(1);
+}
+
 double MBps(std::size_t bytes, double seconds) { return static_cast<double>(bytes) / 1e6 / seconds; }
 
 struct Compressed {
@@ -62,8 +77,15 @@ struct Compressed {
 
 Compressed Ours(const std::vector<std::uint8_t>& page) {
     engine::LockBuffer buffer;
-    const double seconds = Median([&] { (void)buffer.AssignPage(page.data(), page.size()); },
-                                  [&] { (void)buffer.Compress(nullptr); });
+    const double seconds = Median(
+        [&] {
+            if (buffer.AssignPage(page.data(), page.size()) != engine::Result::Ok)
+                Fail("LockBuffer::AssignPage failed on " + std::to_string(page.size()) + " bytes");
+        },
+        [&] {
+            if (const auto result = buffer.Compress(nullptr); result != engine::Result::Ok)
+                Fail(std::string("LockBuffer::Compress failed: ") + engine::ResultName(result));
+        });
     return {seconds, {buffer.Bytes() + 8, buffer.Bytes() + buffer.StreamSize()}};
 }
 
@@ -77,7 +99,10 @@ Zlib ZlibAt(const std::vector<std::uint8_t>& page, int level) {
     uLongf size = 0;
     const double seconds = Median([] {}, [&] {
         size = out.size();
-        compress2(out.data(), &size, page.data(), page.size(), level);
+        if (const int code = compress2(out.data(), &size, page.data(), page.size(), level);
+            code != Z_OK)
+            Fail("zlib compress2 at level " + std::to_string(level) +
+                 " failed: " + std::to_string(code));
     });
     return {seconds, size};
 }
@@ -94,6 +119,8 @@ void CompressorTable(const std::vector<bench::Corpus>& corpora) {
                                                page.begin() + static_cast<std::ptrdiff_t>(std::min(page.size(), kReferencePrefix)));
         std::vector<std::uint8_t> reference;
         const double refSeconds = Median([] {}, [&] { reference = test::ReferenceCompress(prefix); });
+        if (reference.empty())
+            Fail("the plain reference compressor gave nothing for " + corpus.name);
         const bool same = Ours(prefix).body == reference;
         const Zlib z1 = ZlibAt(page, 1), z6 = ZlibAt(page, 6), z9 = ZlibAt(page, 9);
         const double ourRate = MBps(page.size(), ours.seconds);
@@ -109,7 +136,13 @@ void CompressorTable(const std::vector<bench::Corpus>& corpora) {
 void CipherTable(const std::vector<std::uint8_t>& page) {
     std::vector<std::uint8_t> data(page.begin(), page.begin() + static_cast<std::ptrdiff_t>(page.size() / 8 * 8));
     const engine::PageCipher cipher(engine::DeriveKey("benchmark"));
-    const double ours = Median([] {}, [&] { (void)cipher.Encipher(data.data(), data.size(), nullptr); });
+    const double ours = Median(
+        [] {},
+        [&] {
+            if (const auto result = cipher.Encipher(data.data(), data.size(), nullptr);
+                result != engine::Result::Ok)
+                Fail(std::string("PageCipher::Encipher failed: ") + engine::ResultName(result));
+        });
 
     DES_cblock key = {0x13, 0x34, 0x57, 0x79, 0x9B, 0xBC, 0xDF, 0xF1};
     DES_key_schedule schedule;
@@ -124,76 +157,181 @@ void CipherTable(const std::vector<std::uint8_t>& page) {
                 data.size(), MBps(data.size(), ours), MBps(data.size(), openssl), openssl / ours);
 }
 
-struct Child {
-    double seconds;
-    long maxRssKiB;
-    int status;
+std::string Shown(const std::vector<std::string>& command) {
+    std::string text;
+    for (const auto& a : command) text += (text.empty() ? "" : " ") + a;
+    return text;
+}
+
+std::string Tail(const std::string& path, std::size_t most) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (text.size() > most) text = "..." + text.substr(text.size() - most);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+}
+
+// One external command the bench times: what it must leave behind (files
+// that exist and are not empty) besides a zero exit status, and where its
+// standard output goes.
+struct Command {
+    std::vector<std::string> argv;
+    std::vector<std::string> outputs;
+    std::string stdoutPath = "/dev/null";
 };
 
-// Runs a command to its end; its standard output goes to /dev/null.
-Child Run(const std::vector<std::string>& command) {
+void RequireFile(const std::string& path, const std::string& who) {
+    std::error_code error;
+    const bool regular = fs::is_regular_file(path, error);
+    const auto size = regular ? fs::file_size(path, error) : 0;
+    if (!regular || error || size == 0)
+        Fail("\"" + who + "\" ended with status 0 but left " + path +
+             (regular ? " empty" : " missing"));
+}
+
+// Runs the command to its end and returns its wall-clock seconds. Its standard
+// error goes to `errPath`, to be shown if it fails. Stops the bench when it
+// cannot start, ends by a signal or with a non-zero status, or does not leave
+// its outputs; outputs are removed first so that a stale file proves nothing.
+double Run(const Command& command, const std::string& errPath) {
+    for (const auto& out : command.outputs) {
+        std::error_code ignored;
+        fs::remove(out, ignored);
+    }
     std::vector<char*> argv;
-    for (const auto& a : command) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : command.argv) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, command.stdoutPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    const std::string shown = Shown(command.argv);
     pid_t pid = 0;
     const auto start = Clock::now();
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        posix_spawn_file_actions_destroy(&actions);
-        return {0, 0, -1};
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const int spawnError = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    return {seconds, usage.ru_maxrss, status};
+    if (spawnError != 0) Fail("\"" + shown + "\" could not start: " + std::strerror(spawnError));
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid)
+        Fail("\"" + shown + "\": waitpid failed: " + std::strerror(errno));
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        const std::string how = WIFEXITED(status)
+                                    ? "exited with status " + std::to_string(WEXITSTATUS(status))
+                                    : "was killed by signal " + std::to_string(WTERMSIG(status));
+        const std::string err = Tail(errPath, 2000);
+        Fail("\"" + shown + "\" " + how +
+             (err.empty() ? "; it wrote nothing on standard error"
+                          : "; its standard error:\n" + err));
+    }
+    for (const auto& out : command.outputs) RequireFile(out, shown);
+    return seconds;
 }
 
-double MedianRun(const std::vector<std::string>& command, int runs) {
+double MedianRun(const Command& command, const std::string& errPath, int runs) {
     std::vector<double> times;
-    for (int i = 0; i < runs; ++i) times.push_back(Run(command).seconds);
+    for (int i = 0; i < runs; ++i) times.push_back(Run(command, errPath));
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
 
 void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) Fail("cannot write " + path);
 }
 
-void LockJob(const std::string& cli, const std::string& work, const std::vector<std::uint8_t>& page10,
+// The external commands of the whole lock job, all in the work folder.
+// The password comes from a file (12 characters or more, so the command
+// line has no short-password warning to print) and the command stays
+// shown whole in a failure report.
+class LockCommands {
+public:
+    LockCommands(std::string cli, std::string work) : cli_(std::move(cli)), work_(std::move(work)) {
+        const std::string password = "benchmark password";
+        Write(PasswordFile(), {password.begin(), password.end()});
+    }
+
+    std::string ErrPath() const { return Path("stderr.txt"); }
+
+    // Publishes work/NAME.html into work/NAME-site: the data file and the
+    // loader page must be there afterwards.
+    Command Lock(const std::string& name) const {
+        const std::string site = work_ + "/" + name + "-site";
+        return {{cli_, "lock", work_ + "/" + name + ".html", "-o", site, "--password-file",
+                 PasswordFile()},
+                {site + "/" + name + ".zvk", site + "/" + name + ".html"}};
+    }
+
+    Command Gzip(const std::string& name) const {
+        const std::string gz = work_ + "/" + name + ".html.gz";
+        return {{"gzip", "-6", "-c", work_ + "/" + name + ".html"}, {gz}, gz};
+    }
+
+    // The lock under GNU time, which writes the child's peak resident size
+    // in KiB to `rssFile`.
+    Command TimedLock(const std::string& name, const std::string& rssFile) const {
+        Command lock = Lock(name);
+        lock.argv.insert(lock.argv.begin(), {"/usr/bin/time", "-f", "%M", "-o", rssFile});
+        lock.outputs.push_back(rssFile);
+        return lock;
+    }
+
+    std::string Path(const std::string& file) const { return work_ + "/" + file; }
+    std::string Page(const std::string& name) const { return Path(name + ".html"); }
+
+private:
+    std::string PasswordFile() const { return work_ + "/password.txt"; }
+
+    std::string cli_;
+    std::string work_;
+};
+
+// A small lock and gzip before the long tables, so that a command line the
+// bench no longer matches stops it at once instead of after the tables.
+void CheckCommands(const LockCommands& commands) {
+    const std::string text = "<html><body><p>check</p></body></html>\n";
+    Write(commands.Page("check"), {text.begin(), text.end()});
+    (void)Run(commands.Lock("check"), commands.ErrPath());
+    (void)Run(commands.Gzip("check"), commands.ErrPath());
+}
+
+void LockJob(const LockCommands& commands, const std::vector<std::uint8_t>& page10,
              const std::vector<std::uint8_t>& page100) {
-    const std::string page = work + "/page10.html";
-    Write(page, page10);
-    const std::vector<std::string> lock = {cli, "lock", page, work + "/page10.zvk", "-p", "benchmark"};
-    const std::vector<std::string> gzip = {"gzip", "-6", "-c", page};
-    (void)Run(lock);
-    (void)Run(gzip);
-    const double ours = MedianRun(lock, 5);
-    const double gz = MedianRun(gzip, 5);
-    std::printf("\nWhole lock job on %zu bytes of HTML (load, compress, encipher, write): %.3f s; "
-                "gzip -6 of the same file: %.3f s; ratio gzip/ours %.2f\n",
+    Write(commands.Page("page10"), page10);
+    const Command lock = commands.Lock("page10");
+    const Command gzip = commands.Gzip("page10");
+    (void)Run(lock, commands.ErrPath());
+    (void)Run(gzip, commands.ErrPath());
+    const double ours = MedianRun(lock, commands.ErrPath(), 5);
+    const double gz = MedianRun(gzip, commands.ErrPath(), 5);
+    std::printf("\nWhole lock job on %zu bytes of HTML (nemora-cli lock: load, compress, "
+                "encipher, write the data file and the loader files): %.3f s; gzip -6 of the "
+                "same file into a file: %.3f s; ratio gzip/ours %.2f\n",
                 page10.size(), ours, gz, gz / ours);
 
     // Measured by GNU time: a child that this large process starts inherits
     // its resident size in the kernel's peak figure, one started by time does not.
-    const std::string big = work + "/page100.html";
-    Write(big, page100);
-    const std::string rssFile = work + "/peak-rss.txt";
-    const Child child = Run({"/usr/bin/time", "-f", "%M", "-o", rssFile, cli, "lock", big,
-                             work + "/page100.zvk", "-p", "benchmark"});
+    Write(commands.Page("page100"), page100);
+    const std::string rssFile = commands.Path("peak-rss.txt");
+    const Command timed = commands.TimedLock("page100", rssFile);
+    (void)Run(timed, commands.ErrPath());
     long peakKiB = 0;
     if (std::FILE* f = std::fopen(rssFile.c_str(), "r")) {
         if (std::fscanf(f, "%ld", &peakKiB) != 1) peakKiB = 0;
         std::fclose(f);
     }
+    if (peakKiB <= 0)
+        Fail("\"" + Shown(timed.argv) + "\" left no peak size in " + rssFile + ": " +
+             Tail(rssFile, 500));
     const double peakBytes = static_cast<double>(peakKiB) * 1024;
-    std::printf("Peak resident memory locking %zu bytes: %.1f MB (page + %.2f MiB)%s\n", page100.size(),
-                peakBytes / 1e6, (peakBytes - static_cast<double>(page100.size())) / 1048576.0,
-                child.status == 0 && peakKiB > 0 ? "" : "  [lock or measurement FAILED]");
+    std::printf("Peak resident memory locking %zu bytes: %.1f MB (page + %.2f MiB)\n",
+                page100.size(), peakBytes / 1e6,
+                (peakBytes - static_cast<double>(page100.size())) / 1048576.0);
 }
 
 }  // namespace
@@ -207,6 +345,12 @@ int main(int argc, char** argv) {
     const std::string work = argv[2];
     const std::string htmlFolder = argc > 3 ? argv[3] : "/usr/share/doc/python3.11/html";
     const std::string jaFolder = argc > 4 ? argv[4] : "/usr/share/debian-reference";
+
+    std::error_code error;
+    fs::create_directories(work, error);
+    if (error) Fail("cannot make the work folder " + work + ": " + error.message());
+    const LockCommands commands(cli, work);
+    CheckCommands(commands);
 
     std::vector<bench::Corpus> corpora;
     const auto html10 = bench::HtmlFrom(htmlFolder, 10 * kMB);
@@ -222,6 +366,6 @@ int main(int argc, char** argv) {
 
     CompressorTable(corpora);
     CipherTable(html10);
-    LockJob(cli, work, html10, bench::HtmlFrom(htmlFolder, 100 * kMB));
+    LockJob(commands, html10, bench::HtmlFrom(htmlFolder, 100 * kMB));
     return 0;
 }
