@@ -3,7 +3,7 @@
 
 #include <unistd.h>
 
-#include <cmath>
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <cstdio>
@@ -19,6 +19,8 @@
 #include "engine/LockedDocument.h"
 #include "engine/StreamFormat.h"
 #include "engine/StreamReader.h"
+#include "publish/PathNames.h"
+#include "publish/PublicationDefaults.h"
 #include "publish/PublicationWriter.h"
 #include "publish/SecretText.h"
 #include "publish/TextCodec.h"
@@ -28,8 +30,6 @@ namespace {
 
 using namespace nemora;
 
-constexpr std::uint32_t kDefaultPrompt = 1030;  // "パスワードを入力して下さい。"
-constexpr std::uint32_t kDefaultKey = 1031;     // "Key"
 constexpr std::uint32_t kWrongPassword = 40005;
 constexpr std::uint32_t kCorrupt = 40006;
 constexpr std::uint32_t kTruncated = 40007;
@@ -64,13 +64,13 @@ std::uint32_t ReadProblemText(cli::FileBytes::Outcome outcome) {
 struct LockOptions {
     std::vector<std::string> pages;
     std::string folder;
-    std::string prompt = res::StringTable::Get(kDefaultPrompt);
-    std::string cookieKey = res::StringTable::Get(kDefaultKey);
+    std::string prompt = res::StringTable::Get(publish::defaults::kPromptText);
+    std::string cookieKey = res::StringTable::Get(publish::defaults::kCookieKeyText);
     bool noCookie = false;
     std::string cookieDays = "7";
     bool confirm = false;
     bool noComment = false;
-    std::string encoding = "shift_jis";
+    std::string encoding = publish::defaults::kEncodeType;
     cli::PasswordOptions password;
 };
 
@@ -80,15 +80,20 @@ struct UnlockOptions {
     cli::PasswordOptions password;
 };
 
-// "session", "unlimited" or a number of days from 0.0001 to 36500, as the
-// settings store it: ten-thousandths of a day, 0 for the session, -1 for ever.
-std::optional<std::int32_t> KeepDaysCount(const std::string& text) {
-    if (text == "session") return 0;
-    if (text == "unlimited") return -1;
-    char* end = nullptr;
-    const double days = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || *end != '\0' || !(days >= 0.0001 && days <= 36500)) return std::nullopt;
-    return static_cast<std::int32_t>(std::lround(days * 10000));
+// "session", "unlimited" or a number of days from 0.0001 to 36500, in
+// ticks, cut to whole ticks as the window's lifetime field cuts them.
+std::optional<std::int32_t> KeepTicks(const std::string& text) {
+    using publish::CookieKeepTicks;
+    if (text == "session") return CookieKeepTicks::kSession;
+    if (text == "unlimited") return CookieKeepTicks::kUnlimited;
+    const std::string_view digits = text.starts_with('+') ? std::string_view(text).substr(1) : text;
+    double days = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), days);
+    if (error != std::errc() || end != digits.data() + digits.size() ||
+        !(days >= CookieKeepTicks::kShortestDays && days <= CookieKeepTicks::kLongestDays)) {
+        return std::nullopt;
+    }
+    return CookieKeepTicks::FromDays(days);
 }
 
 // A path as the shell user means it: absolute, without "." and ".."
@@ -104,11 +109,6 @@ std::string NormalPath(const std::string& path) {
     std::string text = absolute.lexically_normal().string();
     while (text.size() > 1 && text.back() == '/') text.pop_back();
     return text.empty() ? path : text;
-}
-
-std::string LastComponent(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 int Lock(const LockOptions& options, std::int32_t keepDays) {
@@ -127,7 +127,7 @@ int Lock(const LockOptions& options, std::int32_t keepDays) {
     int status = cli::kExitOk;
     for (const std::string& typed : options.pages) {
         const std::string page = NormalPath(typed);
-        const std::string name = LastComponent(page);
+        const std::string name = publish::LastComponent(page);
         // The same bytes as the window writes for the name.
         document.SetCharCodeName(publish::PublicationWriter::CharCodeName(options.encoding));
         std::error_code ignored;
@@ -262,7 +262,7 @@ int main(int argc, char** argv) {
         return status == 0 ? cli::kExitOk : cli::kExitUsage;
     }
     if (lockCommand->parsed()) {
-        const std::optional<std::int32_t> keepDays = KeepDaysCount(lock.cookieDays);
+        const std::optional<std::int32_t> keepDays = KeepTicks(lock.cookieDays);
         if (!keepDays) {
             std::fprintf(stderr, "nemora-cli: --cookie-days: %s\n", lock.cookieDays.c_str());
             return cli::kExitUsage;

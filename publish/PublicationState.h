@@ -4,6 +4,8 @@
 #include <string>
 
 #include "engine/LockedDocument.h"
+#include "publish/CookieKeepTicks.h"
+#include "publish/PublicationDefaults.h"
 
 namespace nemora::publish {
 
@@ -18,10 +20,10 @@ struct PublicationState {
     std::string Prompt;
     bool CookieOn = true;
     std::string CookieKey;
-    std::int32_t CookieKeepDays = 70000;  // ten-thousandths of a day; 0 = session, < 0 = unlimited
+    std::int32_t CookieKeepDays = CookieKeepTicks::kDefault;  // ticks, not days: see CookieKeepTicks
     bool Confirm = false;
     bool Comment = true;
-    std::string EncodeType = "shift_jis";
+    std::string EncodeType = defaults::kEncodeType;
     bool PasswordChanged = false;
     engine::LockedDocument* Document = nullptr;
 };

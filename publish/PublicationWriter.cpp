@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "publish/FolderMaker.h"
+#include "publish/PathNames.h"
 #include "publish/SecretText.h"
 #include "publish/TemplateExpander.h"
 #include "publish/TemplateValues.h"
@@ -16,11 +17,6 @@ using engine::Result;
 
 constexpr const char* kDecoderPage = "decoder.htm";
 constexpr const char* kDecoderArchive = "decoder.jar";
-
-std::string LastComponent(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 }  // namespace
 

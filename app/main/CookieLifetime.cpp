@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "app/main/MainWindowIds.h"
+#include "publish/CookieKeepTicks.h"
 
 namespace nemora::app {
 namespace {
@@ -102,9 +103,14 @@ std::string CookieLifetime::DaysText(double days) {
 
 CookieLifetime::Typed CookieLifetime::FromTyped(std::string_view text) {
     const double days = ReadNumber(text);
-    if (!(days >= kShortestDays)) return {mainwindow::kUntilBrowserCloses, {}, 0};
-    if (days > kLongestDays) return {mainwindow::kUnlimited, {}, -1};
-    return {mainwindow::kNoSelection, DaysText(days), static_cast<std::int32_t>(days * 10000.0)};
+    using publish::CookieKeepTicks;
+    if (!(days >= CookieKeepTicks::kShortestDays)) {
+        return {mainwindow::kUntilBrowserCloses, {}, CookieKeepTicks::kSession};
+    }
+    if (days > CookieKeepTicks::kLongestDays) {
+        return {mainwindow::kUnlimited, {}, CookieKeepTicks::kUnlimited};
+    }
+    return {mainwindow::kNoSelection, DaysText(days), CookieKeepTicks::FromDays(days)};
 }
 
 }  // namespace nemora::app

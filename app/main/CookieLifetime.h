@@ -8,13 +8,10 @@ namespace nemora::app {
 
 // The cookie lifetime as the main window's combo box holds it: list item 0
 // ("ブラウザが閉じるまで", stored as 0), item 1 ("無期限", stored as -1), or a
-// typed count of days from 0.0001 to 36500, stored in ten-thousandths of a
-// day.
+// typed count of days from 0.0001 to 36500, stored in ticks of
+// publish::CookieKeepTicks.
 class CookieLifetime {
 public:
-    static constexpr double kShortestDays = 0.0001;
-    static constexpr double kLongestDays = 36500;
-
     // What a typed text turns into when the field loses the focus.
     struct Typed {
         int selection;            // list item to select, or -1 to keep the text

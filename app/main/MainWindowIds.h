@@ -42,8 +42,6 @@ constexpr int kCookieKeyLimit = 64;
 
 // Texts.
 constexpr std::uint32_t kAboutMenuText = 101;
-constexpr std::uint32_t kDefaultPrompt = 1030;
-constexpr std::uint32_t kDefaultCookieKey = 1031;
 constexpr std::uint32_t kLoadCaption = 3001;
 constexpr std::uint32_t kSaveCaption = 3002;
 

@@ -6,6 +6,8 @@
 #include "app/main/MainWindowIds.h"
 #include "app/main/WindowOperations.h"
 #include "app/settings/SettingsStore.h"
+#include "publish/PathNames.h"
+#include "publish/PublicationDefaults.h"
 #include "publish/SaveHost.h"
 #include "publish/SecretText.h"
 #include "res/StringTable.h"
@@ -18,17 +20,10 @@ using namespace mainwindow;
 namespace {
 
 constexpr const char* kSection = "Setting";
-constexpr std::int32_t kDefaultKeepDays = 70000;  // 7 days
-constexpr const char* kDefaultEncoding = "shift_jis";
 
 // Controls that only a loaded page makes usable.
 constexpr std::array kPageControls = {kPasswordField, kPromptField,  kCookieOnBox, kCookieKeyField,
                                       kLifetimeCombo, kConfirmBox, kCommentBox};
-
-std::string LastComponent(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 void ReadFlag(SettingsStore& store, const char* name, bool& flag) {
     std::uint8_t stored = 0;
@@ -83,17 +78,17 @@ void MainWindowLogic::Initialise(const std::optional<std::string>& startupFile) 
     }
     ReadSettings();
     if (!state_.Path.empty() && !window_.PathExists(state_.Path)) state_.Path.clear();
-    if (state_.Prompt.empty()) state_.Prompt = res::StringTable::Get(kDefaultPrompt);
-    if (state_.CookieKey.empty()) state_.CookieKey = res::StringTable::Get(kDefaultCookieKey);
+    if (state_.Prompt.empty()) state_.Prompt = res::StringTable::Get(publish::defaults::kPromptText);
+    if (state_.CookieKey.empty()) state_.CookieKey = res::StringTable::Get(publish::defaults::kCookieKeyText);
     ShowMembers();
     if (state_.CookieKeepDays == 0) {
         window_.SetSelection(kLifetimeCombo, kUntilBrowserCloses);
     } else if (state_.CookieKeepDays < 0) {
         window_.SetSelection(kLifetimeCombo, kUnlimited);
     } else {
-        window_.SetText(kLifetimeCombo, CookieLifetime::DaysText(state_.CookieKeepDays / 10000.0));
+        window_.SetText(kLifetimeCombo, CookieLifetime::DaysText(publish::CookieKeepTicks::ToDays(state_.CookieKeepDays)));
     }
-    if (state_.EncodeType.empty()) state_.EncodeType = kDefaultEncoding;
+    if (state_.EncodeType.empty()) state_.EncodeType = publish::defaults::kEncodeType;
     SetCharCodeName();
     // LoadPage shows its own message.
     if (startupFile) static_cast<void>(LoadPage(*startupFile));
@@ -119,7 +114,7 @@ Result MainWindowLogic::LoadPage(const std::string& path) {
 void MainWindowLogic::EnterPageReady(const std::string& path) {
     state_.PageLoaded = true;
     state_.Path = path;
-    state_.PageFileName = LastComponent(path);
+    state_.PageFileName = publish::LastComponent(path);
     window_.EnableControl(kSaveButton, true);
     window_.SetDefaultButton(kSaveButton);
     window_.EnableMenuItem(kSaveCommand, true);
@@ -297,7 +292,7 @@ void MainWindowLogic::ReadSettings() {
         state_.Prompt = store.ReadString("Prompt");
         ReadFlag(store, "CookieOn", state_.CookieOn);
         state_.CookieKey = store.ReadString("CookieKey");
-        state_.CookieKeepDays = store.ReadNumber("CookieKeepDays", kDefaultKeepDays);
+        state_.CookieKeepDays = store.ReadNumber("CookieKeepDays", publish::CookieKeepTicks::kDefault);
         ReadFlag(store, "Comment", state_.Comment);
         ReadFlag(store, "Confirm", state_.Confirm);
         state_.EncodeType = store.ReadString("EncodeType");

@@ -146,6 +146,21 @@ TEST_F(CliTest, OutputFoldersWithDotComponents) {
     }
 }
 
+// A typed lifetime is cut to whole ten-thousandths of a day, as in the window.
+TEST_F(CliTest, CookieDaysAreCutToWholeTicks) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"0.00019", "1.e-004"}, {"+7", "7"}, {"1.00005", "1"}, {"session", "0"}, {"unlimited", "-1"},
+    };
+    for (const auto& [typed, literal] : cases) {
+        SCOPED_TRACE(typed);
+        const std::string out = (dir.Path() / "days").string();
+        ASSERT_EQ(Lock(out, {"--cookie-days", typed}).status, 0);
+        const auto loader = ReadAll(out + "/page.html");
+        const std::string text(loader.begin(), loader.end());
+        EXPECT_NE(text.find(std::string("var fCookieKeepDays = ") + literal + ";"), std::string::npos);
+    }
+}
+
 // The name block holds the encoding name in code page 932, as the window writes it.
 TEST_F(CliTest, EncodingNameIsWrittenInCodePage932) {
     const std::string out = (dir.Path() / "named").string();

@@ -1,4 +1,5 @@
 #include "publish/ValueFormat.h"
+#include "publish/CookieKeepTicks.h"
 #include "tests/support/CommaLocale.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,15 @@ TEST(ValueFormatTest, UrlEscapeKeepsFileNamesInsideTheLiteral) {
         {"日本.zvk", "%E6%97%A5%E6%9C%AC.zvk"},
     };
     for (const auto& [name, escaped] : cases) EXPECT_EQ(UrlEscape(name), escaped) << name;
+}
+
+TEST(ValueFormatTest, DaysBecomeWholeTicksCutNotRounded) {
+    const std::pair<double, std::int32_t> cases[] = {
+        {0.0001, 1},    {0.00019, 1},  {0.00099, 9},           {1.00005, 10000},
+        {7, 70000},     {0.5, 5000},   {36500, 365000000},
+    };
+    for (const auto& [days, ticks] : cases) EXPECT_EQ(CookieKeepTicks::FromDays(days), ticks) << days;
+    EXPECT_EQ(CookieKeepTicks::ToDays(15000), 1.5);
 }
 
 TEST(ValueFormatTest, FormatKeepDaysWritesNineSignificantDigits) {
