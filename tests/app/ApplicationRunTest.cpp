@@ -25,7 +25,7 @@
 #include "app/shell/RunningCopies.h"
 #include "app/window/MainDialogFactory.h"
 #include "tests/app/RecordingHelp.h"
-#include "tests/settings/ConfigHome.h"
+#include "tests/support/ConfigHome.h"
 
 namespace nemora::app {
 namespace {

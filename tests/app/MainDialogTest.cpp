@@ -28,7 +28,7 @@
 #include "engine/Key.h"
 #include "engine/StreamReader.h"
 #include "tests/app/RecordingHelp.h"
-#include "tests/settings/ConfigHome.h"
+#include "tests/support/ConfigHome.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
 

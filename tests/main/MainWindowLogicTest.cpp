@@ -9,7 +9,7 @@
 #include "engine/Key.h"
 #include "engine/StreamReader.h"
 #include "tests/main/FakeWindow.h"
-#include "tests/settings/ConfigHome.h"
+#include "tests/support/ConfigHome.h"
 #include "tests/support/FaultyFileLayer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"

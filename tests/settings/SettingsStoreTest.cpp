@@ -16,7 +16,7 @@
 #include "app/settings/RegistryFile.h"
 #include "app/settings/RegistryText.h"
 #include "app/settings/SettingsStore.h"
-#include "tests/settings/ConfigHome.h"
+#include "tests/support/ConfigHome.h"
 
 namespace nemora::app {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/settings/ConfigHome.h"
+#include "tests/support/ConfigHome.h"
 
 #include <algorithm>
 #include <cstdlib>
