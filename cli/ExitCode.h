@@ -12,16 +12,17 @@ enum ExitCode : int {
     kExitLoad = 4,           // a page could not be read
     kExitPublish = 5,        // a page could not be published
     kExitWrongPassword = 6,  // unlock: the password does not open the data file
-    kExitBadDataFile = 7,    // unlock: the data file is damaged or cannot be read
+    kExitBadDataFile = 7,    // unlock: the data file is damaged, or no data file at all
+    kExitFile = 8,           // unlock: the data file cannot be opened or read, or the page written
 };
 
-// The status for a failed load or save.
-inline ExitCode ExitCodeOf(engine::Result result, bool loading) {
+// The status of a page's save.
+inline ExitCode ExitCodeOfSave(engine::Result result) {
     if (result == engine::Result::Ok || result == engine::Result::Published) return kExitOk;
     if (result == engine::Result::NoPassword || result == engine::Result::PasswordNotShiftJis) {
         return kExitPassword;
     }
-    return loading ? kExitLoad : kExitPublish;
+    return kExitPublish;
 }
 
 }  // namespace nemora::cli

@@ -10,22 +10,18 @@
 #include <iostream>
 
 #include "publish/SecretText.h"
-#include "res/StringTable.h"
+#include "cli/Report.h"
 
 namespace nemora::cli {
 namespace {
 
-constexpr std::uint32_t kPrompt = 40001;
-constexpr std::uint32_t kConfirmPrompt = 40002;
-constexpr std::uint32_t kMismatch = 40003;
-constexpr std::uint32_t kUnavailable = 40004;
 
 void StripLineEnd(std::string& line) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
 }
 
 // One line typed on the controlling terminal with echo off.
-std::optional<std::string> AskTerminal(const char* prompt) {
+std::optional<std::string> AskTerminal(const std::string& prompt) {
     const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY);
     if (tty < 0) return std::nullopt;
     termios saved{};
@@ -35,7 +31,7 @@ std::optional<std::string> AskTerminal(const char* prompt) {
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         ::tcsetattr(tty, TCSAFLUSH, &quiet);
     }
-    (void)!::write(tty, prompt, std::char_traits<char>::length(prompt));
+    (void)!::write(tty, prompt.data(), prompt.size());
     std::string line;
     char c = 0;
     ssize_t got = 0;
@@ -50,13 +46,13 @@ std::optional<std::string> AskTerminal(const char* prompt) {
 
 }  // namespace
 
-std::optional<std::string> ReadPassword(const PasswordOptions& options, bool confirm,
+std::optional<std::string> ReadPassword(const PasswordOptions& options, PasswordEntry entry,
                                         std::string& error) {
     std::string line;
     if (!options.file.empty()) {
         std::ifstream in(options.file, std::ios::binary);
         if (!in || !std::getline(in, line)) {
-            error = std::string(res::StringTable::Get(kUnavailable)) + ": " + options.file;
+            error = Text(CliText::PasswordUnavailable) + ": " + options.file;
             return std::nullopt;
         }
         StripLineEnd(line);
@@ -64,7 +60,7 @@ std::optional<std::string> ReadPassword(const PasswordOptions& options, bool con
     }
     if (options.fromStdin) {
         if (!std::getline(std::cin, line)) {
-            error = res::StringTable::Get(kUnavailable);
+            error = Text(CliText::PasswordUnavailable);
             return std::nullopt;
         }
         StripLineEnd(line);
@@ -72,19 +68,19 @@ std::optional<std::string> ReadPassword(const PasswordOptions& options, bool con
     }
     if (const char* env = std::getenv("NEMORA_PASSWORD")) return std::string(env);
 
-    std::optional<std::string> first = AskTerminal(res::StringTable::Get(kPrompt));
+    std::optional<std::string> first = AskTerminal(Text(CliText::PasswordPrompt));
     if (!first) {
-        error = res::StringTable::Get(kUnavailable);
+        error = Text(CliText::PasswordUnavailable);
         return std::nullopt;
     }
     std::optional<std::string> password = first;
-    if (confirm) {
-        std::optional<std::string> second = AskTerminal(res::StringTable::Get(kConfirmPrompt));
+    if (entry == PasswordEntry::TypedTwice) {
+        std::optional<std::string> second = AskTerminal(Text(CliText::PasswordAgain));
         const bool same = second && *second == *password;
         if (second) publish::WipeSecret(*second);
         if (!same) {
             publish::WipeSecret(*password);
-            error = res::StringTable::Get(kMismatch);
+            error = Text(CliText::PasswordsDiffer);
             return std::nullopt;
         }
     }

@@ -12,10 +12,14 @@ struct PasswordOptions {
     bool fromStdin = false;  // --password-stdin: the first line of standard input
 };
 
+// How often a password asked on the terminal is typed: twice where a typing
+// error would lock a page with a password nobody knows.
+enum class PasswordEntry { TypedOnce, TypedTwice };
+
 // The password from the file, standard input or NEMORA_PASSWORD, in that
-// order; otherwise asked on the terminal without echo (twice when `confirm`).
-// Nothing when none of these gives one; `error` then says why.
-std::optional<std::string> ReadPassword(const PasswordOptions& options, bool confirm,
+// order; otherwise asked on the terminal without echo. Nothing when none of
+// these gives one; `error` then says why.
+std::optional<std::string> ReadPassword(const PasswordOptions& options, PasswordEntry entry,
                                         std::string& error);
 
 }  // namespace nemora::cli

@@ -1,8 +1,6 @@
 #include "cli/TerminalHost.h"
 
-#include <cstdio>
-
-#include "res/StringTable.h"
+#include "cli/Report.h"
 
 namespace nemora::cli {
 
@@ -16,14 +14,8 @@ engine::ProgressSink* TerminalHost::OpenProgress() {
 void TerminalHost::CloseProgress() { progress_.reset(); }
 
 void TerminalHost::ShowResult(engine::Result result, const std::string& file) {
-    PrintResult(pageName_, result, file);
-}
-
-void PrintResult(const std::string& pageName, engine::Result result, const std::string& file) {
-    std::FILE* out = engine::IsFailure(result) ? stderr : stdout;
-    std::string text = res::StringTable::Get(engine::ResultId(result));
-    if (const std::size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, file);
-    std::fprintf(out, "%s: %s\n", pageName.c_str(), text.c_str());
+    // A file-error message names the file (and so the cause) in its %1.
+    Report(pageName_, result, file);
 }
 
 }  // namespace nemora::cli

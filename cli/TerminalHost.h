@@ -28,9 +28,4 @@ private:
     std::unique_ptr<TerminalProgress> progress_;
 };
 
-// Prints a result's text with the page's name: to standard output for
-// notices, to standard error for failures.
-// `file` fills the %1 of a file-error message, which names the file and the cause.
-void PrintResult(const std::string& pageName, engine::Result result, const std::string& file = {});
-
 }  // namespace nemora::cli

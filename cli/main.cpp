@@ -15,6 +15,7 @@
 #include "cli/ExitCode.h"
 #include "cli/FileBytes.h"
 #include "cli/Password.h"
+#include "cli/Report.h"
 #include "cli/TerminalHost.h"
 #include "engine/LockedDocument.h"
 #include "engine/StreamFormat.h"
@@ -30,15 +31,6 @@ namespace {
 
 using namespace nemora;
 
-constexpr std::uint32_t kWrongPassword = 40005;
-constexpr std::uint32_t kCorrupt = 40006;
-constexpr std::uint32_t kTruncated = 40007;
-constexpr std::uint32_t kCannotWrite = 40008;
-constexpr std::uint32_t kShortPassword = 40010;
-constexpr std::uint32_t kNotAFile = 40011;
-constexpr std::uint32_t kTooLarge = 40012;
-constexpr std::uint32_t kCannotOpen = 2005;
-constexpr std::uint32_t kReadFailed = 2001;
 // The largest data file: a stream counted in 32 bits and the name block.
 constexpr std::uint64_t kLargestDataFile = 0xFFFFFFFFull + engine::format::kMaxCharCodeBlock;
 constexpr std::uint64_t kProgressThreshold = 1024 * 1024;  // a bar only for pages above 1 MiB
@@ -52,12 +44,16 @@ std::size_t CharacterCount(const std::string& utf8) {
     return count;
 }
 
-std::uint32_t ReadProblemText(cli::FileBytes::Outcome outcome) {
+constexpr const char* kProgram = "nemora-cli";
+
+// What cannot be read as a data file: its message and exit status. A file
+// that cannot be had at all is not a damaged one.
+std::pair<cli::CliText, cli::ExitCode> ReadProblem(cli::FileBytes::Outcome outcome) {
     switch (outcome) {
-        case cli::FileBytes::Outcome::NotAFile: return kNotAFile;
-        case cli::FileBytes::Outcome::TooLarge: return kTooLarge;
-        case cli::FileBytes::Outcome::ReadFailed: return kReadFailed;
-        default: return kCannotOpen;
+        case cli::FileBytes::Outcome::NotAFile: return {cli::CliText::NotADataFile, cli::kExitBadDataFile};
+        case cli::FileBytes::Outcome::TooLarge: return {cli::CliText::DataFileTooLarge, cli::kExitBadDataFile};
+        case cli::FileBytes::Outcome::ReadFailed: return {cli::CliText::ReadFailed, cli::kExitFile};
+        default: return {cli::CliText::CannotOpen, cli::kExitFile};
     }
 }
 
@@ -113,13 +109,14 @@ std::string NormalPath(const std::string& path) {
 
 int Lock(const LockOptions& options, std::int32_t keepDays) {
     std::string error;
-    std::optional<std::string> password = cli::ReadPassword(options.password, true, error);
+    std::optional<std::string> password =
+        cli::ReadPassword(options.password, cli::PasswordEntry::TypedTwice, error);
     if (!password) {
-        std::fprintf(stderr, "nemora-cli: %s\n", error.c_str());
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         return cli::kExitPassword;
     }
     if (!password->empty() && CharacterCount(*password) < kRecommendedLength) {
-        std::fprintf(stderr, "nemora-cli: %s\n", res::StringTable::Get(kShortPassword));
+        cli::Report(kProgram, cli::CliText::ShortPassword);
     }
 
     engine::LockedDocument document;
@@ -141,7 +138,7 @@ int Lock(const LockOptions& options, std::int32_t keepDays) {
             if (loaded == engine::Result::Ok) loaded = document.Compress(&progress);
         }
         if (loaded != engine::Result::Ok) {
-            cli::PrintResult(name, loaded);
+            cli::Report(name, loaded);
             status = cli::kExitLoad;
             continue;
         }
@@ -164,7 +161,7 @@ int Lock(const LockOptions& options, std::int32_t keepDays) {
         const engine::Result result = writer.Save(state, host);
         publish::WipeSecret(state.Password);
         if (result != engine::Result::Published && status == cli::kExitOk) {
-            status = cli::ExitCodeOf(result, false);
+            status = cli::ExitCodeOfSave(result);
         }
     }
     publish::WipeSecret(*password);
@@ -173,23 +170,25 @@ int Lock(const LockOptions& options, std::int32_t keepDays) {
 
 int Unlock(const UnlockOptions& options) {
     std::string error;
-    std::optional<std::string> password = cli::ReadPassword(options.password, false, error);
+    std::optional<std::string> password =
+        cli::ReadPassword(options.password, cli::PasswordEntry::TypedOnce, error);
     if (!password) {
-        std::fprintf(stderr, "nemora-cli: %s\n", error.c_str());
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         return cli::kExitPassword;
     }
     std::optional<std::string> cp932 =
         publish::TextCodec::ToCp932(*password, publish::TextCodec::Unmappable::Refuse);
     publish::WipeSecret(*password);
     if (!cp932) {
-        std::fprintf(stderr, "nemora-cli: %s\n", res::StringTable::Get(engine::ResultId(engine::Result::PasswordNotShiftJis)));
+        cli::Report(kProgram, engine::Result::PasswordNotShiftJis);
         return cli::kExitPassword;
     }
     const cli::FileBytes file = cli::ReadFileBytes(options.dataFile, kLargestDataFile);
     if (file.outcome != cli::FileBytes::Outcome::Ok) {
         publish::WipeSecret(*cp932);
-        std::fprintf(stderr, "%s: %s\n", options.dataFile.c_str(), res::StringTable::Get(ReadProblemText(file.outcome)));
-        return cli::kExitBadDataFile;
+        const auto [text, status] = ReadProblem(file.outcome);
+        cli::Report(options.dataFile, text);
+        return status;
     }
     const std::vector<std::uint8_t>& data = file.bytes;
     const engine::Key key = engine::DeriveKey(*cp932);
@@ -199,12 +198,13 @@ int Unlock(const UnlockOptions& options) {
         case engine::ReadStatus::Ok:
             break;
         case engine::ReadStatus::WrongPassword:
-            std::fprintf(stderr, "%s: %s\n", options.dataFile.c_str(), res::StringTable::Get(kWrongPassword));
+            cli::Report(options.dataFile, cli::CliText::WrongPassword);
             return cli::kExitWrongPassword;
         case engine::ReadStatus::Truncated:
+            cli::Report(options.dataFile, cli::CliText::DataFileTruncated);
+            return cli::kExitBadDataFile;
         case engine::ReadStatus::Corrupt:
-            std::fprintf(stderr, "%s: %s\n", options.dataFile.c_str(),
-                         res::StringTable::Get(unlocked.status == engine::ReadStatus::Truncated ? kTruncated : kCorrupt));
+            cli::Report(options.dataFile, cli::CliText::DataFileCorrupt);
             return cli::kExitBadDataFile;
     }
     std::fprintf(stderr, "%s: %zu bytes, encoding \"%s\"\n", options.dataFile.c_str(),
@@ -212,8 +212,8 @@ int Unlock(const UnlockOptions& options) {
     if (options.output.empty()) {
         std::fwrite(unlocked.page.data(), 1, unlocked.page.size(), stdout);
     } else if (!cli::WriteFileBytes(options.output, unlocked.page)) {
-        std::fprintf(stderr, "%s: %s\n", options.output.c_str(), res::StringTable::Get(kCannotWrite));
-        return cli::kExitBadDataFile;
+        cli::Report(options.output, cli::CliText::CannotWrite);
+        return cli::kExitFile;
     }
     return cli::kExitOk;
 }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+namespace nemora::cli {
+
+// The command line's own texts: their string-table ids (res/strings.txt).
+// The engine's and the publication's messages are their result codes.
+enum class CliText : std::uint32_t {
+    PasswordPrompt = 40001,
+    PasswordAgain = 40002,
+    PasswordsDiffer = 40003,
+    PasswordUnavailable = 40004,
+    WrongPassword = 40005,
+    DataFileCorrupt = 40006,
+    DataFileTruncated = 40007,
+    CannotWrite = 40008,
+    ShortPassword = 40010,
+    NotADataFile = 40011,
+    DataFileTooLarge = 40012,
+    // Messages of the window's string table that the command line shares.
+    ReadFailed = 2001,
+    CannotOpen = 2005,
+};
+
+}  // namespace nemora::cli

@@ -1,0 +1,35 @@
+#include "cli/Report.h"
+
+#include <cstdio>
+
+#include "res/StringTable.h"
+
+namespace nemora::cli {
+namespace {
+
+std::string Format(std::uint32_t id, std::string_view argument) {
+    std::string text = res::StringTable::Get(id);
+    if (const std::size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, argument);
+    return text;
+}
+
+void Print(std::FILE* out, std::string_view subject, const std::string& text) {
+    std::fprintf(out, "%.*s: %s\n", static_cast<int>(subject.size()), subject.data(), text.c_str());
+}
+
+}  // namespace
+
+std::string Text(CliText text, std::string_view argument) {
+    return Format(static_cast<std::uint32_t>(text), argument);
+}
+
+void Report(std::string_view subject, CliText text, std::string_view argument) {
+    Print(stderr, subject, Text(text, argument));
+}
+
+void Report(std::string_view subject, engine::Result result, std::string_view argument) {
+    Print(engine::IsFailure(result) ? stderr : stdout, subject,
+          Format(engine::ResultId(result), argument));
+}
+
+}  // namespace nemora::cli

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "cli/CliText.h"
+#include "engine/ResultCode.h"
+
+namespace nemora::cli {
+
+// Every message of the command line goes through these: "subject: text" on
+// standard error, or on standard output for a notice (a result above 3000
+// that is no failure, such as "published"). `argument` fills the text's %1.
+void Report(std::string_view subject, CliText text, std::string_view argument = {});
+void Report(std::string_view subject, engine::Result result, std::string_view argument = {});
+
+// The same line as text, without printing it (password errors, tests).
+std::string Text(CliText text, std::string_view argument = {});
+
+}  // namespace nemora::cli
