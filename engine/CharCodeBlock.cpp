@@ -1,9 +1,11 @@
 #include "engine/CharCodeBlock.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 
+#include "engine/PageCipher.h"
 #include "engine/StreamFormat.h"
 
 namespace nemora::engine {
@@ -24,9 +26,13 @@ void CharCodeBlock::SetName(std::string_view given) {
     SetCount(static_cast<std::uint32_t>(length));
 }
 
-Result CharCodeBlock::Write(OutputFile& file) const {
+Result CharCodeBlock::Write(OutputFile& file, const Key* key) const {
     if (Count() == 0) return Result::Ok;
-    return file.Write(Bytes(), Count()) ? Result::Ok : Result::CannotCreate;
+    if (key == nullptr) return file.Write(Bytes(), Count()) ? Result::Ok : Result::CannotCreate;
+    std::array<std::uint8_t, format::kMaxCharCodeBlock> enciphered{};
+    std::memcpy(enciphered.data(), Bytes(), Count());
+    (void)PageCipher(*key).Encipher(enciphered.data(), Count(), nullptr);
+    return file.Write(enciphered.data(), Count()) ? Result::Ok : Result::CannotCreate;
 }
 
 }  // namespace nemora::engine

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "engine/ByteBlock.h"
+#include "engine/Key.h"
 #include "engine/OutputFile.h"
 #include "engine/ResultCode.h"
 
@@ -21,8 +22,9 @@ public:
     // byte, if any. This also turns an enciphered block back into a plain one.
     void SetName(std::string_view name);
 
-    // Writes the used bytes, if any; CannotCreate on a write error.
-    Result Write(OutputFile& file) const;
+    // Writes the used bytes, if any, enciphered under `key` when one is given
+    // (the block itself stays plain); CannotCreate on a write error.
+    Result Write(OutputFile& file, const Key* key) const;
 };
 
 }  // namespace nemora::engine

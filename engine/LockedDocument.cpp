@@ -73,12 +73,10 @@ Result LockedDocument::Encrypt(ProgressSink* sink, std::optional<std::string_vie
         const Result deciphered = Decrypt(sink, std::nullopt);
         if (deciphered != Result::Ok) return deciphered;
         if (password) key_ = DeriveKey(*password);
-        (void)PageCipher(key_).Encipher(charCode_.Bytes(), charCode_.Count(), nullptr);
         return EncipherStream(sink);
     }
 
     if (password) key_ = DeriveKey(*password);
-    (void)PageCipher(key_).Encipher(charCode_.Bytes(), charCode_.Count(), nullptr);
     if (enciphered) {
         // Enciphered at an earlier save under this key: only the writing follows.
         return ReportTo(sink, kib * kUnitsToWrite, text_id::kEncrypting) ? Result::Ok
@@ -109,7 +107,9 @@ Result LockedDocument::WriteDataFile(ProgressSink* sink, const std::string& path
     // From here on, returning early discards the new file.
     if (!ReportTo(sink, 0, text_id::kWriting)) return Result::EncryptStopped;
     if (Result r = stream_.WriteHeader(*file); r != Result::Ok) return r;
-    if (Result r = charCode_.Write(*file); r != Result::Ok) return r;
+    // The name block stays plain in memory and goes out under the stream's key.
+    const Key* key = state_ == DocumentState::Enciphered ? &key_ : nullptr;
+    if (Result r = charCode_.Write(*file, key); r != Result::Ok) return r;
     if (Result r = stream_.WriteBody(sink, *file); r != Result::Ok) return r;
     return file->Commit() ? Result::Ok : Result::CannotCreate;
 }

@@ -27,9 +27,10 @@ enum class DocumentState {
 // password itself). The main window keeps one for its whole lifetime.
 //
 // Order of calls for one page: Load, then Compress if Load returned Ok; for
-// each save Encrypt, WriteDataFile if Encrypt returned Ok, and SetCharCodeName
-// whatever the outcome, since Encrypt leaves the name block enciphered.
-// SetCharCodeName must have been called once before the first Encrypt.
+// each save Encrypt, then WriteDataFile if Encrypt returned Ok. The name
+// block is set by SetCharCodeName (before the first Encrypt: a block never
+// set is left out of the data file) and stays plain: WriteDataFile writes it
+// enciphered under the stream's key.
 //
 // Progress: a load is a phase of 5 units per whole KiB of the page (1 while
 // reading, 4 while compressing) with text 3011; a save of a plain stream 5 per
@@ -74,7 +75,7 @@ public:
     // earlier file of that name is left as it was.
     Result WriteDataFile(ProgressSink* sink, const std::string& path);
 
-    // Sets the name block from the page's encoding name (plain again).
+    // Sets the name block from the page's encoding name.
     void SetCharCodeName(std::string_view name);
 
     std::uint32_t PageSize() const { return stream_.PageSize(); }

@@ -84,8 +84,6 @@ Result PublicationWriter::Save(PublicationState& state, SaveHost& host) {
     result = Publish(state, *password, folder, sink);
     WipeSecret(*password);
     host.CloseProgress();
-    // Encrypt leaves the name block enciphered, whatever the outcome.
-    state.Document->SetCharCodeName(CharCodeName(state.EncodeType));
     host.ShowResult(result, engine::IsFileError(result) ? failedFile_ : std::string());
     return result;
 }

@@ -313,6 +313,27 @@ TEST_F(LockedDocumentTest, CompressNeedsALoadedPageWithoutZeroBytes) {
     EXPECT_EQ(doc.Compress(nullptr), Result::CompressFailed);
 }
 
+// The name is set once; saves, stopped saves and password changes never
+// leave it enciphered for the next save.
+TEST_F(LockedDocumentTest, TheNameIsSetOnceForEverySave) {
+    const auto page = test::HtmlPage(3000, 9);
+    LockedDocument doc;
+    Open(doc, page);
+    const std::string path = dir.File("page.zvk");
+    const auto saveOnly = [&](std::string_view password, bool changed, ProgressSink* sink = nullptr) {
+        Result result = doc.Encrypt(sink, password, changed);
+        if (result == Result::Ok) result = doc.WriteDataFile(sink, path);
+        return result;
+    };
+    ASSERT_EQ(saveOnly("pw", true), Result::Ok);
+    ASSERT_EQ(saveOnly("pw", false), Result::Ok);
+    EXPECT_EQ(test::ReadAll(path), Expected(page, "pw"));
+    RecordingSink stopAtStart(1);
+    EXPECT_EQ(saveOnly("other", true, &stopAtStart), Result::EncryptStopped);
+    ASSERT_EQ(saveOnly("other", true), Result::Ok);
+    EXPECT_EQ(test::ReadAll(path), Expected(page, "other"));
+}
+
 TEST_F(LockedDocumentTest, AnotherPasswordIsNeverMixedWithTheOldKey) {
     // Told "unchanged" while the password differs, the document still
     // enciphers the stream under the new key rather than writing a file whose
