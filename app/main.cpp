@@ -9,7 +9,7 @@
 #include "app/resources/Pictures.h"
 #include "app/shell/CommandLine.h"
 #include "app/window/MainDialogFactory.h"
-#include "publish/SecretText.h"
+#include "publish/ProcessProtection.h"
 
 int main(int argc, char** argv) {
     // The window holds a password: no core file, no reading by other processes.

@@ -9,19 +9,21 @@
 #include <fstream>
 #include <iostream>
 
-#include "publish/SecretText.h"
 #include "cli/Report.h"
 
 namespace nemora::cli {
 namespace {
 
+// Room reserved for a line that holds a password, so that it is not copied
+// to a larger buffer (leaving the old one unwiped) as it is read.
+constexpr std::size_t kLineRoom = 1024;
 
 void StripLineEnd(std::string& line) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
 }
 
 // One line typed on the controlling terminal with echo off.
-std::optional<std::string> AskTerminal(const std::string& prompt) {
+std::optional<engine::SecretString> AskTerminal(const std::string& prompt) {
     const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY);
     if (tty < 0) return std::nullopt;
     termios saved{};
@@ -33,22 +35,27 @@ std::optional<std::string> AskTerminal(const std::string& prompt) {
     }
     (void)!::write(tty, prompt.data(), prompt.size());
     std::string line;
+    line.reserve(kLineRoom);
     char c = 0;
     ssize_t got = 0;
     while ((got = ::read(tty, &c, 1)) == 1 && c != '\n') line += c;
     (void)!::write(tty, "\n", 1);
     if (isTerminal) ::tcsetattr(tty, TCSAFLUSH, &saved);
     ::close(tty);
-    if (got < 0) return std::nullopt;
+    if (got < 0) {
+        engine::SecretString wiped(std::move(line));
+        return std::nullopt;
+    }
     StripLineEnd(line);
-    return line;
+    return engine::SecretString(std::move(line));
 }
 
 }  // namespace
 
-std::optional<std::string> ReadPassword(const PasswordOptions& options, PasswordEntry entry,
-                                        std::string& error) {
+std::optional<engine::SecretString> ReadPassword(const PasswordOptions& options,
+                                                 PasswordEntry entry, std::string& error) {
     std::string line;
+    line.reserve(kLineRoom);
     if (!options.file.empty()) {
         std::ifstream in(options.file, std::ios::binary);
         if (!in || !std::getline(in, line)) {
@@ -56,7 +63,7 @@ std::optional<std::string> ReadPassword(const PasswordOptions& options, Password
             return std::nullopt;
         }
         StripLineEnd(line);
-        return line;
+        return engine::SecretString(std::move(line));
     }
     if (options.fromStdin) {
         if (!std::getline(std::cin, line)) {
@@ -64,22 +71,18 @@ std::optional<std::string> ReadPassword(const PasswordOptions& options, Password
             return std::nullopt;
         }
         StripLineEnd(line);
-        return line;
+        return engine::SecretString(std::move(line));
     }
-    if (const char* env = std::getenv("NEMORA_PASSWORD")) return std::string(env);
+    if (const char* env = std::getenv("NEMORA_PASSWORD")) return engine::SecretString(env);
 
-    std::optional<std::string> first = AskTerminal(Text(CliText::PasswordPrompt));
-    if (!first) {
+    std::optional<engine::SecretString> password = AskTerminal(Text(CliText::PasswordPrompt));
+    if (!password) {
         error = Text(CliText::PasswordUnavailable);
         return std::nullopt;
     }
-    std::optional<std::string> password = first;
     if (entry == PasswordEntry::TypedTwice) {
-        std::optional<std::string> second = AskTerminal(Text(CliText::PasswordAgain));
-        const bool same = second && *second == *password;
-        if (second) publish::WipeSecret(*second);
-        if (!same) {
-            publish::WipeSecret(*password);
+        const std::optional<engine::SecretString> again = AskTerminal(Text(CliText::PasswordAgain));
+        if (!again || !(*again == password->View())) {
             error = Text(CliText::PasswordsDiffer);
             return std::nullopt;
         }

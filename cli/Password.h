@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "engine/SecretString.h"
+
 namespace nemora::cli {
 
 // Where the password comes from. Never from the command line itself, where
@@ -19,7 +21,7 @@ enum class PasswordEntry { TypedOnce, TypedTwice };
 // The password from the file, standard input or NEMORA_PASSWORD, in that
 // order; otherwise asked on the terminal without echo. Nothing when none of
 // these gives one; `error` then says why.
-std::optional<std::string> ReadPassword(const PasswordOptions& options, PasswordEntry entry,
-                                        std::string& error);
+std::optional<engine::SecretString> ReadPassword(const PasswordOptions& options,
+                                                 PasswordEntry entry, std::string& error);
 
 }  // namespace nemora::cli

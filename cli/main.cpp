@@ -23,7 +23,7 @@
 #include "publish/PathNames.h"
 #include "publish/PublicationDefaults.h"
 #include "publish/PublicationWriter.h"
-#include "publish/SecretText.h"
+#include "publish/ProcessProtection.h"
 #include "publish/TextCodec.h"
 #include "res/StringTable.h"
 
@@ -38,7 +38,7 @@ constexpr std::uint64_t kProgressThreshold = 1024 * 1024;  // a bar only for pag
 // below this many characters the command line warns.
 constexpr std::size_t kRecommendedLength = 12;
 
-std::size_t CharacterCount(const std::string& utf8) {
+std::size_t CharacterCount(std::string_view utf8) {
     std::size_t count = 0;
     for (char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
     return count;
@@ -109,13 +109,13 @@ std::string NormalPath(const std::string& path) {
 
 int Lock(const LockOptions& options, std::int32_t keepDays) {
     std::string error;
-    std::optional<std::string> password =
+    const std::optional<engine::SecretString> password =
         cli::ReadPassword(options.password, cli::PasswordEntry::TypedTwice, error);
     if (!password) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         return cli::kExitPassword;
     }
-    if (!password->empty() && CharacterCount(*password) < kRecommendedLength) {
+    if (!password->empty() && CharacterCount(password->View()) < kRecommendedLength) {
         cli::Report(kProgram, cli::CliText::ShortPassword);
     }
 
@@ -147,7 +147,7 @@ int Lock(const LockOptions& options, std::int32_t keepDays) {
         state.PageLoaded = true;
         state.Path = page;
         state.PageFileName = name;
-        state.Password = *password;
+        state.Password = engine::SecretString(password->View());
         state.Prompt = options.prompt;
         state.CookieOn = !options.noCookie;
         state.CookieKey = options.cookieKey;
@@ -159,40 +159,36 @@ int Lock(const LockOptions& options, std::int32_t keepDays) {
         state.Document = &document;
         cli::TerminalHost host(NormalPath(options.folder), name, showProgress);
         const engine::Result result = writer.Save(state, host);
-        publish::WipeSecret(state.Password);
         if (result != engine::Result::Published && status == cli::kExitOk) {
             status = cli::ExitCodeOfSave(result);
         }
     }
-    publish::WipeSecret(*password);
     return status;
 }
 
 int Unlock(const UnlockOptions& options) {
     std::string error;
-    std::optional<std::string> password =
+    std::optional<engine::SecretString> password =
         cli::ReadPassword(options.password, cli::PasswordEntry::TypedOnce, error);
     if (!password) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         return cli::kExitPassword;
     }
-    std::optional<std::string> cp932 =
-        publish::TextCodec::ToCp932(*password, publish::TextCodec::Unmappable::Refuse);
-    publish::WipeSecret(*password);
+    const std::optional<engine::SecretString> cp932 =
+        publish::TextCodec::PasswordToCp932(password->View());
+    password.reset();
     if (!cp932) {
         cli::Report(kProgram, engine::Result::PasswordNotShiftJis);
         return cli::kExitPassword;
     }
     const cli::FileBytes file = cli::ReadFileBytes(options.dataFile, kLargestDataFile);
     if (file.outcome != cli::FileBytes::Outcome::Ok) {
-        publish::WipeSecret(*cp932);
         const auto [text, status] = ReadProblem(file.outcome);
         cli::Report(options.dataFile, text);
         return status;
     }
     const std::vector<std::uint8_t>& data = file.bytes;
-    const engine::Key key = engine::DeriveKey(*cp932);
-    publish::WipeSecret(*cp932);
+    const engine::Key key = engine::DeriveKey(cp932->View());
     const engine::UnlockedPage unlocked = engine::StreamReader(key).Read(data.data(), data.size());
     switch (unlocked.status) {
         case engine::ReadStatus::Ok:

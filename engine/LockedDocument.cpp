@@ -3,6 +3,7 @@
 #include <cassert>
 
 #include "engine/PageCipher.h"
+#include "engine/SecretString.h"
 #include "engine/StreamFormat.h"
 
 namespace nemora::engine {
@@ -22,9 +23,7 @@ std::uint32_t KiB(std::uint64_t bytes) {
 LockedDocument::LockedDocument(FileLayer& files) : files_(files) {}
 
 LockedDocument::~LockedDocument() {
-    // Through a volatile pointer, so the stores are not dropped as dead.
-    volatile std::uint8_t* key = key_.data();
-    for (std::size_t i = 0; i < key_.size(); ++i) key[i] = 0;
+    WipeBytes(key_.data(), key_.size());
 }
 
 Result LockedDocument::Load(ProgressSink* sink, const std::string& path) {

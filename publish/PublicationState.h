@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/LockedDocument.h"
+#include "engine/SecretString.h"
 #include "publish/CookieKeepTicks.h"
 #include "publish/PublicationDefaults.h"
 
@@ -16,7 +17,7 @@ struct PublicationState {
     bool PageLoaded = false;
     std::string Path;          // the page's full path
     std::string PageFileName;  // its last component
-    std::string Password;
+    engine::SecretString Password;
     std::string Prompt;
     bool CookieOn = true;
     std::string CookieKey;

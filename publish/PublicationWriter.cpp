@@ -4,7 +4,6 @@
 
 #include "publish/FolderMaker.h"
 #include "publish/PathNames.h"
-#include "publish/SecretText.h"
 #include "publish/TemplateExpander.h"
 #include "publish/TemplateValues.h"
 #include "publish/TextCodec.h"
@@ -48,25 +47,22 @@ Result PublicationWriter::Save(PublicationState& state, SaveHost& host) {
     // The key is derived from the password's code page 932 bytes, which is
     // what the visitor's browser will make of what they type; a character
     // that code page lacks would silently become another key.
-    std::optional<std::string> password;
+    // Wiped when the save ends, however it ends.
+    std::optional<engine::SecretString> password;
     if (state.Password.empty()) {
         result = Result::NoPassword;
     } else if (state.CookieOn && state.CookieKey.empty()) {
         result = Result::NoCookieKey;
-    } else if (!(password = TextCodec::ToCp932(state.Password, TextCodec::Unmappable::Refuse))) {
+    } else if (!(password = TextCodec::PasswordToCp932(state.Password.View()))) {
         result = Result::PasswordNotShiftJis;
     }
     if (result != Result::Ok) {
-        if (password) WipeSecret(*password);
         host.ShowResult(result, {});
         return result;
     }
 
     std::optional<std::string> chosen = host.ChooseFolder(ProposedFolder(state.Path));
-    if (!chosen) {
-        WipeSecret(*password);
-        return Result::Ok;
-    }
+    if (!chosen) return Result::Ok;
     std::string folder = *chosen;
     if (HasExtension(folder)) {
         result = Result::FolderHasExtension;
@@ -74,21 +70,19 @@ Result PublicationWriter::Save(PublicationState& state, SaveHost& host) {
         result = Result::CannotMakeFolder;
     }
     if (result != Result::Ok) {
-        WipeSecret(*password);
         host.ShowResult(result, {});
         return result;
     }
     if (folder.back() != '/') folder += '/';
 
     engine::ProgressSink* sink = host.OpenProgress();
-    result = Publish(state, *password, folder, sink);
-    WipeSecret(*password);
+    result = Publish(state, password->View(), folder, sink);
     host.CloseProgress();
     host.ShowResult(result, engine::IsFileError(result) ? failedFile_ : std::string());
     return result;
 }
 
-Result PublicationWriter::Publish(PublicationState& state, const std::string& password,
+Result PublicationWriter::Publish(PublicationState& state, std::string_view password,
                                   const std::string& folder, engine::ProgressSink* sink) {
     Result result = state.Document->Encrypt(sink, password, state.PasswordChanged);
     if (result != Result::Ok) return result;

@@ -54,7 +54,7 @@ public:
     static std::string CharCodeName(const std::string& encodeType);
 
 private:
-    engine::Result Publish(PublicationState& state, const std::string& password,
+    engine::Result Publish(PublicationState& state, std::string_view password,
                            const std::string& folder, engine::ProgressSink* sink);
     // Writes one resource to `path`: expanded as a page template when
     // `values` is given, byte for byte otherwise.

@@ -91,6 +91,12 @@ std::optional<std::string> TextCodec::ToCp932(std::string_view utf8, Unmappable 
     return out;
 }
 
+std::optional<engine::SecretString> TextCodec::PasswordToCp932(std::string_view utf8) {
+    std::optional<std::string> converted = ToCp932(utf8, Unmappable::Refuse);
+    if (!converted) return std::nullopt;
+    return engine::SecretString(std::move(*converted));
+}
+
 std::optional<std::string> TextCodec::FromCp932(std::string_view cp932) {
     const Converter cd = Open("UTF-8", "CP932");
     if (!cd) return std::nullopt;

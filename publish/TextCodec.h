@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/SecretString.h"
+
 namespace nemora::publish {
 
 // The program holds its texts in UTF-8 (the window toolkit, the terminal);
@@ -21,6 +23,10 @@ public:
     // code page 932 lacks or is not valid UTF-8 (with CharacterReference,
     // invalid bytes become the replacement character's reference).
     static std::optional<std::string> ToCp932(std::string_view utf8, Unmappable unmappable);
+
+    // A password's code page 932 bytes: as ToCp932 with Refuse, and the
+    // conversion's own copies wiped.
+    static std::optional<engine::SecretString> PasswordToCp932(std::string_view utf8);
 
     // Code page 932 back to UTF-8; nullopt when the bytes are not valid there.
     static std::optional<std::string> FromCp932(std::string_view cp932);

@@ -9,7 +9,6 @@
 #include "publish/PathNames.h"
 #include "publish/PublicationDefaults.h"
 #include "publish/SaveHost.h"
-#include "publish/SecretText.h"
 #include "res/StringTable.h"
 
 namespace nemora::app {
@@ -70,7 +69,7 @@ MainWindowLogic::MainWindowLogic(WindowOperations& window, publish::PublicationW
     state_.CookieKeepDays = 0;
 }
 
-MainWindowLogic::~MainWindowLogic() { publish::WipeSecret(state_.Password); }
+MainWindowLogic::~MainWindowLogic() = default;
 
 void MainWindowLogic::Initialise(const std::optional<std::string>& startupFile) {
     if (const std::string about = res::StringTable::Get(kAboutMenuText); !about.empty()) {
@@ -257,7 +256,7 @@ void MainWindowLogic::OnDestroy() {
 void MainWindowLogic::ReadControls() {
     displayPath_ = window_.Text(kPathField);
     // The old password's bytes go before the new text takes their place.
-    publish::WipeSecret(state_.Password);
+    // The copy read before is wiped as it is replaced.
     state_.Password = window_.Text(kPasswordField);
     state_.Prompt = window_.Text(kPromptField);
     state_.CookieOn = window_.Checked(kCookieOnBox);
@@ -271,7 +270,7 @@ void MainWindowLogic::ShowMembers() {
     window_.SetTextLimit(kPromptField, kPromptLimit);
     window_.SetTextLimit(kCookieKeyField, kCookieKeyLimit);
     window_.SetText(kPathField, displayPath_);
-    window_.SetText(kPasswordField, state_.Password);
+    window_.SetText(kPasswordField, state_.Password.Text());
     window_.SetText(kPromptField, state_.Prompt);
     window_.SetCheck(kCookieOnBox, state_.CookieOn);
     window_.SetText(kCookieKeyField, state_.CookieKey);

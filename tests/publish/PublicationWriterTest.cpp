@@ -130,7 +130,7 @@ TEST_F(PublicationWriterTest, EntriesAreCheckedBeforeAnythingIsWritten) {
         Result shown;
     };
     const Case cases[] = {
-        {"no password", [](auto& s, auto&) { s.Password.clear(); }, Result::NoPassword},
+        {"no password", [](auto& s, auto&) { s.Password.Wipe(); }, Result::NoPassword},
         {"cookies on, no keyword", [](auto& s, auto&) { s.CookieKey.clear(); }, Result::NoCookieKey},
         {"a password code page 932 cannot hold", [](auto& s, auto&) { s.Password = "pass😀"; },
          Result::PasswordNotShiftJis},

@@ -78,7 +78,7 @@ TEST(LimitsTest, OddFileNamesArePublishedAndStayInsideTheScript) {
 
         const std::string data = (dir.Path() / "out" / publish::DataFileName(name)).string();
         const auto bytes = test::ReadAll(data);
-        EXPECT_EQ(engine::StreamReader(engine::DeriveKey(state.Password)).Read(bytes.data(), bytes.size()).page, page);
+        EXPECT_EQ(engine::StreamReader(engine::DeriveKey(state.Password.View())).Read(bytes.data(), bytes.size()).page, page);
         const auto loader = test::ReadAll((dir.Path() / "out" / name).string());
         const std::string text(loader.begin(), loader.end());
         const std::size_t at = text.find("var urlSource = \"");

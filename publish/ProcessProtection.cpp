@@ -1,15 +1,9 @@
-#include "publish/SecretText.h"
+#include "publish/ProcessProtection.h"
 
-#include <string.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 
 namespace nemora::publish {
-
-void WipeSecret(std::string& text) {
-    explicit_bzero(text.data(), text.capacity());
-    text.clear();
-}
 
 void ProtectProcessSecrets() {
     (void)prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);

@@ -1,4 +1,4 @@
-#include "publish/SecretText.h"
+#include "publish/ProcessProtection.h"
 
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -9,17 +9,8 @@
 namespace nemora::publish {
 namespace {
 
-TEST(SecretTextTest, WipeEmptiesTheText) {
-    std::string password = "correct horse battery staple";
-    WipeSecret(password);
-    EXPECT_TRUE(password.empty());
-    std::string empty;
-    WipeSecret(empty);
-    EXPECT_TRUE(empty.empty());
-}
-
 // In a child, so that the test process itself stays dumpable.
-TEST(SecretTextTest, ProtectedProcessLeavesNoCoreFile) {
+TEST(ProcessProtectionTest, ProtectedProcessLeavesNoCoreFile) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
