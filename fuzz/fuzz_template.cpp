@@ -67,7 +67,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     MemoryOutput out;
     const std::vector<std::uint8_t> bytes(templ.begin(), templ.end());
-    if (!nemora::publish::TemplateExpander::Expand(bytes, values, comment, active, out)) std::abort();
+    using Expander = nemora::publish::TemplateExpander;
+    if (!Expander::Expand(bytes, values, comment ? Expander::Comments::Keep : Expander::Comments::Drop,
+                          active ? Expander::ValueMarkers::Active : Expander::ValueMarkers::Inactive,
+                          out)) {
+        std::abort();
+    }
     if (out.text != Model(templ, values, comment, active)) std::abort();
     return 0;
 }

@@ -93,31 +93,33 @@ Result PublicationWriter::Publish(PublicationState& state, std::string_view pass
 }
 
 Result PublicationWriter::WritePages(const PublicationState& state, const std::string& folder) {
+    using Markers = TemplateExpander::ValueMarkers;
     const TemplateValues values = TemplateValues::From(state, identifiers_);
+    const auto comments = state.Comment ? TemplateExpander::Comments::Keep : TemplateExpander::Comments::Drop;
     Result result = WritePage(res::ResourceType::Html, res::kLoaderTemplate,
-                              folder + state.PageFileName, &values, state.Comment, true);
+                              folder + state.PageFileName, Expansion{&values, comments, Markers::Active});
     if (result == Result::Ok) {
         result = WritePage(res::ResourceType::Html, res::kDecoderTemplate, folder + kDecoderPage,
-                           &values, state.Comment, false);
+                           Expansion{&values, comments, Markers::Inactive});
     }
     if (result == Result::Ok) {
         result = WritePage(res::ResourceType::Jar, res::kDecoderArchive, folder + kDecoderArchive,
-                           nullptr, false, false);
+                           Expansion{});
     }
     return result == Result::Ok ? Result::Published : result;
 }
 
 Result PublicationWriter::WritePage(res::ResourceType type, std::uint32_t id,
-                                    const std::string& path, const TemplateValues* values,
-                                    bool comment, bool valuesActive) {
+                                    const std::string& path, const Expansion& expansion) {
     std::vector<std::uint8_t> bytes;
     if (const Result loaded = resources_.Load(type, id, bytes); loaded != Result::Ok) {
         return loaded;
     }
     const std::unique_ptr<engine::OutputFile> file = files_.CreateReplacing(path);
     if (!file) return Result::CannotCreate;
-    const bool written = values != nullptr
-                             ? TemplateExpander::Expand(bytes, *values, comment, valuesActive, *file)
+    const bool written = expansion.values != nullptr
+                             ? TemplateExpander::Expand(bytes, *expansion.values, expansion.comments,
+                                                        expansion.markers, *file)
                              : file->Write(bytes.data(), bytes.size());
     if (written && file->Commit()) return Result::Ok;
     // The file was created: what failed is the writing (a full disk...),

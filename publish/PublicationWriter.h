@@ -8,6 +8,7 @@
 #include "publish/PublicationState.h"
 #include "publish/ResourceSource.h"
 #include "publish/SaveHost.h"
+#include "publish/TemplateExpander.h"
 
 namespace nemora::publish {
 
@@ -56,10 +57,15 @@ public:
 private:
     engine::Result Publish(PublicationState& state, std::string_view password,
                            const std::string& folder, engine::ProgressSink* sink);
-    // Writes one resource to `path`: expanded as a page template when
-    // `values` is given, byte for byte otherwise.
+    // How a resource is written: expanded as a page template with `values`,
+    // or byte for byte when there are none.
+    struct Expansion {
+        const TemplateValues* values = nullptr;
+        TemplateExpander::Comments comments = TemplateExpander::Comments::Keep;
+        TemplateExpander::ValueMarkers markers = TemplateExpander::ValueMarkers::Inactive;
+    };
     engine::Result WritePage(res::ResourceType type, std::uint32_t id, const std::string& path,
-                             const TemplateValues* values, bool comment, bool valuesActive);
+                             const Expansion& expansion);
 
     engine::FileLayer& files_;
     ResourceSource& resources_;

@@ -101,8 +101,9 @@ private:
 }  // namespace
 
 bool TemplateExpander::Expand(std::span<const std::uint8_t> templ, const TemplateValues& values,
-                              bool comment, bool valuesActive, engine::OutputFile& out) {
-    return Expansion(templ, values, comment, valuesActive, out).Run();
+                              Comments comments, ValueMarkers markers, engine::OutputFile& out) {
+    return Expansion(templ, values, comments == Comments::Keep, markers == ValueMarkers::Active, out)
+        .Run();
 }
 
 }  // namespace nemora::publish

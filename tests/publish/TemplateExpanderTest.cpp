@@ -40,7 +40,10 @@ std::string Expand(const std::string& templ, bool comment, bool valuesActive,
                    const TemplateValues& values = Values()) {
     MemoryOutput out;
     const std::vector<std::uint8_t> bytes(templ.begin(), templ.end());
-    EXPECT_TRUE(TemplateExpander::Expand(bytes, values, comment, valuesActive, out));
+    EXPECT_TRUE(TemplateExpander::Expand(
+        bytes, values, comment ? TemplateExpander::Comments::Keep : TemplateExpander::Comments::Drop,
+        valuesActive ? TemplateExpander::ValueMarkers::Active : TemplateExpander::ValueMarkers::Inactive,
+        out));
     return out.text;
 }
 
@@ -77,12 +80,14 @@ TEST(TemplateExpanderTest, EachRunAndValueIsOneWriteAndAFailureStops) {
     MemoryOutput out;
     const std::string templ = "abc%0def$0ghi$1jkl";
     const std::vector<std::uint8_t> bytes(templ.begin(), templ.end());
-    ASSERT_TRUE(TemplateExpander::Expand(bytes, Values(), true, true, out));
+    ASSERT_TRUE(TemplateExpander::Expand(bytes, Values(), TemplateExpander::Comments::Keep,
+                                         TemplateExpander::ValueMarkers::Active, out));
     EXPECT_EQ(out.writes, 5u);  // abc, value, def, ghi, jkl
 
     MemoryOutput failing;
     failing.failAt = 2;
-    EXPECT_FALSE(TemplateExpander::Expand(bytes, Values(), true, true, failing));
+    EXPECT_FALSE(TemplateExpander::Expand(bytes, Values(), TemplateExpander::Comments::Keep,
+                                          TemplateExpander::ValueMarkers::Active, failing));
     EXPECT_EQ(failing.writes, 2u) << "nothing is written after a failed write";
 }
 
