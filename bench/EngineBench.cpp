@@ -8,7 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/LockBuffer.h"
-#include "engine/MemoryLock.h"
+#include "engine/DataFileBuilder.h"
 #include "engine/PageCipher.h"
 #include "engine/StreamReader.h"
 #include "tests/support/TestPages.h"
@@ -51,7 +51,7 @@ void BM_Encipher(benchmark::State& state) {
 void BM_Read(benchmark::State& state) {
     const auto& page = Page(static_cast<std::size_t>(state.range(0)));
     const engine::Key key = engine::DeriveKey("benchmark");
-    const auto locked = engine::LockInMemory(page.data(), page.size(), "shift_jis", &key);
+    const auto locked = engine::BuildDataFile(page.data(), page.size(), "shift_jis", &key);
     const engine::StreamReader reader(key);
     for (auto _ : state) {
         const auto back = reader.Read(locked.data.data(), locked.data.size());

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/MemoryLock.h"
+#include "engine/DataFileBuilder.h"
 #include "engine/StreamReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (auto& b : page) b = b == 0 ? 1 : b;
 
     const Key key = DeriveKey(password);
-    const LockedBytes locked = LockInMemory(page.data(), page.size(), name, &key);
+    const BuiltDataFile locked = BuildDataFile(page.data(), page.size(), name, &key);
     if (locked.result != Result::Ok) std::abort();
     const UnlockedPage back = StreamReader(key).Read(locked.data.data(), locked.data.size());
     if (back.status != ReadStatus::Ok || back.page != page) std::abort();

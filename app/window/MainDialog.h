@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/help/HelpKind.h"
-#include "app/main/MainWindowLogic.h"
-#include "app/main/WindowOperations.h"
+#include "app/mainwindow/MainWindowLogic.h"
+#include "app/mainwindow/WindowOperations.h"
 #include "app/resources/TemplateDialog.h"
 #include "publish/PublicationWriter.h"
 

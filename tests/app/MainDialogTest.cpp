@@ -22,7 +22,7 @@
 #include "app/dialogs/DetailsDialog.h"
 #include "app/dialogs/ProgressDialog.h"
 #include "app/help/CFileDialogWithHelp.h"
-#include "app/main/MainWindowIds.h"
+#include "app/mainwindow/MainWindowIds.h"
 #include "app/resources/MenuTemplate.h"
 #include "app/window/MainDialog.h"
 #include "engine/Key.h"

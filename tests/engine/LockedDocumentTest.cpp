@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/LockedDocument.h"
-#include "engine/MemoryLock.h"
+#include "engine/DataFileBuilder.h"
 #include "engine/StreamReader.h"
 #include "tests/support/ExpectedReports.h"
 #include "tests/support/FaultyFileLayer.h"
@@ -25,7 +25,7 @@ constexpr std::uint32_t kNameBlock = 16;
 std::vector<std::uint8_t> Expected(const std::vector<std::uint8_t>& page,
                                    std::string_view password) {
     const Key key = DeriveKey(password);
-    return LockInMemory(page.data(), page.size(), kName, &key).data;
+    return BuildDataFile(page.data(), page.size(), kName, &key).data;
 }
 
 Result LoadPage(LockedDocument& doc, const std::string& path, ProgressSink* sink = nullptr) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/MemoryLock.h"
+#include "engine/DataFileBuilder.h"
 #include "engine/PageCipher.h"
 #include "engine/StreamReader.h"
 #include "tests/support/TestPages.h"
@@ -12,7 +12,7 @@ namespace {
 
 std::vector<std::uint8_t> Lock(const std::vector<std::uint8_t>& page, std::string_view name,
                                const Key* key) {
-    LockedBytes locked = LockInMemory(page.data(), page.size(), name, key);
+    BuiltDataFile locked = BuildDataFile(page.data(), page.size(), name, key);
     EXPECT_EQ(locked.result, Result::Ok);
     return locked.data;
 }

@@ -26,7 +26,7 @@ execute_process(COMMAND "${ECJ}" ${options} -d "${WORK}" ${sources} COMMAND_ERRO
 file(GLOB classes "${WORK}/*.class")
 list(SORT classes)
 execute_process(
-  COMMAND "${JAVA}" "${SOURCE_DIR}/tools/ClassFileCheck.java" "${SOURCE_DIR}/tools/java11-api.txt"
+  COMMAND "${JAVA}" "${SOURCE_DIR}/tools/ClassFileCheck.java" "${SOURCE_DIR}/tools/java1.1-api.txt"
           ${classes}
   COMMAND_ERROR_IS_FATAL ANY)
 

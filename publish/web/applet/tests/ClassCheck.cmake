@@ -16,7 +16,7 @@ function(expect_refused name source compiler expected)
                     COMMAND_ERROR_IS_FATAL ANY)
   endif()
   execute_process(
-    COMMAND "${JAVA}" "${TOOLS}/ClassFileCheck.java" "${TOOLS}/java11-api.txt" "${dir}/${name}.class"
+    COMMAND "${JAVA}" "${TOOLS}/ClassFileCheck.java" "${TOOLS}/java1.1-api.txt" "${dir}/${name}.class"
     RESULT_VARIABLE status ERROR_VARIABLE errors)
   if(status EQUAL 0 OR NOT errors MATCHES "${expected}")
     message(FATAL_ERROR "${name}: not refused as expected (${expected}): ${status} ${errors}")
@@ -36,5 +36,5 @@ expect_refused(NewMember
 file(ARCHIVE_EXTRACT INPUT "${BUILT}" DESTINATION "${WORK}/built" PATTERNS "*.class")
 file(GLOB built_classes "${WORK}/built/*.class")
 execute_process(
-  COMMAND "${JAVA}" "${TOOLS}/ClassFileCheck.java" "${TOOLS}/java11-api.txt" ${built_classes}
+  COMMAND "${JAVA}" "${TOOLS}/ClassFileCheck.java" "${TOOLS}/java1.1-api.txt" ${built_classes}
   COMMAND_ERROR_IS_FATAL ANY)

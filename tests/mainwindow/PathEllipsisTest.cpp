@@ -1,4 +1,4 @@
-#include "app/main/PathEllipsis.h"
+#include "app/mainwindow/PathEllipsis.h"
 
 #include <gtest/gtest.h>
 

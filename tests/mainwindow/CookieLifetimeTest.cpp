@@ -1,4 +1,4 @@
-#include "app/main/CookieLifetime.h"
+#include "app/mainwindow/CookieLifetime.h"
 
 #include <cmath>
 

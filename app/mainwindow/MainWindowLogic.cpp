@@ -1,10 +1,10 @@
-#include "app/main/MainWindowLogic.h"
+#include "app/mainwindow/MainWindowLogic.h"
 
 #include <array>
 
-#include "app/main/CookieLifetime.h"
-#include "app/main/MainWindowIds.h"
-#include "app/main/WindowOperations.h"
+#include "app/mainwindow/CookieLifetime.h"
+#include "app/mainwindow/MainWindowIds.h"
+#include "app/mainwindow/WindowOperations.h"
 #include "app/settings/SettingsStore.h"
 #include "publish/PathNames.h"
 #include "publish/PublicationDefaults.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main/MainWindowIds.h"
-#include "app/main/WindowOperations.h"
+#include "app/mainwindow/MainWindowIds.h"
+#include "app/mainwindow/WindowOperations.h"
 #include "tests/support/RecordingSink.h"
 
 namespace nemora::app::test {

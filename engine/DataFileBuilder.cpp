@@ -1,4 +1,4 @@
-#include "engine/MemoryLock.h"
+#include "engine/DataFileBuilder.h"
 
 #include "engine/CharCodeBlock.h"
 #include "engine/LockBuffer.h"
@@ -7,9 +7,9 @@
 
 namespace nemora::engine {
 
-LockedBytes LockInMemory(const std::uint8_t* page, std::size_t length,
+BuiltDataFile BuildDataFile(const std::uint8_t* page, std::size_t length,
                          std::string_view encodingName, const Key* key, ProgressSink* sink) {
-    LockedBytes locked;
+    BuiltDataFile locked;
     LockBuffer stream;
     locked.result = stream.AssignPage(page, length);
     if (locked.result == Result::Ok) locked.result = stream.Compress(sink);

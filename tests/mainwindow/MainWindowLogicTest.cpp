@@ -1,14 +1,14 @@
-#include "app/main/MainWindowLogic.h"
+#include "app/mainwindow/MainWindowLogic.h"
 
 #include <filesystem>
 #include <memory>
 
 #include <gtest/gtest.h>
 
-#include "app/main/MainWindowIds.h"
+#include "app/mainwindow/MainWindowIds.h"
 #include "engine/Key.h"
 #include "engine/StreamReader.h"
-#include "tests/main/FakeWindow.h"
+#include "tests/mainwindow/FakeWindow.h"
 #include "tests/support/ConfigHome.h"
 #include "tests/support/FaultyFileLayer.h"
 #include "tests/support/TempDir.h"

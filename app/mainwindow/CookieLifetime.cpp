@@ -1,11 +1,11 @@
-#include "app/main/CookieLifetime.h"
+#include "app/mainwindow/CookieLifetime.h"
 
 #include <charconv>
 #include <cmath>
 #include <iterator>
 #include <limits>
 
-#include "app/main/MainWindowIds.h"
+#include "app/mainwindow/MainWindowIds.h"
 #include "publish/CookieKeepTicks.h"
 
 namespace nemora::app {

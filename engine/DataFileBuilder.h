@@ -11,7 +11,7 @@
 
 namespace nemora::engine {
 
-struct LockedBytes {
+struct BuiltDataFile {
     Result result = Result::Ok;
     std::vector<std::uint8_t> data;  // the whole stream; empty unless result is Ok
 };
@@ -20,7 +20,7 @@ struct LockedBytes {
 // body in file order, enciphered under `key`, or left plain when `key` is null.
 // The result codes are those of the compressor (the cipher passes run
 // without a sink here, so they cannot stop).
-LockedBytes LockInMemory(const std::uint8_t* page, std::size_t length,
+BuiltDataFile BuildDataFile(const std::uint8_t* page, std::size_t length,
                          std::string_view encodingName, const Key* key,
                          ProgressSink* sink = nullptr);
 
