@@ -18,6 +18,7 @@
 #include "cli/Report.h"
 #include "cli/TerminalHost.h"
 #include "engine/LockedDocument.h"
+#include "engine/posix/DurableFileLayer.h"
 #include "engine/StreamFormat.h"
 #include "engine/StreamReader.h"
 #include "publish/PathNames.h"
@@ -119,7 +120,7 @@ int Lock(const LockOptions& options, std::int32_t keepDays) {
         cli::Report(kProgram, cli::CliText::ShortPassword);
     }
 
-    engine::LockedDocument document;
+    engine::LockedDocument document(engine::posix::DurableFileLayer::Instance());
     publish::PublicationWriter writer;
     int status = cli::kExitOk;
     for (const std::string& typed : options.pages) {

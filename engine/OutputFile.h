@@ -26,4 +26,7 @@ public:
     virtual Result Failure() const { return Result::FileError; }
 };
 
+// The file-error message for a system error number (errno) of a write.
+Result FileFailure(int systemError);
+
 }  // namespace nemora::engine

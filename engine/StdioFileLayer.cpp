@@ -33,19 +33,6 @@ private:
     std::uint64_t length_;
 };
 
-// The file-error message for a system error number.
-Result FailureOf(int error) {
-    switch (error) {
-        case ENOSPC:
-        case EDQUOT: return Result::FileDiskFull;
-        case EACCES:
-        case EPERM:
-        case EROFS: return Result::FileAccessDenied;
-        case EIO: return Result::FileHardIo;
-        default: return Result::FileError;
-    }
-}
-
 class StdioOutputFile : public OutputFile {
 public:
     StdioOutputFile(FilePtr file, fs::path temporary, fs::path target)
@@ -57,7 +44,7 @@ public:
         if (!file_) return false;
         errno = 0;
         if (std::fwrite(bytes, 1, size, file_.get()) == size) return true;
-        failure_ = FailureOf(errno);
+        failure_ = FileFailure(errno);
         return false;
     }
 
@@ -66,10 +53,10 @@ public:
         // fclose flushes the last buffered bytes: a full disk may show only here.
         errno = 0;
         const bool closed = std::fclose(file_.release()) == 0;
-        if (!closed) failure_ = FailureOf(errno);
+        if (!closed) failure_ = FileFailure(errno);
         std::error_code error;
         if (closed) fs::rename(temporary_, target_, error);
-        if (closed && error) failure_ = FailureOf(error.value());
+        if (closed && error) failure_ = FileFailure(error.value());
         if (!closed || error) {
             fs::remove(temporary_, error);
             return false;
@@ -114,6 +101,18 @@ FilePtr CreateTemporary(const fs::path& target, fs::path& temporary) {
 }
 
 }  // namespace
+
+Result FileFailure(int systemError) {
+    switch (systemError) {
+        case ENOSPC:
+        case EDQUOT: return Result::FileDiskFull;
+        case EACCES:
+        case EPERM:
+        case EROFS: return Result::FileAccessDenied;
+        case EIO: return Result::FileHardIo;
+        default: return Result::FileError;
+    }
+}
 
 std::unique_ptr<InputFile> StdioFileLayer::OpenForReading(const std::string& path) {
     std::error_code error;

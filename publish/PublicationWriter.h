@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/FileLayer.h"
+#include "engine/posix/DurableFileLayer.h"
 #include "engine/ResultCode.h"
 #include "publish/IdentifierSource.h"
 #include "publish/PublicationState.h"
@@ -24,7 +25,7 @@ struct TemplateValues;
 // written before it stay.
 class PublicationWriter {
 public:
-    PublicationWriter(engine::FileLayer& files = engine::FileLayer::System(),
+    PublicationWriter(engine::FileLayer& files = engine::posix::DurableFileLayer::Instance(),
                       ResourceSource& resources = ResourceSource::Embedded(),
                       IdentifierSource& identifiers = IdentifierSource::System());
 

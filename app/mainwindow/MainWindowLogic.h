@@ -26,7 +26,7 @@ class MainWindowLogic {
 public:
     // `files` is what the document reads pages through.
     MainWindowLogic(WindowOperations& window, publish::PublicationWriter& writer,
-                    engine::FileLayer& files = engine::FileLayer::System());
+                    engine::FileLayer& files = engine::posix::DurableFileLayer::Instance());
     // Wipes the password.
     ~MainWindowLogic();
     MainWindowLogic(const MainWindowLogic&) = delete;

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "app/settings/RegistryText.h"
+#include "engine/posix/DurableFileLayer.h"
 
 namespace nemora::app {
 namespace {
@@ -94,16 +95,6 @@ std::optional<std::string> ReadAll(int fd) {
         text.append(buffer, static_cast<std::size_t>(got));
         offset += got;
     }
-}
-
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t put = ::write(fd, text.data(), text.size());
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        text.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return true;
 }
 
 // Makes a rename in the folder survive a crash; a folder that cannot be
@@ -253,18 +244,13 @@ public:
     }
 
 private:
+    // Through the same durable writer as the data files and pages.
     bool Replace(std::string_view text) const {
-        std::string temporary =
-            (path_.parent_path() / ("." + path_.filename().string() + ".XXXXXX")).string();
-        FileDescriptor file(::mkstemp(temporary.data()));
-        if (!file.Valid()) return false;
-        const bool written = ::fchmod(file.Get(), mode_) == 0 && WriteAll(file.Get(), text) &&
-                             ::fsync(file.Get()) == 0;
-        if (!file.Close() || !written || ::rename(temporary.c_str(), path_.c_str()) != 0) {
-            ::unlink(temporary.c_str());
-            return false;
-        }
-        return true;
+        engine::posix::DurableFileLayer files(mode_);
+        const std::unique_ptr<engine::OutputFile> file = files.CreateReplacing(path_.string());
+        return file &&
+               file->Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()) &&
+               file->Commit();
     }
 
     // Keeps a file that did not parse under a name of its own; nothing

@@ -67,7 +67,7 @@ MainDialog::MainDialog(Services services)
       services_(std::move(services)),
       logic_(std::make_unique<MainWindowLogic>(
           static_cast<WindowOperations&>(*this), writer_,
-          services_.files ? *services_.files : engine::FileLayer::System())) {
+          services_.files ? *services_.files : engine::posix::DurableFileLayer::Instance())) {
     Build(kTemplate, {{kLogoButton, LogoButtonAttachment()}});
     setWindowIcon(Pictures::WindowIcon(Pictures::kProgramIcon));
     ConnectSignals();

@@ -1,0 +1,152 @@
+#include "engine/posix/DurableFileLayer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <random>
+
+namespace nemora::engine::posix {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() { Close(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    bool Close() {
+        if (fd_ < 0) return true;
+        const bool closed = ::close(fd_) == 0;
+        fd_ = -1;
+        return closed;
+    }
+
+private:
+    int fd_;
+};
+
+// Makes a rename in the folder survive a crash; a folder that cannot be
+// opened for that is left as the rename left it.
+void SyncFolder(const fs::path& folder) {
+    const Descriptor dir(::open(folder.empty() ? "." : folder.c_str(),
+                                O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Valid()) ::fsync(dir.Get());
+}
+
+class DurableInput : public InputFile {
+public:
+    DurableInput(int fd, std::uint64_t length) : file_(fd), length_(length) {}
+
+    std::optional<std::uint64_t> Length() override { return length_; }
+
+    std::optional<std::size_t> Read(std::uint8_t* into, std::size_t size) override {
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t got = ::read(file_.Get(), into + done, size - done);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) return std::nullopt;
+            if (got == 0) break;
+            done += static_cast<std::size_t>(got);
+        }
+        return done;
+    }
+
+private:
+    Descriptor file_;
+    std::uint64_t length_;
+};
+
+class DurableOutput : public OutputFile {
+public:
+    DurableOutput(int fd, fs::path temporary, fs::path target)
+        : file_(fd), temporary_(std::move(temporary)), target_(std::move(target)) {}
+
+    ~DurableOutput() override {
+        if (committed_) return;
+        file_.Close();
+        ::unlink(temporary_.c_str());
+    }
+
+    bool Write(const std::uint8_t* bytes, std::size_t size) override {
+        while (size > 0) {
+            const ssize_t put = ::write(file_.Get(), bytes, size);
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) return Fail(put < 0 ? errno : ENOSPC);
+            bytes += put;
+            size -= static_cast<std::size_t>(put);
+        }
+        return true;
+    }
+
+    bool Commit() override {
+        if (!file_.Valid()) return false;
+        // The data reaches the disk before the name does.
+        if (::fsync(file_.Get()) != 0) return Fail(errno);
+        if (!file_.Close()) return Fail(errno);
+        if (::rename(temporary_.c_str(), target_.c_str()) != 0) return Fail(errno);
+        committed_ = true;
+        SyncFolder(target_.parent_path());
+        return true;
+    }
+
+    Result Failure() const override { return failure_; }
+
+private:
+    bool Fail(int error) {
+        failure_ = FileFailure(error);
+        return false;
+    }
+
+    Descriptor file_;
+    fs::path temporary_;
+    fs::path target_;
+    bool committed_ = false;
+    Result failure_ = Result::FileError;
+};
+
+}  // namespace
+
+std::unique_ptr<InputFile> DurableFileLayer::OpenForReading(const std::string& path) {
+    // Non-blocking, so that a pipe with no writer does not hold the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return nullptr;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<DurableInput>(fd, static_cast<std::uint64_t>(status.st_size));
+}
+
+std::unique_ptr<OutputFile> DurableFileLayer::CreateReplacing(const std::string& path) {
+    const fs::path target(path);
+    std::error_code error;
+    if (target.filename().empty() || fs::is_directory(target, error)) return nullptr;
+    static thread_local std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<int> digit(0, 35);
+    const char* const kDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string suffix;
+        for (int i = 0; i < 6; ++i) suffix += kDigits[digit(random)];
+        const fs::path temporary =
+            target.parent_path() / ("." + target.filename().string() + "." + suffix + ".tmp");
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_);
+        if (fd >= 0) return std::make_unique<DurableOutput>(fd, temporary, target);
+        if (errno != EEXIST) return nullptr;  // the folder refuses new files
+    }
+    return nullptr;
+}
+
+DurableFileLayer& DurableFileLayer::Instance() {
+    static DurableFileLayer layer;
+    return layer;
+}
+
+}  // namespace nemora::engine::posix
