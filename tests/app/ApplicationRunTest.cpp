@@ -128,13 +128,13 @@ private slots:
     void startupFileLoadsInsideTheRun();
 
 private:
-    std::unique_ptr<test::ConfigHome> home_;
+    std::unique_ptr<nemora::test::ConfigHome> home_;
     std::unique_ptr<QTemporaryDir> runtime_;
 };
 
 void ApplicationRunTest::init() {
     // The user's settings and running copies stay out of reach.
-    home_ = std::make_unique<test::ConfigHome>();
+    home_ = std::make_unique<nemora::test::ConfigHome>();
     runtime_ = std::make_unique<QTemporaryDir>();
     qputenv("XDG_RUNTIME_DIR", runtime_->path().toLocal8Bit());
 }
@@ -269,7 +269,7 @@ void ApplicationRunTest::cleanUpWithoutCopiesDeletesOnlyOurKeys() {
 
     // Nothing ever stored: opening the keys makes them, deleting takes them
     // away again, and nothing is left behind.
-    const test::ConfigHome fresh;
+    const nemora::test::ConfigHome fresh;
     Application again("/R /N", CommandLine::CodePage::Utf8, factory, Display());
     QCOMPARE(again.Run(), 0);
     QCOMPARE(fresh.ReadRegistry(), std::string());

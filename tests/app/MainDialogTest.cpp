@@ -155,7 +155,7 @@ private slots:
     // save, look at the details, save again into the same folder, close;
     // then the settings file, and a second start that reads it.
     void wholeRun() {
-        test::ConfigHome home;
+        nemora::test::ConfigHome home;
         nemora::test::TempDir dir;
         const std::string page = dir.Write("index.html", nemora::test::HtmlPage(20000, 3));
         const std::string folder = dir.File("site/locked");
@@ -249,7 +249,7 @@ private slots:
     }
 
     void destroyingTheWindowClosesHelp() {
-        test::ConfigHome home;
+        nemora::test::ConfigHome home;
         test::RecordingHelp help;
         int closed = 0;
         {
@@ -260,7 +260,7 @@ private slots:
     }
 
     void loadAndSaveCancelledFromTheProgressDialog() {
-        test::ConfigHome home;
+        nemora::test::ConfigHome home;
         nemora::test::TempDir dir;
         const std::string page = dir.Write("big.html", nemora::test::HtmlPage(3 << 20, 5));
         test::RecordingHelp help;
@@ -294,7 +294,7 @@ private slots:
     }
 
     void startupFileThatCannotBeOpened() {
-        test::ConfigHome home;
+        nemora::test::ConfigHome home;
         test::RecordingHelp help;
         ModalAnswerer answers;
         Window window(help);
@@ -307,7 +307,7 @@ private slots:
     }
 
     void lifetimeBoxFollowsTypingSelectionAndFocus() {
-        test::ConfigHome home;
+        nemora::test::ConfigHome home;
         nemora::test::TempDir dir;
         test::RecordingHelp help;
         ModalAnswerer answers;

@@ -73,7 +73,7 @@ protected:
     const FakeWindow::Control& Field(int id) { return window_.controls[id]; }
     bool Enabled(int id) { return window_.controls[id].enabled; }
 
-    test::ConfigHome home_;
+    nemora::test::ConfigHome home_;
     nemora::test::TempDir dir_;
     FakeWindow window_;
     publish::PublicationWriter writer_;

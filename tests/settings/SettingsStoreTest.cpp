@@ -21,7 +21,7 @@
 namespace nemora::app {
 namespace {
 
-using test::ConfigHome;
+using nemora::test::ConfigHome;
 
 // What the first start leaves: the key path and nothing in it.
 constexpr char kEmptyKeyPath[] = R"(REGEDIT4

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <system_error>
 
-namespace nemora::app::test {
+namespace nemora::test {
 namespace {
 
 std::optional<std::string> Variable(const char* name) {

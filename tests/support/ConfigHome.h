@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace nemora::app::test {
+namespace nemora::test {
 
 // A fresh folder that stands in for the user's home while the object lives:
 // HOME points to <folder>/home and XDG_CONFIG_HOME to <folder>/config (not
