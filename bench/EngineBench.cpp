@@ -55,7 +55,7 @@ void BM_Read(benchmark::State& state) {
     const engine::StreamReader reader(key);
     for (auto _ : state) {
         const auto back = reader.Read(locked.data.data(), locked.data.size());
-        if (back.status != engine::ReadStatus::Ok) state.SkipWithError("read failed");
+        if (back.status != engine::Result::Ok) state.SkipWithError("read failed");
         benchmark::DoNotOptimize(back.page.data());
     }
     // Counted in page bytes delivered.

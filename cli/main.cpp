@@ -191,18 +191,10 @@ int Unlock(const UnlockOptions& options) {
     const std::vector<std::uint8_t>& data = file.bytes;
     const engine::Key key = engine::DeriveKey(cp932->View());
     const engine::UnlockedPage unlocked = engine::StreamReader(key).Read(data.data(), data.size());
-    switch (unlocked.status) {
-        case engine::ReadStatus::Ok:
-            break;
-        case engine::ReadStatus::WrongPassword:
-            cli::Report(options.dataFile, cli::CliText::WrongPassword);
-            return cli::kExitWrongPassword;
-        case engine::ReadStatus::Truncated:
-            cli::Report(options.dataFile, cli::CliText::DataFileTruncated);
-            return cli::kExitBadDataFile;
-        case engine::ReadStatus::Corrupt:
-            cli::Report(options.dataFile, cli::CliText::DataFileCorrupt);
-            return cli::kExitBadDataFile;
+    if (unlocked.status != engine::Result::Ok) {
+        cli::Report(options.dataFile, unlocked.status);
+        return unlocked.status == engine::Result::WrongPassword ? cli::kExitWrongPassword
+                                                                : cli::kExitBadDataFile;
     }
     std::fprintf(stderr, "%s: %zu bytes, encoding \"%s\"\n", options.dataFile.c_str(),
                  unlocked.page.size(), unlocked.encodingName.c_str());

@@ -6,7 +6,7 @@ namespace nemora::engine {
 
 const char* ResultName(Result result) {
     switch (result) {
-#define NEMORA_RESULT(name, id) \
+#define NEMORA_RESULT(name, id, kind) \
     case Result::name:          \
         return #name;
 #include "engine/ResultCodes.def"

@@ -5,11 +5,14 @@
 
 namespace nemora::engine {
 
+// What a result tells the user: nothing, a failure or a notice.
+enum class ResultKind { Done, Failure, Notice };
+
 // Every long engine operation returns one of these. The values are the
 // string-table ids of the messages, so a caller shows a result by looking its
 // number up; the engine itself never formats or shows a message.
 enum class [[nodiscard]] Result : std::uint32_t{
-#define NEMORA_RESULT(name, id) name = id,
+#define NEMORA_RESULT(name, id, kind) name = id,
 #include "engine/ResultCodes.def"
 #undef NEMORA_RESULT
 };
@@ -25,17 +28,23 @@ constexpr std::uint32_t ResultId(Result result) {
     return static_cast<std::uint32_t>(result);
 }
 
-// Ids above this one are notices (stopped, done), the others failures.
-constexpr std::uint32_t kLastFailureId = 3000;
-
 // The platform's file-error messages, which name the file they report.
 constexpr bool IsFileError(Result result) {
     return ResultId(result) >= ResultId(Result::FileError) &&
            ResultId(result) <= ResultId(Result::FileDiskFull);
 }
 
+// A failure (shown with the stop icon, printed on standard error), as
+// opposed to Ok and the notices (stopped, done).
 constexpr bool IsFailure(Result result) {
-    return result != Result::Ok && (ResultId(result) <= kLastFailureId || IsFileError(result));
+    switch (result) {
+#define NEMORA_RESULT(name, id, kind) \
+    case Result::name:                \
+        return ResultKind::kind == ResultKind::Failure;
+#include "engine/ResultCodes.def"
+#undef NEMORA_RESULT
+    }
+    return true;
 }
 
 // Status texts that the engine names when it starts a phase or switches text.

@@ -21,7 +21,7 @@ public:
     UnlockedPage Decode() {
         UnlockedPage result;
         result.status = DecodeInto(result);
-        if (result.status != ReadStatus::Ok) result.page.clear();
+        if (result.status != Result::Ok) result.page.clear();
         return result;
     }
 
@@ -35,14 +35,14 @@ private:
         return true;
     }
 
-    ReadStatus DecodeInto(UnlockedPage& result) {
+    Result DecodeInto(UnlockedPage& result) {
         std::uint8_t header[kBlockSize];
-        if (!NextBlock(header)) return ReadStatus::Truncated;
-        if (!format::HasMagic(header)) return ReadStatus::WrongPassword;
+        if (!NextBlock(header)) return Result::DataTruncated;
+        if (!format::HasMagic(header)) return Result::WrongPassword;
         const std::uint32_t pageLength = format::ReadPageLength(header);
-        if (pageLength == 0) return ReadStatus::Corrupt;
+        if (pageLength == 0) return Result::DataCorrupt;
 
-        if (ReadStatus status = ReadName(result.encodingName); status != ReadStatus::Ok) {
+        if (Result status = ReadName(result.encodingName); status != Result::Ok) {
             return status;
         }
 
@@ -51,7 +51,7 @@ private:
         const std::size_t bodyLength = (size_ - offset_) / kBlockSize * kBlockSize;
         constexpr std::size_t kMostPerByte = format::kLongestCopy / format::kCopyTokenSize;
         if (pageLength > kMostPerByte * bodyLength) {
-            return ReadStatus::Truncated;
+            return Result::DataTruncated;
         }
         std::vector<std::uint8_t> body(bodyLength);
         for (std::size_t at = 0; at < bodyLength; at += kBlockSize) NextBlock(body.data() + at);
@@ -60,35 +60,35 @@ private:
         return DecodeBody(body, pageLength, result.page);
     }
 
-    ReadStatus ReadName(std::string& name) {
+    Result ReadName(std::string& name) {
         for (std::size_t blocks = 0; blocks < format::kMaxCharCodeBlock / kBlockSize; ++blocks) {
             std::uint8_t block[kBlockSize];
-            if (!NextBlock(block)) return ReadStatus::Truncated;
+            if (!NextBlock(block)) return Result::DataTruncated;
             const auto* end = std::find(block, block + kBlockSize, std::uint8_t{0});
             name.append(reinterpret_cast<const char*>(block),
                         static_cast<std::size_t>(end - block));
-            if (end != block + kBlockSize) return ReadStatus::Ok;
+            if (end != block + kBlockSize) return Result::Ok;
         }
-        return ReadStatus::Ok;
+        return Result::Ok;
     }
 
-    ReadStatus DecodeBody(const std::vector<std::uint8_t>& body, std::uint32_t pageLength,
+    Result DecodeBody(const std::vector<std::uint8_t>& body, std::uint32_t pageLength,
                           std::vector<std::uint8_t>& page) const {
         std::size_t at = 0;
         while (page.size() < pageLength) {
-            if (at >= body.size()) return ReadStatus::Truncated;
+            if (at >= body.size()) return Result::DataTruncated;
             if (body[at] != format::kCopyMarker) {
                 page.push_back(body[at++]);
                 continue;
             }
-            if (body.size() - at < format::kCopyTokenSize) return ReadStatus::Truncated;
+            if (body.size() - at < format::kCopyTokenSize) return Result::DataTruncated;
             const std::size_t distance = body[at + 1] | (std::size_t{body[at + 2]} << 8);
             const std::size_t length = body[at + 3];
             at += format::kCopyTokenSize;
             if (distance == 0 || distance > format::kWindow || distance > page.size() ||
                 length < format::kShortestCopy || length > format::kLongestCopy ||
                 length > distance || length > pageLength - page.size()) {
-                return ReadStatus::Corrupt;
+                return Result::DataCorrupt;
             }
             // length <= distance: the source lies wholly in the output already.
             const std::size_t from = page.size() - distance;
@@ -100,8 +100,8 @@ private:
         const bool padded = std::all_of(body.begin() + static_cast<std::ptrdiff_t>(at),
                                         body.begin() + static_cast<std::ptrdiff_t>(end),
                                         [](std::uint8_t b) { return b == format::kPadding; });
-        if (!padded || end != body.size() || offset_ != size_) return ReadStatus::Corrupt;
-        return ReadStatus::Ok;
+        if (!padded || end != body.size() || offset_ != size_) return Result::DataCorrupt;
+        return Result::Ok;
     }
 
     const std::uint8_t* data_;
@@ -111,20 +111,6 @@ private:
 };
 
 }  // namespace
-
-const char* ReadStatusName(ReadStatus status) {
-    switch (status) {
-        case ReadStatus::Ok:
-            return "ok";
-        case ReadStatus::WrongPassword:
-            return "wrong password";
-        case ReadStatus::Truncated:
-            return "truncated stream";
-        case ReadStatus::Corrupt:
-            return "corrupt stream";
-    }
-    return "?";
-}
 
 UnlockedPage StreamReader::Read(const std::uint8_t* data, std::size_t size) const {
     const PageCipher cipher(key_);

@@ -6,20 +6,13 @@
 #include <vector>
 
 #include "engine/Key.h"
+#include "engine/ResultCode.h"
 
 namespace nemora::engine {
 
-enum class ReadStatus {
-    Ok,
-    WrongPassword,  // the header does not decipher to "KZUT"
-    Truncated,      // the data ends before the header, the name block or the page is complete
-    Corrupt,        // a token or the padding breaks the format's rules
-};
-
-const char* ReadStatusName(ReadStatus status);
-
 struct UnlockedPage {
-    ReadStatus status = ReadStatus::Corrupt;
+    // Ok, WrongPassword, DataTruncated or DataCorrupt.
+    Result status = Result::DataCorrupt;
     std::string encodingName;        // as stored, up to the first zero byte (at most 256 bytes)
     std::vector<std::uint8_t> page;  // the page's bytes; empty unless status is Ok
 };

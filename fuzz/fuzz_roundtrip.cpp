@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const BuiltDataFile locked = BuildDataFile(page.data(), page.size(), name, &key);
     if (locked.result != Result::Ok) std::abort();
     const UnlockedPage back = StreamReader(key).Read(locked.data.data(), locked.data.size());
-    if (back.status != ReadStatus::Ok || back.page != page) std::abort();
+    if (back.status != Result::Ok || back.page != page) std::abort();
     // The name block keeps the name up to its first zero byte, at most 256 bytes.
     const std::string kept = name.substr(0, std::min<std::size_t>(name.find('\0'), 256));
     if (back.encodingName != kept) std::abort();

@@ -228,7 +228,7 @@ private slots:
         const std::vector<std::uint8_t> data = Read(folder + "/index.zvk");
         const engine::UnlockedPage unlocked =
             engine::StreamReader(engine::DeriveKey("secret pass")).Read(data.data(), data.size());
-        QCOMPARE(unlocked.status, engine::ReadStatus::Ok);
+        QCOMPARE(unlocked.status, engine::Result::Ok);
         QCOMPARE(unlocked.encodingName, std::string("UTF8"));
         QVERIFY(unlocked.page == Read(page));
 

@@ -171,7 +171,7 @@ TEST_F(CliTest, EncodingNameIsWrittenInCodePage932) {
     const std::vector<std::uint8_t> data = ReadAll(out + "/page.zvk");
     const engine::UnlockedPage back =
         engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size());
-    ASSERT_EQ(back.status, engine::ReadStatus::Ok);
+    ASSERT_EQ(back.status, engine::Result::Ok);
     EXPECT_EQ(back.encodingName, "\x93\xfa\x96\x7b");
 }
 

@@ -116,7 +116,7 @@ TEST_F(LockedDocumentTest, LoadsAndSavesWithTheExactReports) {
             EXPECT_EQ(written.size(), doc.DataSize());
             const auto back =
                 StreamReader(DeriveKey(step.password)).Read(written.data(), written.size());
-            EXPECT_EQ(back.status, ReadStatus::Ok);
+            EXPECT_EQ(back.status, Result::Ok);
             EXPECT_EQ(back.page, page);
             EXPECT_EQ(back.encodingName, kName);
         }

@@ -50,7 +50,7 @@ TEST(StreamReaderTest, RoundTripsPagesNamesAndPasswords) {
                 const Key key = DeriveKey(password);
                 const auto data = Lock(page, name, &key);
                 const UnlockedPage back = StreamReader(key).Read(data.data(), data.size());
-                ASSERT_EQ(back.status, ReadStatus::Ok) << ReadStatusName(back.status);
+                ASSERT_EQ(back.status, Result::Ok) << ResultName(back.status);
                 EXPECT_EQ(back.page, page);
                 EXPECT_EQ(back.encodingName, name.substr(0, 256));
             }
@@ -62,7 +62,7 @@ TEST(StreamReaderTest, WrongPasswordIsToldApart) {
     const Key right = DeriveKey("right");
     const auto data = Lock(test::HtmlPage(5000, 5), "shift_jis", &right);
     const UnlockedPage back = StreamReader(DeriveKey("wrong")).Read(data.data(), data.size());
-    EXPECT_EQ(back.status, ReadStatus::WrongPassword);
+    EXPECT_EQ(back.status, Result::WrongPassword);
     EXPECT_TRUE(back.page.empty());
 }
 
@@ -71,7 +71,7 @@ TEST(StreamReaderTest, EveryShorterPrefixIsTruncated) {
     const auto data = Lock(test::HtmlPage(3000, 6), "iso-2022-jp", &key);
     for (std::size_t size = 0; size < data.size(); ++size) {
         SCOPED_TRACE(::testing::Message() << size << " of " << data.size() << " bytes");
-        ASSERT_EQ(StreamReader(key).Read(data.data(), size).status, ReadStatus::Truncated);
+        ASSERT_EQ(StreamReader(key).Read(data.data(), size).status, Result::DataTruncated);
     }
 }
 
@@ -92,39 +92,39 @@ TEST(StreamReaderTest, PlainStreamsAreCheckedTokenByToken) {
     struct Case {
         const char* name;
         std::vector<std::uint8_t> stream;
-        ReadStatus status;
+        Result status;
     };
     const std::string abcde = "abcde";
     const Case cases[] = {
-        {"valid copy", Stream(10, abcde + CopyToken(5, 5) + "       "), ReadStatus::Ok},
-        {"no padding needed", Stream(8, "abcdefgh"), ReadStatus::Ok},
+        {"valid copy", Stream(10, abcde + CopyToken(5, 5) + "       "), Result::Ok},
+        {"no padding needed", Stream(8, "abcdefgh"), Result::Ok},
         {"copy straddling two blocks", Stream(12, "abcdefg" + CopyToken(7, 5) + "     "),
-         ReadStatus::Ok},
-        {"page length 0", Stream(0, "        "), ReadStatus::Corrupt},
-        {"distance 0", Stream(10, abcde + CopyToken(0, 5) + "       "), ReadStatus::Corrupt},
+         Result::Ok},
+        {"page length 0", Stream(0, "        "), Result::DataCorrupt},
+        {"distance 0", Stream(10, abcde + CopyToken(0, 5) + "       "), Result::DataCorrupt},
         {"distance before the output", Stream(10, abcde + CopyToken(6, 5) + "       "),
-         ReadStatus::Corrupt},
-        {"length 4", Stream(9, abcde + CopyToken(5, 4) + "       "), ReadStatus::Corrupt},
+         Result::DataCorrupt},
+        {"length 4", Stream(9, abcde + CopyToken(5, 4) + "       "), Result::DataCorrupt},
         {"length above distance", Stream(11, abcde + CopyToken(5, 6) + "       "),
-         ReadStatus::Corrupt},
+         Result::DataCorrupt},
         {"length 129", Stream(200, std::string(129, 'a') + CopyToken(129, 129) + "   "),
-         ReadStatus::Corrupt},
-        {"copy past the page", Stream(9, abcde + CopyToken(5, 5) + "       "), ReadStatus::Corrupt},
-        {"padding not spaces", Stream(5, "abcde  x"), ReadStatus::Corrupt},
-        {"a block after the padding", Stream(5, "abcde           "), ReadStatus::Corrupt},
-        {"a stray byte at the end", Stream(5, "abcde   !"), ReadStatus::Corrupt},
+         Result::DataCorrupt},
+        {"copy past the page", Stream(9, abcde + CopyToken(5, 5) + "       "), Result::DataCorrupt},
+        {"padding not spaces", Stream(5, "abcde  x"), Result::DataCorrupt},
+        {"a block after the padding", Stream(5, "abcde           "), Result::DataCorrupt},
+        {"a stray byte at the end", Stream(5, "abcde   !"), Result::DataCorrupt},
         {"page longer than the body can make", Stream(0xFFFFFFFF, abcde + "   "),
-         ReadStatus::Truncated},
+         Result::DataTruncated},
         {"copy token cut by the end", Stream(40, abcde + CopyToken(5, 5).substr(0, 3)),
-         ReadStatus::Truncated},
+         Result::DataTruncated},
         {"no name terminator, no body", test::Bytes("KZUT\x05\0\0\0" + std::string(256, 'n')),
-         ReadStatus::Truncated},
-        {"not a stream", test::Bytes("<html><body>hello</body></html>"), ReadStatus::WrongPassword},
+         Result::DataTruncated},
+        {"not a stream", test::Bytes("<html><body>hello</body></html>"), Result::WrongPassword},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const UnlockedPage back = StreamReader::ReadPlain(c.stream.data(), c.stream.size());
-        EXPECT_EQ(back.status, c.status) << ReadStatusName(back.status);
+        EXPECT_EQ(back.status, c.status) << ResultName(back.status);
     }
 }
 
@@ -136,7 +136,7 @@ TEST(StreamReaderTest, NameBlocksAreConsumedExactly) {
         SCOPED_TRACE(name.size());
         const auto stream = Lock(test::Bytes("hello"), name, nullptr);
         const UnlockedPage back = StreamReader::ReadPlain(stream.data(), stream.size());
-        ASSERT_EQ(back.status, ReadStatus::Ok);
+        ASSERT_EQ(back.status, Result::Ok);
         EXPECT_EQ(back.encodingName, name.substr(0, 256));
         EXPECT_EQ(back.page, test::Bytes("hello"));
     }

@@ -429,7 +429,7 @@ TEST_F(MainWindowLogicTest, SavePublishesTheFourFiles) {
     const std::vector<std::uint8_t> data = nemora::test::ReadAll(folder + "/index.zvk");
     const engine::UnlockedPage page =
         engine::StreamReader(engine::DeriveKey("secret pass")).Read(data.data(), data.size());
-    EXPECT_EQ(page.status, engine::ReadStatus::Ok);
+    EXPECT_EQ(page.status, engine::Result::Ok);
     EXPECT_EQ(page.encodingName, "shift_jis");
     EXPECT_EQ(page.page, nemora::test::ReadAll(dir_.File("index.html")));
     // 5 units per KiB of the stream the first time.

@@ -97,7 +97,7 @@ TEST_F(PublicationWriterTest, WritesTheFourFilesThatOpenWithThePassword) {
 
     const auto data = test::ReadAll(Out("index.zvk"));
     const auto back = engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size());
-    ASSERT_EQ(back.status, engine::ReadStatus::Ok);
+    ASSERT_EQ(back.status, engine::Result::Ok);
     EXPECT_EQ(back.page, page);
     EXPECT_EQ(back.encodingName, "shift_jis");
     EXPECT_EQ(data.size(), document.DataSize()) << "the name block is plain again after the save";
