@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors, and runs the whole
-# test suite: once in the default build and once under AddressSanitizer and
-# UndefinedBehaviorSanitizer; then a build of the core without Qt, and each
-# fuzz target for a short, bounded time (tools/fuzz.sh, about a minute in all).
+# Installs what is missing, checks the formatting, builds with warnings as
+# errors, and runs the whole test suite: once in the default build and once
+# under AddressSanitizer and UndefinedBehaviorSanitizer; then a build of the
+# core without Qt, and each fuzz target for a short, bounded time
+# (tools/fuzz.sh, about a minute in all).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
+
+echo "== format"
+tools/format.sh --check
 
 jobs=$(nproc)
 for preset in ci ci-asan; do
