@@ -5,25 +5,24 @@
 // packages, builds and runs this. Every step is checked, and the first that
 // fails stops the run with no figure for it.
 
-#include <fcntl.h>
-#include <openssl/des.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <zlib.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <openssl/des.h>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
 #include <utility>
 #include <vector>
+#include <zlib.h>
 
 #include "bench/Corpus.h"
 #include "engine/Key.h"
@@ -68,7 +67,9 @@ double Median(const std::function<void()>& prepare, const std::function<void()>&
     std::exit(1);
 }
 
-double MBps(std::size_t bytes, double seconds) { return static_cast<double>(bytes) / 1e6 / seconds; }
+double MBps(std::size_t bytes, double seconds) {
+    return static_cast<double>(bytes) / 1e6 / seconds;
+}
 
 struct Compressed {
     double seconds;
@@ -97,44 +98,52 @@ struct Zlib {
 Zlib ZlibAt(const std::vector<std::uint8_t>& page, int level) {
     std::vector<Bytef> out(compressBound(page.size()));
     uLongf size = 0;
-    const double seconds = Median([] {}, [&] {
-        size = out.size();
-        if (const int code = compress2(out.data(), &size, page.data(), page.size(), level);
-            code != Z_OK)
-            Fail("zlib compress2 at level " + std::to_string(level) +
-                 " failed: " + std::to_string(code));
-    });
+    const double seconds = Median(
+        [] {},
+        [&] {
+            size = out.size();
+            if (const int code = compress2(out.data(), &size, page.data(), page.size(), level);
+                code != Z_OK)
+                Fail("zlib compress2 at level " + std::to_string(level) +
+                     " failed: " + std::to_string(code));
+        });
     return {seconds, size};
 }
 
 void CompressorTable(const std::vector<bench::Corpus>& corpora) {
-    std::printf("\nCompressor (MB/s of page bytes; sizes in bytes; ref = plain reference on a 128 KiB prefix)\n");
-    std::printf("%-30s %10s %9s %10s %9s %6s %9s %9s %9s %9s %9s %9s %9s %7s %7s\n", "page", "bytes",
-                "ours", "ours size", "ref", "same", "zlib-1", "z1 size", "zlib-6", "z6 size", "zlib-9",
-                "z9 size", "", "/z6", "/z9");
+    std::printf(
+        "\nCompressor (MB/s of page bytes; sizes in bytes; ref = plain reference on a 128 KiB "
+        "prefix)\n");
+    std::printf("%-30s %10s %9s %10s %9s %6s %9s %9s %9s %9s %9s %9s %9s %7s %7s\n", "page",
+                "bytes", "ours", "ours size", "ref", "same", "zlib-1", "z1 size", "zlib-6",
+                "z6 size", "zlib-9", "z9 size", "", "/z6", "/z9");
     for (const auto& corpus : corpora) {
         const auto& page = corpus.page;
         const Compressed ours = Ours(page);
-        const std::vector<std::uint8_t> prefix(page.begin(),
-                                               page.begin() + static_cast<std::ptrdiff_t>(std::min(page.size(), kReferencePrefix)));
+        const std::vector<std::uint8_t> prefix(
+            page.begin(),
+            page.begin() + static_cast<std::ptrdiff_t>(std::min(page.size(), kReferencePrefix)));
         std::vector<std::uint8_t> reference;
-        const double refSeconds = Median([] {}, [&] { reference = test::ReferenceCompress(prefix); });
+        const double refSeconds =
+            Median([] {}, [&] { reference = test::ReferenceCompress(prefix); });
         if (reference.empty())
             Fail("the plain reference compressor gave nothing for " + corpus.name);
         const bool same = Ours(prefix).body == reference;
         const Zlib z1 = ZlibAt(page, 1), z6 = ZlibAt(page, 6), z9 = ZlibAt(page, 9);
         const double ourRate = MBps(page.size(), ours.seconds);
-        std::printf("%-30s %10zu %9.1f %10zu %9.2f %6s %9.1f %9zu %9.1f %9zu %9.1f %9zu %9s %7.2f %7.2f\n",
-                    corpus.name.c_str(), page.size(), ourRate, ours.body.size(),
-                    MBps(prefix.size(), refSeconds), same ? "yes" : "NO", MBps(page.size(), z1.seconds),
-                    z1.size, MBps(page.size(), z6.seconds), z6.size, MBps(page.size(), z9.seconds), z9.size,
-                    "", ourRate / MBps(page.size(), z6.seconds), ourRate / MBps(page.size(), z9.seconds));
+        std::printf(
+            "%-30s %10zu %9.1f %10zu %9.2f %6s %9.1f %9zu %9.1f %9zu %9.1f %9zu %9s %7.2f %7.2f\n",
+            corpus.name.c_str(), page.size(), ourRate, ours.body.size(),
+            MBps(prefix.size(), refSeconds), same ? "yes" : "NO", MBps(page.size(), z1.seconds),
+            z1.size, MBps(page.size(), z6.seconds), z6.size, MBps(page.size(), z9.seconds), z9.size,
+            "", ourRate / MBps(page.size(), z6.seconds), ourRate / MBps(page.size(), z9.seconds));
         std::fflush(stdout);
     }
 }
 
 void CipherTable(const std::vector<std::uint8_t>& page) {
-    std::vector<std::uint8_t> data(page.begin(), page.begin() + static_cast<std::ptrdiff_t>(page.size() / 8 * 8));
+    std::vector<std::uint8_t> data(page.begin(),
+                                   page.begin() + static_cast<std::ptrdiff_t>(page.size() / 8 * 8));
     const engine::PageCipher cipher(engine::DeriveKey("benchmark"));
     const double ours = Median(
         [] {},
@@ -147,14 +156,18 @@ void CipherTable(const std::vector<std::uint8_t>& page) {
     DES_cblock key = {0x13, 0x34, 0x57, 0x79, 0x9B, 0xBC, 0xDF, 0xF1};
     DES_key_schedule schedule;
     DES_set_key_unchecked(&key, &schedule);
-    const double openssl = Median([] {}, [&] {
-        for (std::size_t at = 0; at < data.size(); at += 8) {
-            auto* block = reinterpret_cast<DES_cblock*>(data.data() + at);
-            DES_ecb_encrypt(block, block, &schedule, DES_ENCRYPT);
-        }
-    });
-    std::printf("\nCipher pass on %zu bytes: ours %.1f MB/s, OpenSSL DES_ecb_encrypt %.1f MB/s, ratio %.2f\n",
-                data.size(), MBps(data.size(), ours), MBps(data.size(), openssl), openssl / ours);
+    const double openssl = Median([] {},
+                                  [&] {
+                                      for (std::size_t at = 0; at < data.size(); at += 8) {
+                                          auto* block =
+                                              reinterpret_cast<DES_cblock*>(data.data() + at);
+                                          DES_ecb_encrypt(block, block, &schedule, DES_ENCRYPT);
+                                      }
+                                  });
+    std::printf(
+        "\nCipher pass on %zu bytes: ours %.1f MB/s, OpenSSL DES_ecb_encrypt %.1f MB/s, ratio "
+        "%.2f\n",
+        data.size(), MBps(data.size(), ours), MBps(data.size(), openssl), openssl / ours);
 }
 
 std::string Shown(const std::vector<std::string>& command) {
@@ -309,10 +322,11 @@ void LockJob(const LockCommands& commands, const std::vector<std::uint8_t>& page
     (void)Run(gzip, commands.ErrPath());
     const double ours = MedianRun(lock, commands.ErrPath(), 5);
     const double gz = MedianRun(gzip, commands.ErrPath(), 5);
-    std::printf("\nWhole lock job on %zu bytes of HTML (nemora-cli lock: load, compress, "
-                "encipher, write the data file and the loader files): %.3f s; gzip -6 of the "
-                "same file into a file: %.3f s; ratio gzip/ours %.2f\n",
-                page10.size(), ours, gz, gz / ours);
+    std::printf(
+        "\nWhole lock job on %zu bytes of HTML (nemora-cli lock: load, compress, "
+        "encipher, write the data file and the loader files): %.3f s; gzip -6 of the "
+        "same file into a file: %.3f s; ratio gzip/ours %.2f\n",
+        page10.size(), ours, gz, gz / ours);
 
     // Measured by GNU time: a child that this large process starts inherits
     // its resident size in the kernel's peak figure, one started by time does not.
@@ -338,7 +352,8 @@ void LockJob(const LockCommands& commands, const std::vector<std::uint8_t>& page
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s NEMORA_CLI WORK_FOLDER [PYTHON_DOC_HTML JA_HTML]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s NEMORA_CLI WORK_FOLDER [PYTHON_DOC_HTML JA_HTML]\n",
+                     argv[0]);
         return 2;
     }
     const std::string cli = argv[1];

@@ -1,10 +1,9 @@
 #include "bench/Corpus.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iconv.h>
 #include <iterator>
 #include <random>
 
@@ -93,15 +92,24 @@ std::vector<Corpus> AdversarialPages(std::size_t size) {
         return page;
     };
     std::vector<Corpus> pages;
-    pages.push_back({"random 2 letters", make([&](auto& p) { p.push_back(static_cast<std::uint8_t>('a' + next(2))); })});
-    pages.push_back({"random 4 letters", make([&](auto& p) { p.push_back(static_cast<std::uint8_t>('a' + next(4))); })});
-    pages.push_back({"random 1..255", make([&](auto& p) { p.push_back(static_cast<std::uint8_t>(1 + next(255))); })});
+    pages.push_back({"random 2 letters", make([&](auto& p) {
+                         p.push_back(static_cast<std::uint8_t>('a' + next(2)));
+                     })});
+    pages.push_back({"random 4 letters", make([&](auto& p) {
+                         p.push_back(static_cast<std::uint8_t>('a' + next(4)));
+                     })});
+    pages.push_back({"random 1..255", make([&](auto& p) {
+                         p.push_back(static_cast<std::uint8_t>(1 + next(255)));
+                     })});
     pages.push_back({"one byte repeated", make([&](auto& p) { p.push_back('a'); })});
     pages.push_back({"129-byte pattern", make([&](auto& p) {
-                         for (unsigned i = 0; i < 129; ++i) p.push_back(static_cast<std::uint8_t>(1 + (i * 37) % 255));
+                         for (unsigned i = 0; i < 129; ++i)
+                             p.push_back(static_cast<std::uint8_t>(1 + (i * 37) % 255));
                      })});
     // Ours: the hardest we found for the key-length shortcuts.
-    pages.push_back({"random 3 letters", make([&](auto& p) { p.push_back(static_cast<std::uint8_t>('a' + next(3))); })});
+    pages.push_back({"random 3 letters", make([&](auto& p) {
+                         p.push_back(static_cast<std::uint8_t>('a' + next(3)));
+                     })});
     pages.push_back({"5-byte prefix + random byte", make([&](auto& p) {
                          for (int i = 0; i < 5; ++i) p.push_back('a');
                          p.push_back(static_cast<std::uint8_t>(1 + next(250)));
@@ -111,13 +119,15 @@ std::vector<Corpus> AdversarialPages(std::size_t size) {
                          for (unsigned n = 1 + next(300); n > 0; --n) p.push_back(b);
                      })});
     pages.push_back({"2-letter words of 8 or 15", make([&](auto& p) {
-                         for (unsigned i = 0, n = next(2) != 0 ? 8 : 15; i < n; ++i) p.push_back(static_cast<std::uint8_t>('a' + next(2)));
+                         for (unsigned i = 0, n = next(2) != 0 ? 8 : 15; i < n; ++i)
+                             p.push_back(static_cast<std::uint8_t>('a' + next(2)));
                          p.push_back(' ');
                      })});
     pages.push_back({"short periods repeated", make([&](auto& p) {
                          std::vector<std::uint8_t> unit(1 + next(20));
                          for (auto& b : unit) b = static_cast<std::uint8_t>('a' + next(3));
-                         for (unsigned r = 1 + next(30); r > 0; --r) p.insert(p.end(), unit.begin(), unit.end());
+                         for (unsigned r = 1 + next(30); r > 0; --r)
+                             p.insert(p.end(), unit.begin(), unit.end());
                      })});
     return pages;
 }

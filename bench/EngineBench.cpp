@@ -7,8 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "engine/LockBuffer.h"
 #include "engine/DataFileBuilder.h"
+#include "engine/LockBuffer.h"
 #include "engine/PageCipher.h"
 #include "engine/StreamReader.h"
 #include "tests/support/TestPages.h"

@@ -1,11 +1,10 @@
 #include "cli/FileBytes.h"
 
+#include <cerrno>
 #include <fcntl.h>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <fstream>
 
 namespace nemora::cli {
 namespace {

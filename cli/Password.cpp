@@ -1,13 +1,12 @@
 #include "cli/Password.h"
 
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <iostream>
+#include <termios.h>
+#include <unistd.h>
 
 #include "cli/Report.h"
 

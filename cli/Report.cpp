@@ -9,7 +9,8 @@ namespace {
 
 std::string Format(std::uint32_t id, std::string_view argument) {
     std::string text = res::StringTable::Get(id);
-    if (const std::size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, argument);
+    if (const std::size_t at = text.find("%1"); at != std::string::npos)
+        text.replace(at, 2, argument);
     return text;
 }
 

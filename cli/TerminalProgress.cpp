@@ -23,7 +23,8 @@ bool TerminalProgress::Report(std::uint32_t units, std::uint32_t textId) {
 
 void TerminalProgress::Draw() {
     if (!enabled_) return;
-    const int percent = range_ == 0 ? 0 : static_cast<int>(std::min<std::uint64_t>(100, position_ * 100 / range_));
+    const int percent =
+        range_ == 0 ? 0 : static_cast<int>(std::min<std::uint64_t>(100, position_ * 100 / range_));
     if (drawn_ && percent == shownPercent_) return;  // redraw only when the figure changes
     constexpr int kWidth = 30;
     const int filled = percent * kWidth / 100;

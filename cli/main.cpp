@@ -1,13 +1,12 @@
 // nemora-cli: publishes HTML pages locked with a password, and reads a data
 // file back, from the terminal. Uses the same save as the window.
 
-#include <unistd.h>
-
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <cstdio>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -18,13 +17,13 @@
 #include "cli/Report.h"
 #include "cli/TerminalHost.h"
 #include "engine/LockedDocument.h"
-#include "engine/posix/DurableFileLayer.h"
 #include "engine/StreamFormat.h"
 #include "engine/StreamReader.h"
+#include "engine/posix/DurableFileLayer.h"
 #include "publish/PathNames.h"
+#include "publish/ProcessProtection.h"
 #include "publish/PublicationDefaults.h"
 #include "publish/PublicationWriter.h"
-#include "publish/ProcessProtection.h"
 #include "publish/TextCodec.h"
 #include "res/StringTable.h"
 
@@ -51,10 +50,14 @@ constexpr const char* kProgram = "nemora-cli";
 // that cannot be had at all is not a damaged one.
 std::pair<cli::CliText, cli::ExitCode> ReadProblem(cli::FileBytes::Outcome outcome) {
     switch (outcome) {
-        case cli::FileBytes::Outcome::NotAFile: return {cli::CliText::NotADataFile, cli::kExitBadDataFile};
-        case cli::FileBytes::Outcome::TooLarge: return {cli::CliText::DataFileTooLarge, cli::kExitBadDataFile};
-        case cli::FileBytes::Outcome::ReadFailed: return {cli::CliText::ReadFailed, cli::kExitFile};
-        default: return {cli::CliText::CannotOpen, cli::kExitFile};
+        case cli::FileBytes::Outcome::NotAFile:
+            return {cli::CliText::NotADataFile, cli::kExitBadDataFile};
+        case cli::FileBytes::Outcome::TooLarge:
+            return {cli::CliText::DataFileTooLarge, cli::kExitBadDataFile};
+        case cli::FileBytes::Outcome::ReadFailed:
+            return {cli::CliText::ReadFailed, cli::kExitFile};
+        default:
+            return {cli::CliText::CannotOpen, cli::kExitFile};
     }
 }
 
@@ -208,8 +211,10 @@ int Unlock(const UnlockOptions& options) {
 }
 
 void AddPasswordOptions(CLI::App* command, cli::PasswordOptions& password) {
-    command->add_option("--password-file", password.file, "Read the password from the first line of FILE");
-    command->add_flag("--password-stdin", password.fromStdin, "Read the password from standard input");
+    command->add_option("--password-file", password.file,
+                        "Read the password from the first line of FILE");
+    command->add_flag("--password-stdin", password.fromStdin,
+                      "Read the password from standard input");
     command->footer(
         "Without these the password comes from NEMORA_PASSWORD, or is asked on the terminal.");
 }
@@ -218,30 +223,38 @@ void AddPasswordOptions(CLI::App* command, cli::PasswordOptions& password) {
 
 int main(int argc, char** argv) {
     publish::ProtectProcessSecrets();
-    CLI::App app{"Nemora: publishes HTML pages locked with a password (the data file, the "
-                 "loader page, decoder.htm and decoder.jar), and reads data files back."};
+    CLI::App app{
+        "Nemora: publishes HTML pages locked with a password (the data file, the "
+        "loader page, decoder.htm and decoder.jar), and reads data files back."};
     app.set_version_flag("--version", "nemora-cli " NEMORA_VERSION);
     app.require_subcommand(1);
 
     LockOptions lock;
     CLI::App* lockCommand = app.add_subcommand("lock", "Publish pages into a folder");
     lockCommand->add_option("pages", lock.pages, "The HTML pages to lock")->required();
-    lockCommand->add_option("-o,--output", lock.folder, "The output folder (made if missing)")->required();
-    lockCommand->add_option("--prompt", lock.prompt, "The text above the password field")->capture_default_str();
-    lockCommand->add_option("--cookie-key", lock.cookieKey, "The cookie's keyword")->capture_default_str();
+    lockCommand->add_option("-o,--output", lock.folder, "The output folder (made if missing)")
+        ->required();
+    lockCommand->add_option("--prompt", lock.prompt, "The text above the password field")
+        ->capture_default_str();
+    lockCommand->add_option("--cookie-key", lock.cookieKey, "The cookie's keyword")
+        ->capture_default_str();
     lockCommand->add_flag("--no-cookie", lock.noCookie, "Never remember the password in a cookie");
-    lockCommand->add_option("--cookie-days", lock.cookieDays,
-                            "The cookie's lifetime: days (0.0001 to 36500), session or unlimited")
+    lockCommand
+        ->add_option("--cookie-days", lock.cookieDays,
+                     "The cookie's lifetime: days (0.0001 to 36500), session or unlimited")
         ->capture_default_str();
     lockCommand->add_flag("--confirm", lock.confirm, "Ask the visitor before the cookie is stored");
-    lockCommand->add_flag("--no-comment", lock.noComment, "Leave the explanatory comments out of the pages");
-    lockCommand->add_option("--encoding", lock.encoding, "The page's character code name")->capture_default_str();
+    lockCommand->add_flag("--no-comment", lock.noComment,
+                          "Leave the explanatory comments out of the pages");
+    lockCommand->add_option("--encoding", lock.encoding, "The page's character code name")
+        ->capture_default_str();
     AddPasswordOptions(lockCommand, lock.password);
 
     UnlockOptions unlock;
     CLI::App* unlockCommand = app.add_subcommand("unlock", "Read a data file back into its page");
     unlockCommand->add_option("data-file", unlock.dataFile, "The data file (.zvk)")->required();
-    unlockCommand->add_option("-o,--output", unlock.output, "Write the page here instead of standard output");
+    unlockCommand->add_option("-o,--output", unlock.output,
+                              "Write the page here instead of standard output");
     AddPasswordOptions(unlockCommand, unlock.password);
 
     try {

@@ -6,7 +6,9 @@ namespace nemora::engine {
 
 // malloc and realloc rather than new[]: realloc shrinks a page-sized buffer in
 // place, and running out of memory is a result code, not an exception.
-void ByteBlock::Free::operator()(std::uint8_t* bytes) const { std::free(bytes); }
+void ByteBlock::Free::operator()(std::uint8_t* bytes) const {
+    std::free(bytes);
+}
 
 ByteBlock::~ByteBlock() = default;
 

@@ -8,7 +8,7 @@
 namespace nemora::engine {
 
 BuiltDataFile BuildDataFile(const std::uint8_t* page, std::size_t length,
-                         std::string_view encodingName, const Key* key, ProgressSink* sink) {
+                            std::string_view encodingName, const Key* key, ProgressSink* sink) {
     BuiltDataFile locked;
     LockBuffer stream;
     locked.result = stream.AssignPage(page, length);

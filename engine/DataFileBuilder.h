@@ -21,7 +21,7 @@ struct BuiltDataFile {
 // The result codes are those of the compressor (the cipher passes run
 // without a sink here, so they cannot stop).
 BuiltDataFile BuildDataFile(const std::uint8_t* page, std::size_t length,
-                         std::string_view encodingName, const Key* key,
-                         ProgressSink* sink = nullptr);
+                            std::string_view encodingName, const Key* key,
+                            ProgressSink* sink = nullptr);
 
 }  // namespace nemora::engine

@@ -66,8 +66,8 @@ private:
     Level levels_[kLevels];
     const std::uint8_t* page_ = nullptr;
     std::uint32_t length_ = 0;
-    bool deep_ = false;             // the longer keys' chains are kept
-    std::uint64_t visited_ = 0;     // candidates looked at since spanStart_
+    bool deep_ = false;          // the longer keys' chains are kept
+    std::uint64_t visited_ = 0;  // candidates looked at since spanStart_
     std::uint32_t spanStart_ = 0;
 };
 

@@ -7,7 +7,7 @@ namespace nemora::engine {
 const char* ResultName(Result result) {
     switch (result) {
 #define NEMORA_RESULT(name, id, kind) \
-    case Result::name:          \
+    case Result::name:                \
         return #name;
 #include "engine/ResultCodes.def"
 #undef NEMORA_RESULT

@@ -19,8 +19,8 @@ public:
     // Takes the text over and wipes the caller's string (a plain move would
     // leave a short text's bytes in the caller's own buffer). Implicit, so
     // that a password reaches a SecretString without a copy left behind.
-    SecretString(std::string&& text);  // NOLINT
-    SecretString(const char* text) : text_(text) {}                        // NOLINT
+    SecretString(std::string&& text);                // NOLINT
+    SecretString(const char* text) : text_(text) {}  // NOLINT
     explicit SecretString(std::string_view text) : text_(text) {}
     ~SecretString() { Wipe(); }
 

@@ -105,12 +105,16 @@ FilePtr CreateTemporary(const fs::path& target, fs::path& temporary) {
 Result FileFailure(int systemError) {
     switch (systemError) {
         case ENOSPC:
-        case EDQUOT: return Result::FileDiskFull;
+        case EDQUOT:
+            return Result::FileDiskFull;
         case EACCES:
         case EPERM:
-        case EROFS: return Result::FileAccessDenied;
-        case EIO: return Result::FileHardIo;
-        default: return Result::FileError;
+        case EROFS:
+            return Result::FileAccessDenied;
+        case EIO:
+            return Result::FileHardIo;
+        default:
+            return Result::FileError;
     }
 }
 

@@ -73,7 +73,7 @@ private:
     }
 
     Result DecodeBody(const std::vector<std::uint8_t>& body, std::uint32_t pageLength,
-                          std::vector<std::uint8_t>& page) const {
+                      std::vector<std::uint8_t>& page) const {
         std::size_t at = 0;
         while (page.size() < pageLength) {
             if (at >= body.size()) return Result::DataTruncated;

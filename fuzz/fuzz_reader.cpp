@@ -11,13 +11,16 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace nemora::engine;
     static const StreamReader reader(DeriveKey("fuzz"));
-    for (const UnlockedPage& page : {reader.Read(data, size), StreamReader::ReadPlain(data, size)}) {
+    for (const UnlockedPage& page :
+         {reader.Read(data, size), StreamReader::ReadPlain(data, size)}) {
         if (page.status == Result::Ok && size >= format::kHeaderSize) {
-            if (page.page.empty() || page.encodingName.size() > format::kMaxCharCodeBlock) std::abort();
+            if (page.page.empty() || page.encodingName.size() > format::kMaxCharCodeBlock)
+                std::abort();
         }
         if (page.status != Result::Ok && !page.page.empty()) std::abort();
     }
     const UnlockedPage plain = StreamReader::ReadPlain(data, size);
-    if (plain.status == Result::Ok && plain.page.size() != format::ReadPageLength(data)) std::abort();
+    if (plain.status == Result::Ok && plain.page.size() != format::ReadPageLength(data))
+        std::abort();
     return 0;
 }

@@ -37,8 +37,9 @@ std::string Model(const std::string& t, const nemora::publish::TemplateValues& v
             }
             i += 2;
         } else if (c == '%' && active && on && hasNext && (d == '%' || (d >= '0' && d <= '5'))) {
-            const std::string values[] = {v.dataFile, v.prompt, v.cookieOn ? v.cookieKey : "",
-                                          v.keepDays, v.askSaveCookie, v.windowName()};
+            const std::string values[] = {
+                v.dataFile, v.prompt,        v.cookieOn ? v.cookieKey : "",
+                v.keepDays, v.askSaveCookie, v.windowName()};
             out += d == '%' ? std::string("%") : values[d - '0'];
             i += 2;
         } else {
@@ -68,9 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemoryOutput out;
     const std::vector<std::uint8_t> bytes(templ.begin(), templ.end());
     using Expander = nemora::publish::TemplateExpander;
-    if (!Expander::Expand(bytes, values, comment ? Expander::Comments::Keep : Expander::Comments::Drop,
-                          active ? Expander::ValueMarkers::Active : Expander::ValueMarkers::Inactive,
-                          out)) {
+    if (!Expander::Expand(
+            bytes, values, comment ? Expander::Comments::Keep : Expander::Comments::Drop,
+            active ? Expander::ValueMarkers::Active : Expander::ValueMarkers::Inactive, out)) {
         std::abort();
     }
     if (out.text != Model(templ, values, comment, active)) std::abort();

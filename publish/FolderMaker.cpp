@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-
 namespace nemora::publish {
 namespace {
 
@@ -11,7 +10,9 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool Create(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+bool Create(const std::string& path) {
+    return ::mkdir(path.c_str(), 0777) == 0;
+}
 
 }  // namespace
 

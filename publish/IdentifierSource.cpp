@@ -1,8 +1,7 @@
 #include "publish/IdentifierSource.h"
 
-#include <uuid/uuid.h>
-
 #include <algorithm>
+#include <uuid/uuid.h>
 
 namespace nemora::publish {
 namespace {

@@ -7,7 +7,7 @@
 namespace nemora::publish::defaults {
 
 constexpr const char* kEncodeType = "shift_jis";
-constexpr std::uint32_t kPromptText = 1030;     // string: "パスワードを入力して下さい。"
+constexpr std::uint32_t kPromptText = 1030;  // string: "パスワードを入力して下さい。"
 constexpr std::uint32_t kCookieKeyText = 1031;  // string: "Key"
 
 }  // namespace nemora::publish::defaults

@@ -21,7 +21,8 @@ struct PublicationState {
     std::string Prompt;
     bool CookieOn = true;
     std::string CookieKey;
-    std::int32_t CookieKeepDays = CookieKeepTicks::kDefault;  // ticks, not days: see CookieKeepTicks
+    std::int32_t CookieKeepDays =
+        CookieKeepTicks::kDefault;  // ticks, not days: see CookieKeepTicks
     bool Confirm = false;
     bool Comment = true;
     std::string EncodeType = defaults::kEncodeType;

@@ -95,9 +95,11 @@ Result PublicationWriter::Publish(PublicationState& state, std::string_view pass
 Result PublicationWriter::WritePages(const PublicationState& state, const std::string& folder) {
     using Markers = TemplateExpander::ValueMarkers;
     const TemplateValues values = TemplateValues::From(state, identifiers_);
-    const auto comments = state.Comment ? TemplateExpander::Comments::Keep : TemplateExpander::Comments::Drop;
-    Result result = WritePage(res::ResourceType::Html, res::kLoaderTemplate,
-                              folder + state.PageFileName, Expansion{&values, comments, Markers::Active});
+    const auto comments =
+        state.Comment ? TemplateExpander::Comments::Keep : TemplateExpander::Comments::Drop;
+    Result result =
+        WritePage(res::ResourceType::Html, res::kLoaderTemplate, folder + state.PageFileName,
+                  Expansion{&values, comments, Markers::Active});
     if (result == Result::Ok) {
         result = WritePage(res::ResourceType::Html, res::kDecoderTemplate, folder + kDecoderPage,
                            Expansion{&values, comments, Markers::Inactive});
@@ -117,10 +119,11 @@ Result PublicationWriter::WritePage(res::ResourceType type, std::uint32_t id,
     }
     const std::unique_ptr<engine::OutputFile> file = files_.CreateReplacing(path);
     if (!file) return Result::CannotCreate;
-    const bool written = expansion.values != nullptr
-                             ? TemplateExpander::Expand(bytes, *expansion.values, expansion.comments,
-                                                        expansion.markers, *file)
-                             : file->Write(bytes.data(), bytes.size());
+    const bool written =
+        expansion.values != nullptr
+            ? TemplateExpander::Expand(bytes, *expansion.values, expansion.comments,
+                                       expansion.markers, *file)
+            : file->Write(bytes.data(), bytes.size());
     if (written && file->Commit()) return Result::Ok;
     // The file was created: what failed is the writing (a full disk...),
     // which the user is told with the file's name.

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "engine/FileLayer.h"
-#include "engine/posix/DurableFileLayer.h"
 #include "engine/ResultCode.h"
+#include "engine/posix/DurableFileLayer.h"
 #include "publish/IdentifierSource.h"
 #include "publish/PublicationState.h"
 #include "publish/ResourceSource.h"

@@ -67,12 +67,24 @@ private:
 
     void Value(int number) {
         switch (number) {
-            case 0: Write(values_.dataFile); break;
-            case 1: Write(values_.prompt); break;
-            case 2: if (values_.cookieOn) Write(values_.cookieKey); break;
-            case 3: Write(values_.keepDays); break;
-            case 4: Write(values_.askSaveCookie); break;
-            default: Write(values_.windowName ? values_.windowName() : std::string()); break;
+            case 0:
+                Write(values_.dataFile);
+                break;
+            case 1:
+                Write(values_.prompt);
+                break;
+            case 2:
+                if (values_.cookieOn) Write(values_.cookieKey);
+                break;
+            case 3:
+                Write(values_.keepDays);
+                break;
+            case 4:
+                Write(values_.askSaveCookie);
+                break;
+            default:
+                Write(values_.windowName ? values_.windowName() : std::string());
+                break;
         }
     }
 
@@ -102,7 +114,8 @@ private:
 
 bool TemplateExpander::Expand(std::span<const std::uint8_t> templ, const TemplateValues& values,
                               Comments comments, ValueMarkers markers, engine::OutputFile& out) {
-    return Expansion(templ, values, comments == Comments::Keep, markers == ValueMarkers::Active, out)
+    return Expansion(templ, values, comments == Comments::Keep, markers == ValueMarkers::Active,
+                     out)
         .Run();
 }
 

@@ -11,11 +11,11 @@ namespace nemora::publish {
 // The six values of the loader page's markers %0 to %5, as the bytes that go
 // into the page (code page 932).
 struct TemplateValues {
-    std::string dataFile;      // %0: the data file's name, URL-escaped
-    std::string prompt;        // %1: markup-escaped, "Password" when empty
-    std::string cookieKey;     // %2: markup-escaped; nothing is written when cookies are off
-    std::string keepDays;      // %3: a number literal
-    std::string askSaveCookie; // %4: "true" or "false"
+    std::string dataFile;       // %0: the data file's name, URL-escaped
+    std::string prompt;         // %1: markup-escaped, "Password" when empty
+    std::string cookieKey;      // %2: markup-escaped; nothing is written when cookies are off
+    std::string keepDays;       // %3: a number literal
+    std::string askSaveCookie;  // %4: "true" or "false"
     bool cookieOn = false;
     // %5: a new decoder window name at each occurrence.
     std::function<std::string()> windowName;

@@ -1,8 +1,7 @@
 #include "publish/TextCodec.h"
 
-#include <iconv.h>
-
 #include <cerrno>
+#include <iconv.h>
 #include <memory>
 
 namespace nemora::publish {
@@ -43,7 +42,8 @@ std::optional<std::string> Convert(const Converter& cd, std::string_view text) {
     std::size_t inLeft = text.size();
     char* to = out.data();
     std::size_t outLeft = out.size();
-    if (iconv(static_cast<iconv_t>(cd.get()), &in, &inLeft, &to, &outLeft) == static_cast<std::size_t>(-1)) {
+    if (iconv(static_cast<iconv_t>(cd.get()), &in, &inLeft, &to, &outLeft) ==
+        static_cast<std::size_t>(-1)) {
         return std::nullopt;
     }
     out.resize(out.size() - outLeft);

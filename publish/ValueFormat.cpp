@@ -19,15 +19,33 @@ std::string HtmlEscape(std::string_view text, std::string_view fallback) {
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-            case '&': out += "&#38;"; break;
-            case '"': out += "&#34;"; break;
-            case '\'': out += "&#39;"; break;
-            case '<': out += "&#60;"; break;
-            case '>': out += "&#62;"; break;
-            case '\\': out += "&#92;"; break;
-            case '\r': out += "&#13;"; break;
-            case '\n': out += "&#10;"; break;
-            default: out += c; break;
+            case '&':
+                out += "&#38;";
+                break;
+            case '"':
+                out += "&#34;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            case '<':
+                out += "&#60;";
+                break;
+            case '>':
+                out += "&#62;";
+                break;
+            case '\\':
+                out += "&#92;";
+                break;
+            case '\r':
+                out += "&#13;";
+                break;
+            case '\n':
+                out += "&#10;";
+                break;
+            default:
+                out += c;
+                break;
         }
     }
     return out;
@@ -78,7 +96,8 @@ std::string FormatKeepDays(std::int32_t count) {
         std::string mantissa(text9.substr(0, e));
         while (mantissa.back() == '0') mantissa.pop_back();
         const std::string power = std::to_string(-exponent);
-        text = mantissa + "e-" + std::string(3 - std::min<std::size_t>(3, power.size()), '0') + power;
+        text =
+            mantissa + "e-" + std::string(3 - std::min<std::size_t>(3, power.size()), '0') + power;
     }
     return text;
 }

@@ -13,7 +13,7 @@ extern const std::size_t kDecoderArchiveSize;
 }  // namespace data
 
 std::optional<std::span<const std::uint8_t>> EmbeddedResource::Find(ResourceType type,
-                                                                     std::uint32_t id) {
+                                                                    std::uint32_t id) {
     if (type == ResourceType::Html && id == kLoaderTemplate) {
         return std::span(data::kLoaderTemplate, data::kLoaderTemplateSize);
     }

@@ -11,8 +11,8 @@ extern const std::size_t kStringCount;
 const char* StringTable::Get(std::uint32_t id) {
     const StringEntry* begin = data::kStrings;
     const StringEntry* end = data::kStrings + data::kStringCount;
-    const StringEntry* found =
-        std::lower_bound(begin, end, id, [](const StringEntry& e, std::uint32_t v) { return e.id < v; });
+    const StringEntry* found = std::lower_bound(
+        begin, end, id, [](const StringEntry& e, std::uint32_t v) { return e.id < v; });
     return found != end && found->id == id ? found->text : "";
 }
 

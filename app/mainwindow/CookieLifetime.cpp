@@ -15,7 +15,9 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::size_t SkipDigits(std::string_view text, std::size_t at) {
     while (at < text.size() && IsDigit(text[at])) ++at;
@@ -77,8 +79,8 @@ std::string CookieLifetime::DaysText(double days) {
     // Rounded to 9 significant digits: d.dddddddde±XX. std::to_chars, not
     // printf, so that the text does not follow the user's decimal point.
     char buffer[32];
-    const auto written = std::to_chars(std::begin(buffer), std::end(buffer), days,
-                                       std::chars_format::scientific, 8);
+    const auto written =
+        std::to_chars(std::begin(buffer), std::end(buffer), days, std::chars_format::scientific, 8);
     const std::string scientific(buffer, written.ptr);
     const std::size_t e = scientific.find('e');
     std::string digits = scientific.substr(0, 1) + scientific.substr(2, e - 2);

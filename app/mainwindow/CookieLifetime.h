@@ -14,9 +14,9 @@ class CookieLifetime {
 public:
     // What a typed text turns into when the field loses the focus.
     struct Typed {
-        int selection;            // list item to select, or -1 to keep the text
-        std::string text;         // the field's new text when no item is selected
-        std::int32_t keepDays;    // the stored lifetime
+        int selection;          // list item to select, or -1 to keep the text
+        std::string text;       // the field's new text when no item is selected
+        std::int32_t keepDays;  // the stored lifetime
     };
 
     // The number at the start of `text` by the C library's atof rule: blanks

@@ -21,8 +21,8 @@ namespace {
 constexpr const char* kSection = "Setting";
 
 // Controls that only a loaded page makes usable.
-constexpr std::array kPageControls = {kPasswordField, kPromptField,  kCookieOnBox, kCookieKeyField,
-                                      kLifetimeCombo, kConfirmBox, kCommentBox};
+constexpr std::array kPageControls = {kPasswordField, kPromptField, kCookieOnBox, kCookieKeyField,
+                                      kLifetimeCombo, kConfirmBox,  kCommentBox};
 
 void ReadFlag(SettingsStore& store, const char* name, bool& flag) {
     std::uint8_t stored = 0;
@@ -77,15 +77,19 @@ void MainWindowLogic::Initialise(const std::optional<std::string>& startupFile) 
     }
     ReadSettings();
     if (!state_.Path.empty() && !window_.PathExists(state_.Path)) state_.Path.clear();
-    if (state_.Prompt.empty()) state_.Prompt = res::StringTable::Get(publish::defaults::kPromptText);
-    if (state_.CookieKey.empty()) state_.CookieKey = res::StringTable::Get(publish::defaults::kCookieKeyText);
+    if (state_.Prompt.empty())
+        state_.Prompt = res::StringTable::Get(publish::defaults::kPromptText);
+    if (state_.CookieKey.empty())
+        state_.CookieKey = res::StringTable::Get(publish::defaults::kCookieKeyText);
     ShowMembers();
     if (state_.CookieKeepDays == 0) {
         window_.SetSelection(kLifetimeCombo, kUntilBrowserCloses);
     } else if (state_.CookieKeepDays < 0) {
         window_.SetSelection(kLifetimeCombo, kUnlimited);
     } else {
-        window_.SetText(kLifetimeCombo, CookieLifetime::DaysText(publish::CookieKeepTicks::ToDays(state_.CookieKeepDays)));
+        window_.SetText(
+            kLifetimeCombo,
+            CookieLifetime::DaysText(publish::CookieKeepTicks::ToDays(state_.CookieKeepDays)));
     }
     if (state_.EncodeType.empty()) state_.EncodeType = publish::defaults::kEncodeType;
     SetCharCodeName();
@@ -159,17 +163,32 @@ void MainWindowLogic::EnableConfirm() {
 bool MainWindowLogic::OnCommand(int id) {
     switch (id) {
         case kLoadCommand:
-        case kLoadButton: Load(); return true;
+        case kLoadButton:
+            Load();
+            return true;
         case kSaveCommand:
         case kSaveButton:
-        case kOkCommand: Save(); return true;
-        case kDetailsCommand: Details(); return true;
-        case kHelpContentsCommand: window_.ShowHelpContents(); return true;
+        case kOkCommand:
+            Save();
+            return true;
+        case kDetailsCommand:
+            Details();
+            return true;
+        case kHelpContentsCommand:
+            window_.ShowHelpContents();
+            return true;
         case kAboutCommand:
-        case kLogoButton: window_.RunAbout(); return true;
-        case kExitCommand: Exit(); return true;
-        case kCancelCommand: window_.EndDialog(kResultCancel); return true;
-        default: return false;
+        case kLogoButton:
+            window_.RunAbout();
+            return true;
+        case kExitCommand:
+            Exit();
+            return true;
+        case kCancelCommand:
+            window_.EndDialog(kResultCancel);
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -206,7 +225,9 @@ void MainWindowLogic::Exit() {
     window_.EndDialog(kResultOk);
 }
 
-void MainWindowLogic::OnPasswordEdited() { state_.PasswordChanged = true; }
+void MainWindowLogic::OnPasswordEdited() {
+    state_.PasswordChanged = true;
+}
 
 void MainWindowLogic::OnCookieOnClicked() {
     ReadControls();
@@ -291,7 +312,8 @@ void MainWindowLogic::ReadSettings() {
         state_.Prompt = store.ReadString("Prompt");
         ReadFlag(store, "CookieOn", state_.CookieOn);
         state_.CookieKey = store.ReadString("CookieKey");
-        state_.CookieKeepDays = store.ReadNumber("CookieKeepDays", publish::CookieKeepTicks::kDefault);
+        state_.CookieKeepDays =
+            store.ReadNumber("CookieKeepDays", publish::CookieKeepTicks::kDefault);
         ReadFlag(store, "Comment", state_.Comment);
         ReadFlag(store, "Confirm", state_.Confirm);
         state_.EncodeType = store.ReadString("EncodeType");

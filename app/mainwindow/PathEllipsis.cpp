@@ -5,7 +5,9 @@ namespace {
 
 constexpr const char* kEllipsis = "...";
 
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 // Where the last component starts, its separator included.
 std::size_t TailStart(const std::string& path) {

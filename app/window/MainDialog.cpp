@@ -40,9 +40,13 @@ QString FromPath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string ToPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
-QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
+QString FromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 std::optional<std::string> RunFileDialog(CFileDialogWithHelp& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.ChosenPath().isEmpty()) return std::nullopt;
@@ -136,13 +140,21 @@ void MainDialog::OnCommand(int id) {
     }
 }
 
-void MainDialog::accept() { logic_->OnCommand(kOkCommand); }
+void MainDialog::accept() {
+    logic_->OnCommand(kOkCommand);
+}
 
-void MainDialog::reject() { logic_->OnCommand(kCancelCommand); }
+void MainDialog::reject() {
+    logic_->OnCommand(kCancelCommand);
+}
 
-QLineEdit* MainDialog::Edit(int id) const { return ControlAs<QLineEdit>(id); }
+QLineEdit* MainDialog::Edit(int id) const {
+    return ControlAs<QLineEdit>(id);
+}
 
-QComboBox* MainDialog::Combo() const { return ControlAs<QComboBox>(kLifetimeCombo); }
+QComboBox* MainDialog::Combo() const {
+    return ControlAs<QComboBox>(kLifetimeCombo);
+}
 
 void MainDialog::EnableControl(int id, bool enable) {
     if (QWidget* control = Control(id)) control->setEnabled(enable);
@@ -198,7 +210,9 @@ void MainDialog::SetSelection(int id, int item) {
     combo->setEditText(combo->itemText(item));
 }
 
-int MainDialog::Selection(int id) const { return id == kLifetimeCombo ? lifetimeSelection_ : -1; }
+int MainDialog::Selection(int id) const {
+    return id == kLifetimeCombo ? lifetimeSelection_ : -1;
+}
 
 void MainDialog::SetDefaultButton(int id) {
     for (const int button : {kLoadButton, kSaveButton}) {
@@ -223,16 +237,21 @@ void MainDialog::AppendSystemMenuItem(int id, const std::string& text) {
     face->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-void MainDialog::Repaint() { update(); }
+void MainDialog::Repaint() {
+    update();
+}
 
-void MainDialog::ShowMessage(std::uint32_t id) { MessageBox::Show(this, id); }
+void MainDialog::ShowMessage(std::uint32_t id) {
+    MessageBox::Show(this, id);
+}
 
 void MainDialog::ShowFileError(std::uint32_t id, const std::string& file) {
     MessageBox::Show(this, id, QMessageBox::Warning, {QString::fromStdString(file)});
 }
 
 std::optional<std::string> MainDialog::ChoosePage(const std::string& initialFile) {
-    const auto dialog = CFileDialogWithHelp::ForPage(FromPath(initialFile), this, services_.showHelp);
+    const auto dialog =
+        CFileDialogWithHelp::ForPage(FromPath(initialFile), this, services_.showHelp);
     return RunFileDialog(*dialog);
 }
 
@@ -253,7 +272,9 @@ engine::ProgressSink* MainDialog::OpenProgress(std::uint32_t captionId) {
     return progress_.get();
 }
 
-void MainDialog::CloseProgress() { progress_.reset(); }
+void MainDialog::CloseProgress() {
+    progress_.reset();
+}
 
 std::optional<std::string> MainDialog::RunDetails(std::uint32_t pageSize, std::uint32_t dataSize,
                                                   const std::string& encodeType) {

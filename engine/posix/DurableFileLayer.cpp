@@ -1,12 +1,11 @@
 #include "engine/posix/DurableFileLayer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <random>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace nemora::engine::posix {
 namespace {
@@ -35,8 +34,8 @@ private:
 // Makes a rename in the folder survive a crash; a folder that cannot be
 // opened for that is left as the rename left it.
 void SyncFolder(const fs::path& folder) {
-    const Descriptor dir(::open(folder.empty() ? "." : folder.c_str(),
-                                O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor dir(
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Valid()) ::fsync(dir.Get());
 }
 

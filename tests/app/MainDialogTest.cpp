@@ -74,7 +74,8 @@ private:
                     ->setCurrentIndex(*detailsEntry);
             }
             details->ControlAs<QPushButton>(DetailsDialog::kOkControl)->click();
-        } else if (auto* progress = qobject_cast<ProgressDialog*>(modal); progress && cancelProgress) {
+        } else if (auto* progress = qobject_cast<ProgressDialog*>(modal);
+                   progress && cancelProgress) {
             cancelProgress = false;
             progress->ControlAs<QPushButton>(ProgressDialog::kCancelControl)->click();
         }
@@ -99,7 +100,9 @@ private:
     QTimer timer_;
 };
 
-QString Qs(const std::string& text) { return QString::fromStdString(text); }
+QString Qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 }  // namespace
 
@@ -165,7 +168,8 @@ private slots:
             Window window(help);
             window.dialog.Initialise(std::nullopt);
             Show(window);
-            QCOMPARE(window.Edit(kPromptField)->text(), QStringLiteral("パスワードを入力して下さい。"));
+            QCOMPARE(window.Edit(kPromptField)->text(),
+                     QStringLiteral("パスワードを入力して下さい。"));
             QCOMPARE(window.Combo()->currentText(), QStringLiteral("7.0"));
             for (const int id : {kPasswordField, kPromptField, kCookieOnBox, kSaveButton}) {
                 QVERIFY(!window.Enabled(id));
@@ -219,8 +223,9 @@ private slots:
             QCOMPARE(window.helpClosed, 0);
         }
 
-        QCOMPARE(nemora::test::Entries(folder),
-                 (std::vector<std::string>{"decoder.htm", "decoder.jar", "index.html", "index.zvk"}));
+        QCOMPARE(
+            nemora::test::Entries(folder),
+            (std::vector<std::string>{"decoder.htm", "decoder.jar", "index.html", "index.zvk"}));
         // Script literals whatever the user's locale: "7,0" would end the statement.
         const std::vector<std::uint8_t> loader = Read(folder + "/index.html");
         QVERIFY(std::string(loader.begin(), loader.end()).find("var fCookieKeepDays = 7;\r\n") !=

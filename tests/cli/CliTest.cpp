@@ -1,9 +1,8 @@
 // Runs the real nemora-cli as a user would.
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -64,11 +63,14 @@ TEST_F(CliTest, PublishesAndReadsBackWithEachPasswordSource) {
         lock.insert(lock.end(), source.args.begin(), source.args.end());
         const ProcessResult locked = RunProcess(lock, source.options);
         ASSERT_EQ(locked.status, 0) << locked.err;
-        EXPECT_NE(locked.out.find("page.html: ファイルを作成しました"), std::string::npos) << locked.out;
-        const std::vector<std::string> written = {"decoder.htm", "decoder.jar", "page.html", "page.zvk"};
+        EXPECT_NE(locked.out.find("page.html: ファイルを作成しました"), std::string::npos)
+            << locked.out;
+        const std::vector<std::string> written = {"decoder.htm", "decoder.jar", "page.html",
+                                                  "page.zvk"};
         EXPECT_EQ(Entries(out), written);
 
-        const ProcessResult back = Run({"unlock", out + "/page.zvk", "--password-stdin"}, {.input = "secret\n"});
+        const ProcessResult back =
+            Run({"unlock", out + "/page.zvk", "--password-stdin"}, {.input = "secret\n"});
         ASSERT_EQ(back.status, 0) << back.err;
         EXPECT_EQ(back.out, std::string(page.begin(), page.end()));
     }
@@ -91,33 +93,71 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
         const char* message;
     };
     const Case cases[] = {
-        {"no password and no terminal", {"lock", pagePath, "-o", out}, {.detach = true}, 3,
+        {"no password and no terminal",
+         {"lock", pagePath, "-o", out},
+         {.detach = true},
+         3,
          "パスワードを読み込めません"},
-        {"an empty password", {"lock", pagePath, "-o", out, "--password-stdin"}, {.input = "\n"}, 3,
+        {"an empty password",
+         {"lock", pagePath, "-o", out, "--password-stdin"},
+         {.input = "\n"},
+         3,
          "パスワードを設定して下さい"},
-        {"a folder with an extension", {"lock", pagePath, "-o", out + ".htm", "--password-stdin"},
-         {.input = "pw\n"}, 5, "フォルダを選択して下さい"},
-        {"a missing page", {"lock", dir.File("none.html"), "-o", out, "--password-stdin"},
-         {.input = "pw\n"}, 4, "ファイルを開けません"},
+        {"a folder with an extension",
+         {"lock", pagePath, "-o", out + ".htm", "--password-stdin"},
+         {.input = "pw\n"},
+         5,
+         "フォルダを選択して下さい"},
+        {"a missing page",
+         {"lock", dir.File("none.html"), "-o", out, "--password-stdin"},
+         {.input = "pw\n"},
+         4,
+         "ファイルを開けません"},
         {"cookies on without a keyword",
-         {"lock", pagePath, "-o", out, "--cookie-key", "", "--password-stdin"}, {.input = "pw\n"}, 5,
+         {"lock", pagePath, "-o", out, "--cookie-key", "", "--password-stdin"},
+         {.input = "pw\n"},
+         5,
          "クッキーのキーワードを設定して下さい"},
-        {"a bad lifetime", {"lock", pagePath, "-o", out, "--cookie-days", "0"}, {}, 2, "--cookie-days"},
-        {"a wrong password", {"unlock", out + "/page.zvk", "--password-stdin"}, {.input = "nope\n"}, 6,
+        {"a bad lifetime",
+         {"lock", pagePath, "-o", out, "--cookie-days", "0"},
+         {},
+         2,
+         "--cookie-days"},
+        {"a wrong password",
+         {"unlock", out + "/page.zvk", "--password-stdin"},
+         {.input = "nope\n"},
+         6,
          "パスワードが違います"},
-        {"a truncated data file", {"unlock", truncated, "--password-stdin"}, {.input = "secret\n"}, 7,
+        {"a truncated data file",
+         {"unlock", truncated, "--password-stdin"},
+         {.input = "secret\n"},
+         7,
          "データファイルが途中で切れています"},
-        {"a folder as data file", {"unlock", dir.Path().string(), "--password-stdin"},
-         {.input = "secret\n"}, 7, "データファイルではありません"},
-        {"an endless device as data file", {"unlock", "/dev/zero", "--password-stdin"},
-         {.input = "secret\n"}, 7, "データファイルではありません"},
-        {"a pipe with no writer as data file", {"unlock", fifo, "--password-stdin"},
-         {.input = "secret\n"}, 7, "データファイルではありません"},
-        {"a missing data file", {"unlock", dir.File("none.zvk"), "--password-stdin"},
-         {.input = "secret\n"}, 8, "ファイルを開けません"},
+        {"a folder as data file",
+         {"unlock", dir.Path().string(), "--password-stdin"},
+         {.input = "secret\n"},
+         7,
+         "データファイルではありません"},
+        {"an endless device as data file",
+         {"unlock", "/dev/zero", "--password-stdin"},
+         {.input = "secret\n"},
+         7,
+         "データファイルではありません"},
+        {"a pipe with no writer as data file",
+         {"unlock", fifo, "--password-stdin"},
+         {.input = "secret\n"},
+         7,
+         "データファイルではありません"},
+        {"a missing data file",
+         {"unlock", dir.File("none.zvk"), "--password-stdin"},
+         {.input = "secret\n"},
+         8,
+         "ファイルを開けません"},
         {"a page that cannot be written",
          {"unlock", out + "/page.zvk", "-o", dir.File("none/page.html"), "--password-stdin"},
-         {.input = "secret\n"}, 8, "ファイルを書き込めません"},
+         {.input = "secret\n"},
+         8,
+         "ファイルを書き込めません"},
         {"no subcommand", {}, {}, 2, ""},
         {"help", {"--help"}, {}, 0, ""},
         {"version", {"--version"}, {}, 0, ""},
@@ -152,7 +192,8 @@ TEST_F(CliTest, OutputFoldersWithDotComponents) {
 // A typed lifetime is cut to whole ten-thousandths of a day, as in the window.
 TEST_F(CliTest, CookieDaysAreCutToWholeTicks) {
     const std::pair<const char*, const char*> cases[] = {
-        {"0.00019", "1.e-004"}, {"+7", "7"}, {"1.00005", "1"}, {"session", "0"}, {"unlimited", "-1"},
+        {"0.00019", "1.e-004"}, {"+7", "7"},         {"1.00005", "1"},
+        {"session", "0"},       {"unlimited", "-1"},
     };
     for (const auto& [typed, literal] : cases) {
         SCOPED_TRACE(typed);
@@ -160,7 +201,8 @@ TEST_F(CliTest, CookieDaysAreCutToWholeTicks) {
         ASSERT_EQ(Lock(out, {"--cookie-days", typed}).status, 0);
         const auto loader = ReadAll(out + "/page.html");
         const std::string text(loader.begin(), loader.end());
-        EXPECT_NE(text.find(std::string("var fCookieKeepDays = ") + literal + ";"), std::string::npos);
+        EXPECT_NE(text.find(std::string("var fCookieKeepDays = ") + literal + ";"),
+                  std::string::npos);
     }
 }
 
@@ -177,11 +219,12 @@ TEST_F(CliTest, EncodingNameIsWrittenInCodePage932) {
 
 TEST_F(CliTest, WarnsOfPasswordsShorterThanTwelveCharacters) {
     const std::string out = (dir.Path() / "warn").string();
-    const ProcessResult shortOne = Run({"lock", pagePath, "-o", out, "--password-stdin"}, {.input = "パスワード\n"});
+    const ProcessResult shortOne =
+        Run({"lock", pagePath, "-o", out, "--password-stdin"}, {.input = "パスワード\n"});
     EXPECT_EQ(shortOne.status, 0);
     EXPECT_NE(shortOne.err.find("警告"), std::string::npos);
-    const ProcessResult longOne =
-        Run({"lock", pagePath, "-o", out, "--password-stdin"}, {.input = "correct horse battery\n"});
+    const ProcessResult longOne = Run({"lock", pagePath, "-o", out, "--password-stdin"},
+                                      {.input = "correct horse battery\n"});
     EXPECT_EQ(longOne.status, 0);
     EXPECT_EQ(longOne.err.find("警告"), std::string::npos) << longOne.err;
 }

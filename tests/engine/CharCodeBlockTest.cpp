@@ -35,7 +35,8 @@ TEST(CharCodeBlockTest, NameEndsAtAZeroByteAsEveryReaderEndsIt) {
     CharCodeBlock block;
     block.SetName(std::string("abcdefgh\0xyz", 12));
     ASSERT_EQ(block.Count(), 16u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(block.Bytes()), 16), std::string("abcdefgh\0\0\0\0\0\0\0\0", 16));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(block.Bytes()), 16),
+              std::string("abcdefgh\0\0\0\0\0\0\0\0", 16));
 }
 
 TEST(CharCodeBlockTest, SettingAShorterNameClearsTheOldBytes) {

@@ -1,11 +1,9 @@
-#include "engine/posix/DurableFileLayer.h"
-
-#include <sys/stat.h>
-
 #include <filesystem>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
+#include "engine/posix/DurableFileLayer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
 
@@ -30,7 +28,8 @@ TEST(DurableFileLayerTest, ReplacesWholeOrNotAtAll) {
     ASSERT_TRUE(file->Write(fresh.data(), fresh.size()));
     ASSERT_TRUE(file->Commit());
     EXPECT_EQ(test::ReadAll(path), fresh);
-    EXPECT_EQ(test::Entries(dir.Path()), std::vector<std::string>{"page.zvk"}) << "no temporary left";
+    EXPECT_EQ(test::Entries(dir.Path()), std::vector<std::string>{"page.zvk"})
+        << "no temporary left";
     // Readable by a web server, whatever mkstemp would have given.
     EXPECT_NE(fs::status(path).permissions() & fs::perms::others_read, fs::perms::none);
 }
@@ -40,8 +39,8 @@ TEST(DurableFileLayerTest, ReadsOnlyRegularFiles) {
     const std::string pipe = dir.File("pipe.html");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     DurableFileLayer files;
-    for (const std::string& path : {pipe, dir.Path().string(), std::string("/dev/zero"),
-                                    dir.File("missing.html")}) {
+    for (const std::string& path :
+         {pipe, dir.Path().string(), std::string("/dev/zero"), dir.File("missing.html")}) {
         SCOPED_TRACE(path);
         EXPECT_FALSE(files.OpenForReading(path));  // and a pipe does not block the open
     }

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/LockedDocument.h"
 #include "engine/DataFileBuilder.h"
+#include "engine/LockedDocument.h"
 #include "engine/StreamReader.h"
 #include "tests/support/ExpectedReports.h"
 #include "tests/support/FaultyFileLayer.h"
@@ -216,7 +216,11 @@ TEST_F(LockedDocumentTest, LoadFailuresHaveTheirCodesAndKeepThePageUntilItIsRepl
         {"open refused", path, {.failOpen = true}, Result::CannotOpen, false},
         {"length unknown", path, {.failLength = true}, Result::ReadFailed, false},
         {"4 GiB", path, {.length = std::uint64_t{1} << 32}, Result::ReadFailed, false},
-        {"just over the largest page", path, {.length = 0xFFFFFFF0u - 7}, Result::ReadFailed, false},
+        {"just over the largest page",
+         path,
+         {.length = 0xFFFFFFF0u - 7},
+         Result::ReadFailed,
+         false},
         {"first read fails", path, {.failReadAt = 1}, Result::ReadFailed, true},
         {"last whole piece fails", path, {.failReadAt = 4}, Result::ReadFailed, true},
         {"rest fails", path, {.failReadAt = 5}, Result::ReadFailed, true},
@@ -320,7 +324,8 @@ TEST_F(LockedDocumentTest, TheNameIsSetOnceForEverySave) {
     LockedDocument doc;
     Open(doc, page);
     const std::string path = dir.File("page.zvk");
-    const auto saveOnly = [&](std::string_view password, bool changed, ProgressSink* sink = nullptr) {
+    const auto saveOnly = [&](std::string_view password, bool changed,
+                              ProgressSink* sink = nullptr) {
         Result result = doc.Encrypt(sink, password, changed);
         if (result == Result::Ok) result = doc.WriteDataFile(sink, path);
         return result;

@@ -155,7 +155,8 @@ std::vector<std::uint8_t> Adversarial(int kind, std::size_t length, std::uint32_
             {
                 std::vector<std::uint8_t> unit(1 + next(20));
                 for (auto& b : unit) b = pick(3);
-                for (unsigned r = 0, n = 1 + next(30); r < n; ++r) page.insert(page.end(), unit.begin(), unit.end());
+                for (unsigned r = 0, n = 1 + next(30); r < n; ++r)
+                    page.insert(page.end(), unit.begin(), unit.end());
                 break;
             }
             default:  // three letters: best matches of about 9 to 10 bytes

@@ -1,9 +1,9 @@
-#include "engine/SecretString.h"
-
 #include <algorithm>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "engine/SecretString.h"
 
 namespace nemora::engine {
 namespace {
@@ -14,7 +14,8 @@ bool Wiped(const char* buffer, std::size_t capacity) {
 }
 
 TEST(SecretStringTest, TakingATextWipesTheCallersBuffer) {
-    for (const std::size_t length : {std::size_t{5}, std::size_t{40}}) {  // in place and on the heap
+    for (const std::size_t length :
+         {std::size_t{5}, std::size_t{40}}) {  // in place and on the heap
         SCOPED_TRACE(length);
         std::string typed(length, 'p');
         const char* buffer = typed.data();

@@ -1,10 +1,9 @@
-#include "app/mainwindow/CookieLifetime.h"
-
 #include <cmath>
 
-#include "tests/support/CommaLocale.h"
-
 #include <gtest/gtest.h>
+
+#include "app/mainwindow/CookieLifetime.h"
+#include "tests/support/CommaLocale.h"
 
 namespace nemora::app {
 namespace {
@@ -14,11 +13,30 @@ TEST(CookieLifetimeTest, ReadsNumbersByTheAtofRule) {
         const char* text;
         double number;
     } cases[] = {
-        {"7", 7},         {"  \t1.5", 1.5}, {"+2", 2},        {"-3", -3},     {"1e2", 100},
-        {"1E+2x", 100},   {"2.5e-1", 0.25}, {"1e", 1},        {"1e+", 1},     {".5", 0.5},
-        {"5.", 5},        {"7日", 7},       {"abc", 0},       {"", 0},        {".", 0},
-        {"-", 0},         {"e5", 0},        {"inf", 0},       {"nan", 0},     {"0x10", 0},
-        {"1,5", 1},       {"1e999", HUGE_VAL}, {"-1e999", -HUGE_VAL}, {"1e-999", 0},
+        {"7", 7},
+        {"  \t1.5", 1.5},
+        {"+2", 2},
+        {"-3", -3},
+        {"1e2", 100},
+        {"1E+2x", 100},
+        {"2.5e-1", 0.25},
+        {"1e", 1},
+        {"1e+", 1},
+        {".5", 0.5},
+        {"5.", 5},
+        {"7日", 7},
+        {"abc", 0},
+        {"", 0},
+        {".", 0},
+        {"-", 0},
+        {"e5", 0},
+        {"inf", 0},
+        {"nan", 0},
+        {"0x10", 0},
+        {"1,5", 1},
+        {"1e999", HUGE_VAL},
+        {"-1e999", -HUGE_VAL},
+        {"1e-999", 0},
         {"１２", 0},  // full-width digits are no digits
     };
     for (const auto& c : cases) {
@@ -32,10 +50,19 @@ TEST(CookieLifetimeTest, WritesDaysText) {
         double days;
         const char* text;
     } cases[] = {
-        {7, "7.0"},           {1.5, "1.5"},         {0.25, "0.25"},          {36500, "36500.0"},
-        {0.05, "5.e-002"},    {0.0123, "1.23e-002"}, {0.0001, "1.e-004"},    {0.1, "0.1"},
-        {1.00005, "1.00005"}, {100, "100.0"},       {1234.56789012, "1234.56789"},
-        {0.123456789123, "0.123456789"}, {9.9999999999, "10.0"},
+        {7, "7.0"},
+        {1.5, "1.5"},
+        {0.25, "0.25"},
+        {36500, "36500.0"},
+        {0.05, "5.e-002"},
+        {0.0123, "1.23e-002"},
+        {0.0001, "1.e-004"},
+        {0.1, "0.1"},
+        {1.00005, "1.00005"},
+        {100, "100.0"},
+        {1234.56789012, "1234.56789"},
+        {0.123456789123, "0.123456789"},
+        {9.9999999999, "10.0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.days);

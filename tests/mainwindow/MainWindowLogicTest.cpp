@@ -1,11 +1,10 @@
-#include "app/mainwindow/MainWindowLogic.h"
-
 #include <filesystem>
 #include <memory>
 
 #include <gtest/gtest.h>
 
 #include "app/mainwindow/MainWindowIds.h"
+#include "app/mainwindow/MainWindowLogic.h"
 #include "engine/Key.h"
 #include "engine/StreamReader.h"
 #include "tests/mainwindow/FakeWindow.h"
@@ -24,9 +23,9 @@ using Controls = std::set<int>;
 namespace fs = std::filesystem;
 
 const Controls kNoPageControls = {kPathField, kLoadButton, kLogoButton};
-const Controls kPageReadyControls = {kPathField,      kLoadButton,    kLogoButton,  kSaveButton,
-                                     kPasswordField,  kPromptField,   kCookieOnBox, kCookieKeyField,
-                                     kLifetimeCombo,  kConfirmBox,    kCommentBox};
+const Controls kPageReadyControls = {kPathField,     kLoadButton,  kLogoButton,  kSaveButton,
+                                     kPasswordField, kPromptField, kCookieOnBox, kCookieKeyField,
+                                     kLifetimeCombo, kConfirmBox,  kCommentBox};
 
 class MainWindowLogicTest : public ::testing::Test {
 protected:
@@ -99,8 +98,9 @@ TEST_F(MainWindowLogicTest, FirstStartShowsDefaultsAndOffersOnlyLoad) {
     EXPECT_FALSE(window_.menuItems[kSaveCommand]);
     EXPECT_FALSE(window_.menuItems[kDetailsCommand]);
     EXPECT_EQ(window_.defaultButton, kLoadButton);
-    EXPECT_EQ(window_.systemMenu,
-              (std::vector<std::pair<int, std::string>>{{16, "VostelNemora のﾊﾞｰｼﾞｮﾝ情報(&A)..."}}));
+    EXPECT_EQ(
+        window_.systemMenu,
+        (std::vector<std::pair<int, std::string>>{{16, "VostelNemora のﾊﾞｰｼﾞｮﾝ情報(&A)..."}}));
     EXPECT_EQ(logic_->State().EncodeType, "shift_jis");
     EXPECT_EQ(logic_->State().CookieKeepDays, 70000);
     EXPECT_TRUE(window_.messages.empty());
@@ -148,7 +148,7 @@ TEST_F(MainWindowLogicTest, CookieOptionRules) {
     logic_->OnCookieOnClicked();
     EXPECT_FALSE(Enabled(kCookieKeyField));
     EXPECT_TRUE(Enabled(kCommentBox));  // the cookie option's click leaves it
-    Restart();  // off when the next page is loaded
+    Restart();                          // off when the next page is loaded
     LoadedPage();
     for (const int id : {kCookieKeyField, kLifetimeCombo, kConfirmBox, kCommentBox}) {
         EXPECT_FALSE(Enabled(id)) << id;
@@ -196,7 +196,8 @@ TEST_F(MainWindowLogicTest, FailedLoads) {
         const std::string earlier = LoadedPage("earlier.html");
         window_.stopProgressAt = c.stopAt;
         EXPECT_EQ(logic_->LoadPage(c.path), c.result);
-        EXPECT_EQ(window_.messages, std::vector<std::uint32_t>{static_cast<std::uint32_t>(c.result)});
+        EXPECT_EQ(window_.messages,
+                  std::vector<std::uint32_t>{static_cast<std::uint32_t>(c.result)});
         EXPECT_EQ(window_.progressClosed, 2);
 
         const publish::PublicationState& state = logic_->State();
@@ -214,8 +215,9 @@ TEST_F(MainWindowLogicTest, FailedLoads) {
             logic_->OnCommand(kSaveButton);
             EXPECT_EQ(window_.messages.back(), 3005u);
             const std::vector<std::uint8_t> data = nemora::test::ReadAll(folder + "/earlier.zvk");
-            EXPECT_EQ(engine::StreamReader(engine::DeriveKey("pw")).Read(data.data(), data.size()).page,
-                      nemora::test::ReadAll(earlier));
+            EXPECT_EQ(
+                engine::StreamReader(engine::DeriveKey("pw")).Read(data.data(), data.size()).page,
+                nemora::test::ReadAll(earlier));
         } else {
             EXPECT_EQ(window_.EnabledControls(), kNoPageControls);
             EXPECT_FALSE(window_.menuItems[kSaveCommand]);
@@ -368,17 +370,21 @@ TEST_F(MainWindowLogicTest, DestroyWritesTheWholeSectionAndClosesHelp) {
     logic_->OnDestroy();
     EXPECT_EQ(window_.helpClosed, 1);
     const std::string file = home_.ReadRegistry();
-    const std::string section = file.substr(file.find("[HKEY_CURRENT_USER\\Software\\Kelvane\\Nemora\\Setting]"));
+    const std::string section =
+        file.substr(file.find("[HKEY_CURRENT_USER\\Software\\Kelvane\\Nemora\\Setting]"));
     const std::string page = (dir_.Path() / "index.html").string();
-    EXPECT_EQ(section, "[HKEY_CURRENT_USER\\Software\\Kelvane\\Nemora\\Setting]\n"
-                       "\"Path\"=\"" + page + "\"\n"
-                       "\"Prompt\"=\"パスワードを入力して下さい。\"\n"
-                       "\"CookieOn\"=hex:01\n"
-                       "\"CookieKey\"=\"Key\"\n"
-                       "\"CookieKeepDays\"=dword:00011170\n"
-                       "\"Comment\"=hex:01\n"
-                       "\"Confirm\"=hex:00\n"
-                       "\"EncodeType\"=\"shift_jis\"\n\n");
+    EXPECT_EQ(section,
+              "[HKEY_CURRENT_USER\\Software\\Kelvane\\Nemora\\Setting]\n"
+              "\"Path\"=\"" +
+                  page +
+                  "\"\n"
+                  "\"Prompt\"=\"パスワードを入力して下さい。\"\n"
+                  "\"CookieOn\"=hex:01\n"
+                  "\"CookieKey\"=\"Key\"\n"
+                  "\"CookieKeepDays\"=dword:00011170\n"
+                  "\"Comment\"=hex:01\n"
+                  "\"Confirm\"=hex:00\n"
+                  "\"EncodeType\"=\"shift_jis\"\n\n");
 }
 
 // Writing a page fails after its file was made (here a full disk): the
@@ -513,8 +519,9 @@ TEST_F(MainWindowLogicTest, DetailsChangeTheEncodingName) {
     window_.folderAnswers = {dir_.File("out")};
     logic_->OnCommand(kSaveButton);
     const std::vector<std::uint8_t> data = nemora::test::ReadAll(dir_.File("out/index.zvk"));
-    EXPECT_EQ(engine::StreamReader(engine::DeriveKey("pw")).Read(data.data(), data.size()).encodingName,
-              "euc-kr");
+    EXPECT_EQ(
+        engine::StreamReader(engine::DeriveKey("pw")).Read(data.data(), data.size()).encodingName,
+        "euc-kr");
 }
 
 TEST_F(MainWindowLogicTest, OtherCommands) {

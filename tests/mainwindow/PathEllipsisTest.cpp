@@ -1,6 +1,6 @@
-#include "app/mainwindow/PathEllipsis.h"
-
 #include <gtest/gtest.h>
+
+#include "app/mainwindow/PathEllipsis.h"
 
 namespace nemora::app {
 namespace {
@@ -24,7 +24,7 @@ TEST(PathEllipsisTest, KeepsTheLastComponentWhole) {
         {"/home/ann/site/index.html", 15, "/.../index.html"},
         {"/home/ann/site/index.html", 14, ".../index.html"},  // only the name fits
         {"/home/ann/site/index.html", 5, ".../index.html"},   // not even that: the name stays
-        {"index.html", 4, "index.html"},                       // a bare name has no middle
+        {"index.html", 4, "index.html"},                      // a bare name has no middle
         {"/home/ann/site/", 12, "/ho.../site/"},
         {"/データ/ページ/目次.html", 14, "/デー.../目次.html"},  // cut between characters
     };

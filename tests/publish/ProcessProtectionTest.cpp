@@ -1,10 +1,10 @@
-#include "publish/ProcessProtection.h"
-
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+
+#include "publish/ProcessProtection.h"
 
 namespace nemora::publish {
 namespace {

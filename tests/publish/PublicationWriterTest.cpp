@@ -1,10 +1,9 @@
-#include "publish/PublicationWriter.h"
-
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
 #include "engine/StreamReader.h"
+#include "publish/PublicationWriter.h"
 #include "publish/TextCodec.h"
 #include "res/EmbeddedResource.h"
 #include "tests/support/FaultyFileLayer.h"
@@ -48,7 +47,8 @@ class BrokenResources : public ResourceSource {
 public:
     BrokenResources(res::ResourceType type, std::uint32_t id, Result failure)
         : type_(type), id_(id), failure_(failure) {}
-    Result Load(res::ResourceType type, std::uint32_t id, std::vector<std::uint8_t>& bytes) override {
+    Result Load(res::ResourceType type, std::uint32_t id,
+                std::vector<std::uint8_t>& bytes) override {
         if (type == type_ && id == id_) return failure_;
         return ResourceSource::Embedded().Load(type, id, bytes);
     }
@@ -96,7 +96,8 @@ TEST_F(PublicationWriterTest, WritesTheFourFilesThatOpenWithThePassword) {
     EXPECT_FALSE(state.PasswordChanged);
 
     const auto data = test::ReadAll(Out("index.zvk"));
-    const auto back = engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size());
+    const auto back =
+        engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size());
     ASSERT_EQ(back.status, engine::Result::Ok);
     EXPECT_EQ(back.page, page);
     EXPECT_EQ(back.encodingName, "shift_jis");
@@ -112,7 +113,8 @@ TEST_F(PublicationWriterTest, WritesTheFourFilesThatOpenWithThePassword) {
     EXPECT_TRUE(fs::exists(Out("decoder.htm")));
     const auto archive = res::EmbeddedResource::Find(res::ResourceType::Jar, res::kDecoderArchive);
     ASSERT_TRUE(archive);
-    EXPECT_EQ(test::ReadAll(Out("decoder.jar")), std::vector<std::uint8_t>(archive->begin(), archive->end()));
+    EXPECT_EQ(test::ReadAll(Out("decoder.jar")),
+              std::vector<std::uint8_t>(archive->begin(), archive->end()));
 
     // Saving again without a password change does not encipher twice (its
     // phase covers only the writing) and writes the same data file.
@@ -131,7 +133,8 @@ TEST_F(PublicationWriterTest, EntriesAreCheckedBeforeAnythingIsWritten) {
     };
     const Case cases[] = {
         {"no password", [](auto& s, auto&) { s.Password.Wipe(); }, Result::NoPassword},
-        {"cookies on, no keyword", [](auto& s, auto&) { s.CookieKey.clear(); }, Result::NoCookieKey},
+        {"cookies on, no keyword", [](auto& s, auto&) { s.CookieKey.clear(); },
+         Result::NoCookieKey},
         {"a password code page 932 cannot hold", [](auto& s, auto&) { s.Password = "pass😀"; },
          Result::PasswordNotShiftJis},
         {"a folder with an extension", [](auto&, auto& h) { *h.folder += "/out.htm"; },
@@ -161,7 +164,7 @@ TEST_F(PublicationWriterTest, SilentWithoutAPageOrWhenTheFolderChoiceIsCancelled
     EXPECT_EQ(PublicationWriter().Save(state, host), Result::Ok);
     EXPECT_TRUE(host.shown.empty());
     state.CookieOn = false;
-    state.CookieKey.clear();  // no keyword is needed without cookies
+    state.CookieKey.clear();                        // no keyword is needed without cookies
     host.folder = (dir.Path() / "a/b/c").string();  // three levels made in turn
     EXPECT_EQ(PublicationWriter().Save(state, host), Result::Published);
     EXPECT_TRUE(fs::exists(dir.Path() / "a/b/c/index.zvk"));
@@ -178,7 +181,8 @@ TEST_F(PublicationWriterTest, StoppingTheEncryptionWritesNoPage) {
     host.sink = test::RecordingSink();
     EXPECT_EQ(PublicationWriter().Save(state, host), Result::Published);
     const auto data = test::ReadAll(Out("index.zvk"));
-    EXPECT_EQ(engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size()).page, page);
+    EXPECT_EQ(engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size()).page,
+              page);
 }
 
 TEST_F(PublicationWriterTest, WritePagesStopsAtTheFailingFile) {
@@ -191,9 +195,15 @@ TEST_F(PublicationWriterTest, WritePagesStopsAtTheFailingFile) {
     };
     const Case cases[] = {
         {"loader missing", res::ResourceType::Html, res::kLoaderTemplate, Result::NoResource, {}},
-        {"decoder page unreadable", res::ResourceType::Html, res::kDecoderTemplate,
-         Result::BrokenResource, {"index.html"}},
-        {"archive missing", res::ResourceType::Jar, res::kDecoderArchive, Result::NoResource,
+        {"decoder page unreadable",
+         res::ResourceType::Html,
+         res::kDecoderTemplate,
+         Result::BrokenResource,
+         {"index.html"}},
+        {"archive missing",
+         res::ResourceType::Jar,
+         res::kDecoderArchive,
+         Result::NoResource,
          {"decoder.htm", "index.html"}},
     };
     for (const Case& c : cases) {

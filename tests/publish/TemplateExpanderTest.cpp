@@ -1,9 +1,9 @@
-#include "publish/TemplateExpander.h"
-
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "publish/TemplateExpander.h"
 
 namespace nemora::publish {
 namespace {
@@ -41,18 +41,22 @@ std::string Expand(const std::string& templ, bool comment, bool valuesActive,
     MemoryOutput out;
     const std::vector<std::uint8_t> bytes(templ.begin(), templ.end());
     EXPECT_TRUE(TemplateExpander::Expand(
-        bytes, values, comment ? TemplateExpander::Comments::Keep : TemplateExpander::Comments::Drop,
-        valuesActive ? TemplateExpander::ValueMarkers::Active : TemplateExpander::ValueMarkers::Inactive,
+        bytes, values,
+        comment ? TemplateExpander::Comments::Keep : TemplateExpander::Comments::Drop,
+        valuesActive ? TemplateExpander::ValueMarkers::Active
+                     : TemplateExpander::ValueMarkers::Inactive,
         out));
     return out.text;
 }
 
 TEST(TemplateExpanderTest, MarkersInTheLoaderTemplate) {
     const std::pair<const char*, const char*> cases[] = {
-        {"$$", "$"},         {"$x", "$x"},     {"$$0", "$0"},         {"%%", "%"},
-        {"%9", "%9"},        {"%%0", "%0"},    {"$%0", "$page.zvk"},  {"a$", "a$"},
-        {"a%", "a%"},        {"%0%1%2%3%4%5", "page.zvkPK7falseW"},   {"100%%", "100%"},
-        {"x\r\ny", "x\r\ny"},
+        {"$$", "$"},          {"$x", "$x"},
+        {"$$0", "$0"},        {"%%", "%"},
+        {"%9", "%9"},         {"%%0", "%0"},
+        {"$%0", "$page.zvk"}, {"a$", "a$"},
+        {"a%", "a%"},         {"%0%1%2%3%4%5", "page.zvkPK7falseW"},
+        {"100%%", "100%"},    {"x\r\ny", "x\r\ny"},
     };
     for (const auto& [templ, out] : cases) EXPECT_EQ(Expand(templ, true, true), out) << templ;
 }

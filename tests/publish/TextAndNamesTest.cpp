@@ -29,7 +29,8 @@ TEST(WindowNameTest, ThreeLettersPerLittleEndianWord) {
     FixedIdentifiers none(std::nullopt);
     EXPECT_EQ(MakeWindowName(none), "DecoderWindow");
     EXPECT_EQ(MakeWindowName(IdentifierSource::System()).size(), 24u);
-    EXPECT_NE(MakeWindowName(IdentifierSource::System()), MakeWindowName(IdentifierSource::System()));
+    EXPECT_NE(MakeWindowName(IdentifierSource::System()),
+              MakeWindowName(IdentifierSource::System()));
 }
 
 TEST(TextCodecTest, ConvertsToCodePage932) {
@@ -38,7 +39,8 @@ TEST(TextCodecTest, ConvertsToCodePage932) {
     // A character code page 932 lacks: a reference in markup, refused in a password.
     EXPECT_EQ(TextCodec::ToCp932("a😀b", TextCodec::Unmappable::CharacterReference), "a&#128512;b");
     EXPECT_EQ(TextCodec::ToCp932("a😀b", TextCodec::Unmappable::Refuse), std::nullopt);
-    EXPECT_EQ(TextCodec::ToCp932("a\xffz", TextCodec::Unmappable::CharacterReference), "a&#65533;z");
+    EXPECT_EQ(TextCodec::ToCp932("a\xffz", TextCodec::Unmappable::CharacterReference),
+              "a&#65533;z");
     EXPECT_EQ(TextCodec::ToCp932("a\xffz", TextCodec::Unmappable::Refuse), std::nullopt);
     EXPECT_EQ(TextCodec::FromCp932("\x93\xfa\x96\x7b"), "日本");
 }
@@ -50,10 +52,12 @@ TEST(TextCodecTest, BestFitCharactersBecomeReferencesInMarkupOnly) {
         const char* password;  // Refuse: the bytes a browser makes of the same character
     };
     const Case cases[] = {
-        {"\u00a5500", "&#165;500", "\x5c" "500"},  // yen onto the backslash byte
-        {"\u203e", "&#8254;", "\x7e"},             // overline onto the tilde byte
-        {"\u301c", "&#12316;", "\x81\x60"},        // wave dash read back as U+FF5E
-        {"\u2014", "&#8212;", "\x81\x5c"},         // em dash read back as U+2015
+        {"\u00a5500", "&#165;500",
+         "\x5c"
+         "500"},                                      // yen onto the backslash byte
+        {"\u203e", "&#8254;", "\x7e"},                // overline onto the tilde byte
+        {"\u301c", "&#12316;", "\x81\x60"},           // wave dash read back as U+FF5E
+        {"\u2014", "&#8212;", "\x81\x5c"},            // em dash read back as U+2015
         {"\uff5e\\~", "\x81\x60\\~", "\x81\x60\\~"},  // exact ones stay bytes
     };
     for (const Case& c : cases) {

@@ -1,12 +1,11 @@
 // Odd input and hostile surroundings: devices, odd file names, a full disk.
 // Each gets its message and nothing already on disk is lost.
 
+#include <filesystem>
+#include <map>
 #include <sys/mount.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
-
-#include <filesystem>
-#include <map>
 
 #include <gtest/gtest.h>
 
@@ -65,8 +64,8 @@ TEST(LimitsTest, DevicesAreNotPages) {
 TEST(LimitsTest, OddFileNamesArePublishedAndStayInsideTheScript) {
     test::TempDir dir;
     const auto page = test::HtmlPage(3000, 31);
-    for (const std::string name : {"a b.html", "q\"u'o<t>e&.html", "日本語のページ.html", "bad\xff\xfe.html",
-                                   "%41;x.html"}) {
+    for (const std::string name : {"a b.html", "q\"u'o<t>e&.html", "日本語のページ.html",
+                                   "bad\xff\xfe.html", "%41;x.html"}) {
         SCOPED_TRACE(name);
         const std::string path = dir.Write(name, page);
         engine::LockedDocument document;
@@ -78,7 +77,10 @@ TEST(LimitsTest, OddFileNamesArePublishedAndStayInsideTheScript) {
 
         const std::string data = (dir.Path() / "out" / publish::DataFileName(name)).string();
         const auto bytes = test::ReadAll(data);
-        EXPECT_EQ(engine::StreamReader(engine::DeriveKey(state.Password.View())).Read(bytes.data(), bytes.size()).page, page);
+        EXPECT_EQ(engine::StreamReader(engine::DeriveKey(state.Password.View()))
+                      .Read(bytes.data(), bytes.size())
+                      .page,
+                  page);
         const auto loader = test::ReadAll((dir.Path() / "out" / name).string());
         const std::string text(loader.begin(), loader.end());
         const std::size_t at = text.find("var urlSource = \"");
@@ -101,7 +103,8 @@ TEST(LimitsTest, AFailureAtAnyWriteOfASaveDamagesNoFile) {
     test::TempDir dir;
     const auto page = test::HtmlPage(6000, 34);
     const std::string path = dir.Write("index.html", page);
-    const std::vector<std::string> names = {"decoder.htm", "decoder.jar", "index.html", "index.zvk"};
+    const std::vector<std::string> names = {"decoder.htm", "decoder.jar", "index.html",
+                                            "index.zvk"};
     ZeroIdentifiers ids;
 
     // The new set, and how many writes it takes.
@@ -117,17 +120,20 @@ TEST(LimitsTest, AFailureAtAnyWriteOfASaveDamagesNoFile) {
         ASSERT_EQ(document.Compress(nullptr), Result::Ok);
         auto state = StateFor(document, path);
         QuietHost host((dir.Path() / "fresh").string());
-        ASSERT_EQ(publish::PublicationWriter(pageCounting, publish::ResourceSource::Embedded(), ids).Save(state, host),
+        ASSERT_EQ(publish::PublicationWriter(pageCounting, publish::ResourceSource::Embedded(), ids)
+                      .Save(state, host),
                   Result::Published);
         dataWrites = dataCounting.writes;
         writes = dataWrites + pageCounting.writes;
-        for (const auto& name : names) fresh[name] = test::ReadAll((dir.Path() / "fresh" / name).string());
+        for (const auto& name : names)
+            fresh[name] = test::ReadAll((dir.Path() / "fresh" / name).string());
     }
     ASSERT_GT(writes, 5u);
 
     for (std::size_t k = 1; k <= writes; ++k) {
         for (bool fullDisk : {false, true}) {
-            SCOPED_TRACE(::testing::Message() << (fullDisk ? "full disk" : "write error") << " at write " << k);
+            SCOPED_TRACE(::testing::Message()
+                         << (fullDisk ? "full disk" : "write error") << " at write " << k);
             const fs::path out = dir.Path() / "out";
             fs::remove_all(out);
             fs::create_directory(out);
@@ -142,7 +148,8 @@ TEST(LimitsTest, AFailureAtAnyWriteOfASaveDamagesNoFile) {
             auto state = StateFor(document, path);
             QuietHost host(out.string());
             const Result saved =
-                publish::PublicationWriter(files, publish::ResourceSource::Embedded(), ids).Save(state, host);
+                publish::PublicationWriter(files, publish::ResourceSource::Embedded(), ids)
+                    .Save(state, host);
             EXPECT_EQ(host.shown, saved);
             EXPECT_EQ(test::Entries(out), names) << "no temporary file is left";
             for (const auto& name : names) {

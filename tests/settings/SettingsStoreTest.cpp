@@ -373,7 +373,7 @@ TEST(SettingsStoreFileTest, UnreadableFileGivesDefaultsAndIsKept) {
         "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Kelvane\\Nemora\\Setting]\n\"On\"=hex:01,\\\n",
         std::string("REGEDIT4\n\0\0\0\0", 13),
         "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Kel",  // cut short
-        std::string(8 << 20, '\xfe'),                     // huge binary garbage
+        std::string(8 << 20, '\xfe'),                   // huge binary garbage
     };
     for (const std::string& text : texts) {
         SCOPED_TRACE(text);

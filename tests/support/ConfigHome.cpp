@@ -67,4 +67,4 @@ std::string ReadFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-}  // namespace nemora::app::test
+}  // namespace nemora::test

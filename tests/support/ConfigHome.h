@@ -38,4 +38,4 @@ private:
 
 std::string ReadFile(const std::filesystem::path& path);
 
-}  // namespace nemora::app::test
+}  // namespace nemora::test

@@ -1,11 +1,10 @@
 #include "tests/support/Process.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cstdlib>
-#include <cstring>
 
 namespace nemora::test {
 
