@@ -1,53 +1,33 @@
 #include "cli/FileBytes.h"
 
-#include <cerrno>
-#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "engine/posix/DurableFileLayer.h"
 
 namespace nemora::cli {
-namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-}  // namespace
 
 FileBytes ReadFileBytes(const std::string& path, std::uint64_t limit) {
     using Outcome = FileBytes::Outcome;
-    // Non-blocking, so that opening a pipe with no writer does not wait.
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.Get() < 0) return {errno == EISDIR ? Outcome::NotAFile : Outcome::CannotOpen, {}};
-    struct stat status {};
-    if (::fstat(file.Get(), &status) != 0) return {Outcome::ReadFailed, {}};
-    if (!S_ISREG(status.st_mode)) return {Outcome::NotAFile, {}};
-    const auto length = static_cast<std::uint64_t>(status.st_size);
-    if (length > limit) return {Outcome::TooLarge, {}};
-
-    FileBytes read;
-    read.bytes.resize(static_cast<std::size_t>(length));
-    // The length seen at the open: a file that grows meanwhile is read no further.
-    std::size_t done = 0;
-    while (done < read.bytes.size()) {
-        const ssize_t got = ::read(file.Get(), read.bytes.data() + done, read.bytes.size() - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return {Outcome::ReadFailed, {}};
-        if (got == 0) break;  // it shrank: what is there is what the reader gets
-        done += static_cast<std::size_t>(got);
+    // The layer opens regular files only, without waiting on a pipe.
+    const std::unique_ptr<engine::InputFile> file =
+        engine::posix::DurableFileLayer::Instance().OpenForReading(path);
+    if (!file) {
+        std::error_code error;
+        const bool other =
+            std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error);
+        return {other ? Outcome::NotAFile : Outcome::CannotOpen, {}};
     }
-    read.bytes.resize(done);
+    const std::optional<std::uint64_t> length = file->Length();
+    if (!length) return {Outcome::ReadFailed, {}};
+    if (*length > limit) return {Outcome::TooLarge, {}};
+    FileBytes read;
+    read.bytes.resize(static_cast<std::size_t>(*length));
+    // The length seen at the open: a file that grows meanwhile is read no
+    // further, and one that shrank gives what is there.
+    const std::optional<std::size_t> got = file->Read(read.bytes.data(), read.bytes.size());
+    if (!got) return {Outcome::ReadFailed, {}};
+    read.bytes.resize(*got);
     return read;
 }
 

@@ -15,6 +15,7 @@
 
 #include "app/settings/RegistryText.h"
 #include "engine/posix/DurableFileLayer.h"
+#include "engine/posix/FileDescriptor.h"
 
 namespace nemora::app {
 namespace {
@@ -25,29 +26,7 @@ using KeyPath = RegistryText::KeyPath;
 constexpr const char* kHive = "HKEY_CURRENT_USER";
 constexpr const char* kSoftware = "Software";
 
-class FileDescriptor {
-public:
-    FileDescriptor() = default;
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-        Reset(std::exchange(other.fd_, -1));
-        return *this;
-    }
-    ~FileDescriptor() { Reset(); }
-
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    // Closing reports what a full disk may only show here.
-    bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
-    void Reset(int fd = -1) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_ = -1;
-};
+using engine::posix::FileDescriptor;
 
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;

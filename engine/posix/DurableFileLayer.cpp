@@ -7,34 +7,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/posix/FileDescriptor.h"
+
 namespace nemora::engine::posix {
 namespace {
 
 namespace fs = std::filesystem;
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() { Close(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    bool Close() {
-        if (fd_ < 0) return true;
-        const bool closed = ::close(fd_) == 0;
-        fd_ = -1;
-        return closed;
-    }
-
-private:
-    int fd_;
-};
-
 // Makes a rename in the folder survive a crash; a folder that cannot be
 // opened for that is left as the rename left it.
 void SyncFolder(const fs::path& folder) {
-    const Descriptor dir(
+    const FileDescriptor dir(
         ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Valid()) ::fsync(dir.Get());
 }
@@ -58,7 +41,7 @@ public:
     }
 
 private:
-    Descriptor file_;
+    FileDescriptor file_;
     std::uint64_t length_;
 };
 
@@ -103,7 +86,7 @@ private:
         return false;
     }
 
-    Descriptor file_;
+    FileDescriptor file_;
     fs::path temporary_;
     fs::path target_;
     bool committed_ = false;
