@@ -15,7 +15,7 @@
 #include "cli/FileBytes.h"
 #include "cli/Password.h"
 #include "cli/Report.h"
-#include "cli/TerminalHost.h"
+#include "cli/TerminalProgress.h"
 #include "engine/LockedDocument.h"
 #include "engine/StreamFormat.h"
 #include "engine/StreamReader.h"
@@ -64,11 +64,11 @@ std::pair<cli::CliText, cli::ExitCode> ReadProblem(cli::FileBytes::Outcome outco
 struct LockOptions {
     std::vector<std::string> pages;
     std::string folder;
-    std::string prompt = res::StringTable::Get(publish::defaults::kPromptText);
-    std::string cookieKey = res::StringTable::Get(publish::defaults::kCookieKeyText);
+    // The prompt, the keyword and the confirm flag are read straight into
+    // the publication's options; the rest is turned into them after parsing.
+    publish::PublicationOptions publication;
     bool noCookie = false;
     std::string cookieDays = "7";
-    bool confirm = false;
     bool noComment = false;
     std::string encoding = publish::defaults::kEncodeType;
     cli::PasswordOptions password;
@@ -111,9 +111,9 @@ std::string NormalPath(const std::string& path) {
     return text.empty() ? path : text;
 }
 
-int Lock(const LockOptions& options, std::int32_t keepDays) {
+int Lock(const LockOptions& options, std::int32_t keepTicks) {
     std::string error;
-    const std::optional<engine::SecretString> password =
+    std::optional<engine::SecretString> password =
         cli::ReadPassword(options.password, cli::PasswordEntry::TypedTwice, error);
     if (!password) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
@@ -122,9 +122,15 @@ int Lock(const LockOptions& options, std::int32_t keepDays) {
     if (!password->empty() && CharacterCount(password->View()) < kRecommendedLength) {
         cli::Report(kProgram, cli::CliText::ShortPassword);
     }
+    publish::PublicationOptions publication = options.publication;
+    publication.password = std::move(*password);
+    publication.cookieOn = !options.noCookie;
+    publication.cookieKeepTicks = keepTicks;
+    publication.comment = !options.noComment;
+    const std::string folder = NormalPath(options.folder);
 
     engine::LockedDocument document(engine::posix::DurableFileLayer::Instance());
-    publish::PublicationWriter writer;
+    const publish::PublicationWriter writer;
     int status = cli::kExitOk;
     for (const std::string& typed : options.pages) {
         const std::string page = NormalPath(typed);
@@ -147,24 +153,15 @@ int Lock(const LockOptions& options, std::int32_t keepDays) {
             continue;
         }
 
-        publish::PublicationState state;
-        state.PageLoaded = true;
-        state.Path = page;
-        state.PageFileName = name;
-        state.Password = engine::SecretString(password->View());
-        state.Prompt = options.prompt;
-        state.CookieOn = !options.noCookie;
-        state.CookieKey = options.cookieKey;
-        state.CookieKeepDays = keepDays;
-        state.Confirm = options.confirm;
-        state.Comment = !options.noComment;
-        state.EncodeType = options.encoding;
-        state.PasswordChanged = true;
-        state.Document = &document;
-        cli::TerminalHost host(NormalPath(options.folder), name, showProgress);
-        const engine::Result result = writer.Save(state, host);
-        if (result != engine::Result::Published && status == cli::kExitOk) {
-            status = cli::ExitCodeOfSave(result);
+        publish::PublicationOutcome outcome;
+        {
+            cli::TerminalProgress progress(showProgress);
+            outcome = writer.Publish({document, page}, publication, folder, &progress);
+        }
+        // A file-error message names the file (and so the cause) in its %1.
+        cli::Report(name, outcome.result, outcome.failedFile);
+        if (outcome.result != engine::Result::Published && status == cli::kExitOk) {
+            status = cli::ExitCodeOfSave(outcome.result);
         }
     }
     return status;
@@ -234,16 +231,18 @@ int main(int argc, char** argv) {
     lockCommand->add_option("pages", lock.pages, "The HTML pages to lock")->required();
     lockCommand->add_option("-o,--output", lock.folder, "The output folder (made if missing)")
         ->required();
-    lockCommand->add_option("--prompt", lock.prompt, "The text above the password field")
+    lockCommand
+        ->add_option("--prompt", lock.publication.prompt, "The text above the password field")
         ->capture_default_str();
-    lockCommand->add_option("--cookie-key", lock.cookieKey, "The cookie's keyword")
+    lockCommand->add_option("--cookie-key", lock.publication.cookieKey, "The cookie's keyword")
         ->capture_default_str();
     lockCommand->add_flag("--no-cookie", lock.noCookie, "Never remember the password in a cookie");
     lockCommand
         ->add_option("--cookie-days", lock.cookieDays,
                      "The cookie's lifetime: days (0.0001 to 36500), session or unlimited")
         ->capture_default_str();
-    lockCommand->add_flag("--confirm", lock.confirm, "Ask the visitor before the cookie is stored");
+    lockCommand->add_flag("--confirm", lock.publication.confirm,
+                          "Ask the visitor before the cookie is stored");
     lockCommand->add_flag("--no-comment", lock.noComment,
                           "Leave the explanatory comments out of the pages");
     lockCommand->add_option("--encoding", lock.encoding, "The page's character code name")
@@ -264,12 +263,12 @@ int main(int argc, char** argv) {
         return status == 0 ? cli::kExitOk : cli::kExitUsage;
     }
     if (lockCommand->parsed()) {
-        const std::optional<std::int32_t> keepDays = KeepTicks(lock.cookieDays);
-        if (!keepDays) {
+        const std::optional<std::int32_t> keepTicks = KeepTicks(lock.cookieDays);
+        if (!keepTicks) {
             std::fprintf(stderr, "nemora-cli: --cookie-days: %s\n", lock.cookieDays.c_str());
             return cli::kExitUsage;
         }
-        return Lock(lock, *keepDays);
+        return Lock(lock, *keepTicks);
     }
     return Unlock(unlock);
 }

@@ -39,96 +39,113 @@ bool PublicationWriter::HasExtension(const std::string& folder) {
     return LastComponent(trimmed).find('.') != std::string::npos;
 }
 
-Result PublicationWriter::Save(PublicationState& state, SaveHost& host) {
-    if (!state.PageLoaded || state.Document == nullptr) return Result::Ok;
-    host.ReadControls();
-
-    Result result = Result::Ok;
+Result PublicationWriter::CheckEntries(const PublicationOptions& options,
+                                       std::optional<engine::SecretString>& password) {
+    if (options.password.empty()) return Result::NoPassword;
+    if (options.cookieOn && options.cookieKey.empty()) return Result::NoCookieKey;
     // The key is derived from the password's code page 932 bytes, which is
     // what the visitor's browser will make of what they type; a character
     // that code page lacks would silently become another key.
-    // Wiped when the save ends, however it ends.
-    std::optional<engine::SecretString> password;
-    if (state.Password.empty()) {
-        result = Result::NoPassword;
-    } else if (state.CookieOn && state.CookieKey.empty()) {
-        result = Result::NoCookieKey;
-    } else if (!(password = TextCodec::PasswordToCp932(state.Password.View()))) {
-        result = Result::PasswordNotShiftJis;
-    }
-    if (result != Result::Ok) {
-        host.ShowResult(result, {});
-        return result;
-    }
+    password = TextCodec::PasswordToCp932(options.password.View());
+    return password ? Result::Ok : Result::PasswordNotShiftJis;
+}
 
-    std::optional<std::string> chosen = host.ChooseFolder(ProposedFolder(state.Path));
-    if (!chosen) return Result::Ok;
-    std::string folder = *chosen;
-    if (HasExtension(folder)) {
-        result = Result::FolderHasExtension;
-    } else if (!FolderMaker::EnsureFolder(folder)) {
-        result = Result::CannotMakeFolder;
-    }
-    if (result != Result::Ok) {
-        host.ShowResult(result, {});
-        return result;
-    }
+Result PublicationWriter::PrepareFolder(std::string& folder) {
+    if (HasExtension(folder)) return Result::FolderHasExtension;
+    if (!FolderMaker::EnsureFolder(folder)) return Result::CannotMakeFolder;
     if (folder.back() != '/') folder += '/';
+    return Result::Ok;
+}
 
+PublicationOutcome PublicationWriter::Publish(const PublicationPage& page,
+                                              const PublicationOptions& options,
+                                              const std::string& folder,
+                                              engine::ProgressSink* sink) const {
+    // Wiped when the publication ends, however it ends.
+    std::optional<engine::SecretString> password;
+    std::string prepared = folder;
+    Result result = CheckEntries(options, password);
+    if (result == Result::Ok) result = PrepareFolder(prepared);
+    if (result != Result::Ok) return {result};
+    return Write(page, options, password->View(), prepared, sink);
+}
+
+PublicationOutcome PublicationWriter::Save(const PublicationPage& page,
+                                           const PublicationOptions& options,
+                                           SaveHost& host) const {
+    std::optional<engine::SecretString> password;
+    if (const Result checked = CheckEntries(options, password); checked != Result::Ok) {
+        host.ShowResult(checked, {});
+        return {checked};
+    }
+    std::optional<std::string> folder = host.ChooseFolder(ProposedFolder(page.path));
+    if (!folder) return {};
+    if (const Result prepared = PrepareFolder(*folder); prepared != Result::Ok) {
+        host.ShowResult(prepared, {});
+        return {prepared};
+    }
     engine::ProgressSink* sink = host.OpenProgress();
-    result = Publish(state, password->View(), folder, sink);
+    PublicationOutcome outcome = Write(page, options, password->View(), *folder, sink);
     host.CloseProgress();
-    host.ShowResult(result, engine::IsFileError(result) ? failedFile_ : std::string());
-    return result;
+    host.ShowResult(outcome.result, outcome.failedFile);
+    return outcome;
 }
 
-Result PublicationWriter::Publish(PublicationState& state, std::string_view password,
-                                  const std::string& folder, engine::ProgressSink* sink) {
-    Result result = state.Document->Encrypt(sink, password, state.PasswordChanged);
-    if (result != Result::Ok) return result;
-    state.PasswordChanged = false;
-    result = state.Document->WriteDataFile(sink, folder + DataFileName(state.PageFileName));
-    if (result != Result::Ok) return result;
-    return WritePages(state, folder);
+PublicationOutcome PublicationWriter::Write(const PublicationPage& page,
+                                            const PublicationOptions& options,
+                                            std::string_view password, const std::string& folder,
+                                            engine::ProgressSink* sink) const {
+    engine::LockedDocument& document = page.document;
+    const Result encrypted = document.Encrypt(sink, password, page.passwordChanged);
+    if (encrypted != Result::Ok) return {encrypted};
+    const std::string pageFileName = LastComponent(page.path);
+    const Result written = document.WriteDataFile(sink, folder + DataFileName(pageFileName));
+    PublicationOutcome outcome = written == Result::Ok ? WritePages(pageFileName, options, folder)
+                                                       : PublicationOutcome{written};
+    outcome.passwordTaken = true;
+    return outcome;
 }
 
-Result PublicationWriter::WritePages(const PublicationState& state, const std::string& folder) {
+PublicationOutcome PublicationWriter::WritePages(const std::string& pageFileName,
+                                                 const PublicationOptions& options,
+                                                 const std::string& folder) const {
     using Markers = TemplateExpander::ValueMarkers;
-    const TemplateValues values = TemplateValues::From(state, identifiers_);
+    const TemplateValues values = TemplateValues::From(pageFileName, options, identifiers_);
     const auto comments =
-        state.Comment ? TemplateExpander::Comments::Keep : TemplateExpander::Comments::Drop;
-    Result result =
-        WritePage(res::ResourceType::Html, res::kLoaderTemplate, folder + state.PageFileName,
+        options.comment ? TemplateExpander::Comments::Keep : TemplateExpander::Comments::Drop;
+    PublicationOutcome outcome =
+        WritePage(res::ResourceType::Html, res::kLoaderTemplate, folder + pageFileName,
                   Expansion{&values, comments, Markers::Active});
-    if (result == Result::Ok) {
-        result = WritePage(res::ResourceType::Html, res::kDecoderTemplate, folder + kDecoderPage,
-                           Expansion{&values, comments, Markers::Inactive});
+    if (outcome.result == Result::Ok) {
+        outcome = WritePage(res::ResourceType::Html, res::kDecoderTemplate, folder + kDecoderPage,
+                            Expansion{&values, comments, Markers::Inactive});
     }
-    if (result == Result::Ok) {
-        result = WritePage(res::ResourceType::Jar, res::kDecoderArchive, folder + kDecoderArchive,
-                           Expansion{});
+    if (outcome.result == Result::Ok) {
+        outcome = WritePage(res::ResourceType::Jar, res::kDecoderArchive, folder + kDecoderArchive,
+                            Expansion{});
     }
-    return result == Result::Ok ? Result::Published : result;
+    if (outcome.result == Result::Ok) outcome.result = Result::Published;
+    return outcome;
 }
 
-Result PublicationWriter::WritePage(res::ResourceType type, std::uint32_t id,
-                                    const std::string& path, const Expansion& expansion) {
+PublicationOutcome PublicationWriter::WritePage(res::ResourceType type, std::uint32_t id,
+                                                const std::string& path,
+                                                const Expansion& expansion) const {
     std::vector<std::uint8_t> bytes;
     if (const Result loaded = resources_.Load(type, id, bytes); loaded != Result::Ok) {
-        return loaded;
+        return {loaded};
     }
     const std::unique_ptr<engine::OutputFile> file = files_.CreateReplacing(path);
-    if (!file) return Result::CannotCreate;
+    if (!file) return {Result::CannotCreate};
     const bool written =
         expansion.values != nullptr
             ? TemplateExpander::Expand(bytes, *expansion.values, expansion.comments,
                                        expansion.markers, *file)
             : file->Write(bytes.data(), bytes.size());
-    if (written && file->Commit()) return Result::Ok;
+    if (written && file->Commit()) return {Result::Ok};
     // The file was created: what failed is the writing (a full disk...),
     // which the user is told with the file's name.
-    failedFile_ = path;
-    return file->Failure();
+    return {file->Failure(), path};
 }
 
 }  // namespace nemora::publish

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "engine/FileLayer.h"
 #include "engine/ResultCode.h"
 #include "engine/posix/DurableFileLayer.h"
 #include "publish/IdentifierSource.h"
-#include "publish/PublicationState.h"
+#include "publish/PublicationOptions.h"
+#include "publish/PublicationOutcome.h"
+#include "publish/PublicationPage.h"
 #include "publish/ResourceSource.h"
 #include "publish/SaveHost.h"
 #include "publish/TemplateExpander.h"
@@ -15,7 +19,7 @@ namespace nemora::publish {
 
 struct TemplateValues;
 
-// The save command: checks the entries, makes the output folder, has the
+// Publishes a page: checks the entries, makes the output folder, has the
 // document encipher the page and write the data file, then writes the loader
 // page, "decoder.htm" and "decoder.jar" beside it.
 //
@@ -23,25 +27,37 @@ struct TemplateValues;
 // final name only when complete, so a failure never leaves a half-written
 // file in place of a working one. A failure stops at the failing file; files
 // written before it stay.
+//
+// The writer keeps no state between calls: one writer may serve several
+// threads at once, each publishing its own document.
 class PublicationWriter {
 public:
     PublicationWriter(engine::FileLayer& files = engine::posix::DurableFileLayer::Instance(),
                       ResourceSource& resources = ResourceSource::Embedded(),
                       IdentifierSource& identifiers = IdentifierSource::System());
 
-    // Runs a save on the window's state and shows its result through `host`.
-    // Returns the result shown, or Ok when the save ended silently (no page
-    // loaded, folder choice cancelled).
-    engine::Result Save(PublicationState& state, SaveHost& host);
+    // Publishes `page` into `folder` (made level by level when missing) with
+    // `options`, reporting progress to `sink` (may be null). The result is
+    // Published, a check's result (NoPassword, NoCookieKey,
+    // PasswordNotShiftJis, FolderHasExtension, CannotMakeFolder), or the
+    // failure that stopped the writing.
+    PublicationOutcome Publish(const PublicationPage& page, const PublicationOptions& options,
+                               const std::string& folder, engine::ProgressSink* sink) const;
 
-    // Writes the loader page, "decoder.htm" and "decoder.jar" into `folder`
-    // (which ends with a '/'). Published, CannotCreate (a file cannot be
-    // created), NoResource, BrokenResource, or a file error (FileDiskFull...)
-    // when writing a created file failed; FailedFile() then names it.
-    engine::Result WritePages(const PublicationState& state, const std::string& folder);
+    // The save command of a front end: the same publication with the folder
+    // chosen through `host`, which also shows the progress and the result.
+    // The entries are checked before the folder is asked for; a cancelled
+    // choice ends the save silently (result Ok).
+    PublicationOutcome Save(const PublicationPage& page, const PublicationOptions& options,
+                            SaveHost& host) const;
 
-    // The file that the last file-error result names.
-    const std::string& FailedFile() const { return failedFile_; }
+    // Writes the loader page for the page file `pageFileName`, "decoder.htm"
+    // and "decoder.jar" into `folder` (which ends with a '/'). Published,
+    // CannotCreate (a file cannot be created), NoResource, BrokenResource, or
+    // a file error (FileDiskFull...) naming the file whose writing failed.
+    PublicationOutcome WritePages(const std::string& pageFileName,
+                                  const PublicationOptions& options,
+                                  const std::string& folder) const;
 
     // The folder a save proposes for a page: its path up to the last dot
     // (when the dot is not the first character), else the whole path.
@@ -56,8 +72,14 @@ public:
     static std::string CharCodeName(const std::string& encodeType);
 
 private:
-    engine::Result Publish(PublicationState& state, std::string_view password,
-                           const std::string& folder, engine::ProgressSink* sink);
+    // The password as the key is derived from it, or the check that failed.
+    static engine::Result CheckEntries(const PublicationOptions& options,
+                                       std::optional<engine::SecretString>& password);
+    // FolderHasExtension or CannotMakeFolder; Ok with `folder` ending in '/'.
+    static engine::Result PrepareFolder(std::string& folder);
+    PublicationOutcome Write(const PublicationPage& page, const PublicationOptions& options,
+                             std::string_view password, const std::string& folder,
+                             engine::ProgressSink* sink) const;
     // How a resource is written: expanded as a page template with `values`,
     // or byte for byte when there are none.
     struct Expansion {
@@ -65,13 +87,12 @@ private:
         TemplateExpander::Comments comments = TemplateExpander::Comments::Keep;
         TemplateExpander::ValueMarkers markers = TemplateExpander::ValueMarkers::Inactive;
     };
-    engine::Result WritePage(res::ResourceType type, std::uint32_t id, const std::string& path,
-                             const Expansion& expansion);
+    PublicationOutcome WritePage(res::ResourceType type, std::uint32_t id, const std::string& path,
+                                 const Expansion& expansion) const;
 
     engine::FileLayer& files_;
     ResourceSource& resources_;
     IdentifierSource& identifiers_;
-    std::string failedFile_;
 };
 
 }  // namespace nemora::publish

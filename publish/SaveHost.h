@@ -8,14 +8,10 @@
 
 namespace nemora::publish {
 
-// What a save needs from its front end (the main window or the terminal).
+// What an interactive save needs from its front end (the main window).
 class SaveHost {
 public:
     virtual ~SaveHost() = default;
-
-    // Copies the controls into the state before the checks (a window reads
-    // its fields here; the terminal has nothing to do).
-    virtual void ReadControls() {}
 
     // Asks for the output folder, proposing `proposed`; nothing when the user
     // cancels, which ends the save silently.

@@ -19,22 +19,26 @@ std::string MarkupValue(std::string_view text) {
 
 }  // namespace
 
-TemplateValues TemplateValues::From(const PublicationState& state, IdentifierSource& identifiers) {
+TemplateValues TemplateValues::From(const std::string& pageFileName,
+                                    const PublicationOptions& options,
+                                    IdentifierSource& identifiers) {
+    const std::int32_t ticks = options.cookieKeepTicks;
     TemplateValues values;
-    values.dataFile = UrlEscape(DataFileName(state.PageFileName));
-    values.prompt = MarkupValue(state.Prompt);
+    values.dataFile = UrlEscape(DataFileName(pageFileName));
+    values.prompt = MarkupValue(options.prompt);
     if (values.prompt.empty()) values.prompt = res::StringTable::Get(kDefaultPrompt);
-    values.cookieOn = state.CookieOn;
-    if (state.CookieOn) values.cookieKey = MarkupValue(state.CookieKey);
-    if (!state.CookieOn || state.CookieKeepDays == 0) {
+    values.cookieOn = options.cookieOn;
+    if (options.cookieOn) values.cookieKey = MarkupValue(options.cookieKey);
+    if (!options.cookieOn || ticks == CookieKeepTicks::kSession) {
         values.keepDays = "0";
-    } else if (state.CookieKeepDays < 0) {
+    } else if (ticks < 0) {
         values.keepDays = "-1";
     } else {
-        values.keepDays = FormatKeepDays(state.CookieKeepDays);
+        values.keepDays = FormatKeepDays(ticks);
     }
-    values.askSaveCookie =
-        state.CookieOn && state.CookieKeepDays != 0 && state.Confirm ? "true" : "false";
+    values.askSaveCookie = options.cookieOn && ticks != CookieKeepTicks::kSession && options.confirm
+                               ? "true"
+                               : "false";
     values.windowName = [&identifiers] { return MakeWindowName(identifiers); };
     return values;
 }

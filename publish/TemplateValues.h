@@ -4,7 +4,7 @@
 #include <string>
 
 #include "publish/IdentifierSource.h"
-#include "publish/PublicationState.h"
+#include "publish/PublicationOptions.h"
 
 namespace nemora::publish {
 
@@ -20,9 +20,10 @@ struct TemplateValues {
     // %5: a new decoder window name at each occurrence.
     std::function<std::string()> windowName;
 
-    // Values 0 to 4 from the window's state; value 5 from `identifiers`,
-    // which must outlive the values.
-    static TemplateValues From(const PublicationState& state, IdentifierSource& identifiers);
+    // Values 0 to 4 for the page file `pageFileName` published with
+    // `options`; value 5 from `identifiers`, which must outlive the values.
+    static TemplateValues From(const std::string& pageFileName, const PublicationOptions& options,
+                               IdentifierSource& identifiers);
 };
 
 }  // namespace nemora::publish

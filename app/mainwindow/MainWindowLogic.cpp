@@ -36,13 +36,12 @@ void WriteFlag(SettingsStore& store, const char* name, bool flag) {
 
 }  // namespace
 
-// A save reaches the window through the logic: reading the controls, the
-// folder dialog, the progress dialog and the result's message.
+// A save reaches the window through the logic: the folder dialog, the
+// progress dialog and the result's message.
 class MainWindowLogic::SaveBridge : public publish::SaveHost {
 public:
     explicit SaveBridge(MainWindowLogic& logic) : logic_(logic) {}
 
-    void ReadControls() override { logic_.ReadControls(); }
     std::optional<std::string> ChooseFolder(const std::string& proposed) override {
         return logic_.window_.ChooseOutputFolder(proposed);
     }
@@ -65,7 +64,6 @@ private:
 MainWindowLogic::MainWindowLogic(WindowOperations& window, publish::PublicationWriter& writer,
                                  engine::FileLayer& files)
     : window_(window), writer_(writer), document_(files) {
-    state_.Document = &document_;
     state_.CookieKeepDays = 0;
 }
 
@@ -205,9 +203,25 @@ void MainWindowLogic::Load() {
 }
 
 void MainWindowLogic::Save() {
+    if (!state_.PageLoaded) return;
+    ReadControls();
     SaveBridge host(*this);
-    const Result result = writer_.Save(state_, host);
-    if (result == Result::Published) window_.SetDefaultButton(kLoadButton);
+    const publish::PublicationOutcome outcome =
+        writer_.Save({document_, state_.Path, state_.PasswordChanged}, Options(), host);
+    if (outcome.passwordTaken) state_.PasswordChanged = false;
+    if (outcome.result == Result::Published) window_.SetDefaultButton(kLoadButton);
+}
+
+publish::PublicationOptions MainWindowLogic::Options() const {
+    publish::PublicationOptions options;
+    options.password = engine::SecretString(state_.Password.View());
+    options.prompt = state_.Prompt;
+    options.cookieOn = state_.CookieOn;
+    options.cookieKey = state_.CookieKey;
+    options.cookieKeepTicks = state_.CookieKeepDays;
+    options.confirm = state_.Confirm;
+    options.comment = state_.Comment;
+    return options;
 }
 
 void MainWindowLogic::Details() {

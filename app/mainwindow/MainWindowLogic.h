@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "app/mainwindow/MainWindowMembers.h"
 #include "engine/LockedDocument.h"
 #include "engine/ResultCode.h"
-#include "publish/PublicationState.h"
 #include "publish/PublicationWriter.h"
 
 namespace nemora::app {
@@ -20,8 +20,8 @@ class WindowOperations;
 // WindowOperations, so it runs the same against widgets and against a
 // recording fake.
 //
-// The members that a save reads and writes live in a PublicationState under
-// the window's member names; the window owns the one LockedDocument.
+// The window owns the one LockedDocument; a save reads the controls into the
+// members, then hands the publication its options.
 class MainWindowLogic {
 public:
     // `files` is what the document reads pages through.
@@ -55,7 +55,7 @@ public:
     // is made for each reading and writing.
     void OnDestroy();
 
-    const publish::PublicationState& State() const { return state_; }
+    const MainWindowMembers& State() const { return state_; }
     const std::string& DisplayPath() const { return displayPath_; }
     const engine::LockedDocument& Document() const { return document_; }
 
@@ -68,6 +68,7 @@ private:
     void Exit();
 
     void ReadControls();
+    publish::PublicationOptions Options() const;
     void ShowMembers();
     void ReadSettings();
     void WriteSettings();
@@ -82,7 +83,7 @@ private:
     WindowOperations& window_;
     publish::PublicationWriter& writer_;
     engine::LockedDocument document_;
-    publish::PublicationState state_;
+    MainWindowMembers state_;
     std::string displayPath_;
 };
 

@@ -126,7 +126,7 @@ private:
             }
             return nullptr;
         }
-        const publish::PublicationState& State() { return dialog.Logic().State(); }
+        const app::MainWindowMembers& State() { return dialog.Logic().State(); }
         bool Enabled(int id) { return dialog.Control(id)->isEnabled(); }
 
         int helpClosed = 0;

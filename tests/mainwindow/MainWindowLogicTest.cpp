@@ -124,7 +124,7 @@ TEST_F(MainWindowLogicTest, SuccessfulLoadEntersPageReady) {
     EXPECT_EQ(window_.focus, kPasswordField);
     EXPECT_GE(window_.repaints, 1);
 
-    const publish::PublicationState& state = logic_->State();
+    const app::MainWindowMembers& state = logic_->State();
     EXPECT_TRUE(state.PageLoaded);
     EXPECT_EQ(state.Path, path);
     EXPECT_EQ(state.PageFileName, "index.html");
@@ -200,7 +200,7 @@ TEST_F(MainWindowLogicTest, FailedLoads) {
                   std::vector<std::uint32_t>{static_cast<std::uint32_t>(c.result)});
         EXPECT_EQ(window_.progressClosed, 2);
 
-        const publish::PublicationState& state = logic_->State();
+        const app::MainWindowMembers& state = logic_->State();
         EXPECT_EQ(state.Path, earlier);
         EXPECT_EQ(window_.defaultButton, kSaveButton);
         EXPECT_EQ(state.PageLoaded, c.earlierPageStays);
@@ -342,7 +342,7 @@ TEST_F(MainWindowLogicTest, SettingsSurviveARestartButNeverThePassword) {
     EXPECT_EQ(file.find("hunter2"), std::string::npos);
     EXPECT_EQ(file.find("Password"), std::string::npos);
 
-    const publish::PublicationState& state = logic_->State();
+    const app::MainWindowMembers& state = logic_->State();
     EXPECT_EQ(state.Path, path);
     EXPECT_EQ(state.Prompt, "合言葉は?");
     EXPECT_EQ(state.CookieKey, "k\"ey\\");

@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -63,37 +64,36 @@ class PublicationWriterTest : public ::testing::Test {
 protected:
     void SetUp() override {
         page = test::HtmlPage(5000, 3);
-        state.Path = dir.Write("index.html", page);
-        state.PageFileName = "index.html";
-        state.Password = "secret";
-        state.Prompt = "パスワードを入力して下さい。";
-        state.CookieKey = "Key";
-        state.Document = &document;
-        document.SetCharCodeName(state.EncodeType);
-        ASSERT_EQ(document.Load(nullptr, state.Path), Result::Ok);
+        path = dir.Write("index.html", page);
+        options.password = "secret";
+        options.prompt = "パスワードを入力して下さい。";
+        options.cookieKey = "Key";
+        document.SetCharCodeName("shift_jis");
+        ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
         ASSERT_EQ(document.Compress(nullptr), Result::Ok);
-        state.PageLoaded = true;
-        state.PasswordChanged = true;
         host.folder = (dir.Path() / "out").string();
     }
 
+    PublicationPage Page(bool passwordChanged = true) { return {document, path, passwordChanged}; }
     std::string Out(const std::string& name) const { return (dir.Path() / "out" / name).string(); }
 
     test::TempDir dir;
     std::vector<std::uint8_t> page;
+    std::string path;
     engine::LockedDocument document;
-    PublicationState state;
+    PublicationOptions options;
     FakeHost host;
 };
 
 TEST_F(PublicationWriterTest, WritesTheFourFilesThatOpenWithThePassword) {
     PublicationWriter writer;
-    EXPECT_EQ(writer.Save(state, host), Result::Published);
+    const PublicationOutcome outcome = writer.Save(Page(), options, host);
+    EXPECT_EQ(outcome.result, Result::Published);
+    EXPECT_TRUE(outcome.passwordTaken);
     EXPECT_EQ(host.shown, std::vector<Result>{Result::Published});
     EXPECT_EQ(host.proposedFolder, (dir.Path() / "index").string());
     EXPECT_EQ(host.progressOpened, 1);
     EXPECT_EQ(host.progressClosed, 1);
-    EXPECT_FALSE(state.PasswordChanged);
 
     const auto data = test::ReadAll(Out("index.zvk"));
     const auto back =
@@ -119,7 +119,7 @@ TEST_F(PublicationWriterTest, WritesTheFourFilesThatOpenWithThePassword) {
     // Saving again without a password change does not encipher twice (its
     // phase covers only the writing) and writes the same data file.
     const std::size_t before = host.sink.reports.size();
-    EXPECT_EQ(writer.Save(state, host), Result::Published);
+    EXPECT_EQ(writer.Save(Page(false), options, host).result, Result::Published);
     EXPECT_EQ(test::ReadAll(Out("index.zvk")), data);
     const std::uint32_t streamKiB = (document.DataSize() - 16) / 1024;
     EXPECT_EQ(host.sink.reports.at(before), (test::Report{streamKiB, 3014}));
@@ -128,61 +128,97 @@ TEST_F(PublicationWriterTest, WritesTheFourFilesThatOpenWithThePassword) {
 TEST_F(PublicationWriterTest, EntriesAreCheckedBeforeAnythingIsWritten) {
     struct Case {
         const char* name;
-        std::function<void(PublicationState&, FakeHost&)> change;
+        std::function<void(PublicationOptions&, std::string&)> change;
         Result shown;
     };
     const Case cases[] = {
-        {"no password", [](auto& s, auto&) { s.Password.Wipe(); }, Result::NoPassword},
-        {"cookies on, no keyword", [](auto& s, auto&) { s.CookieKey.clear(); },
+        {"no password", [](auto& o, auto&) { o.password.Wipe(); }, Result::NoPassword},
+        {"cookies on, no keyword", [](auto& o, auto&) { o.cookieKey.clear(); },
          Result::NoCookieKey},
-        {"a password code page 932 cannot hold", [](auto& s, auto&) { s.Password = "pass😀"; },
+        {"a password code page 932 cannot hold", [](auto& o, auto&) { o.password = "pass😀"; },
          Result::PasswordNotShiftJis},
-        {"a folder with an extension", [](auto&, auto& h) { *h.folder += "/out.htm"; },
+        {"a folder with an extension", [](auto&, auto& folder) { folder += "/out.htm"; },
          Result::FolderHasExtension},
         {"a folder below a file",
-         [this](auto&, auto& h) { h.folder = (dir.Path() / "index.html" / "sub").string(); },
+         [this](auto&, auto& folder) { folder = (dir.Path() / "index.html" / "sub").string(); },
          Result::CannotMakeFolder},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        PublicationState s = state;
+        PublicationOptions o = options;
+        std::string folder = *host.folder;
+        c.change(o, folder);
+        // The window's save shows the check; a caller without a window gets
+        // the same result.
         FakeHost h;
-        h.folder = host.folder;
-        c.change(s, h);
-        EXPECT_EQ(PublicationWriter().Save(s, h), c.shown);
+        h.folder = folder;
+        const PublicationOutcome saved = PublicationWriter().Save(Page(), o, h);
+        EXPECT_EQ(saved.result, c.shown);
+        EXPECT_FALSE(saved.passwordTaken);
         EXPECT_EQ(h.shown, std::vector<Result>{c.shown});
         EXPECT_EQ(h.progressOpened, 0);
+        EXPECT_EQ(PublicationWriter().Publish(Page(), o, folder, nullptr).result, c.shown);
         EXPECT_FALSE(fs::exists(dir.Path() / "out"));
     }
 }
 
-TEST_F(PublicationWriterTest, SilentWithoutAPageOrWhenTheFolderChoiceIsCancelled) {
-    PublicationState notLoaded = state;
-    notLoaded.PageLoaded = false;
-    EXPECT_EQ(PublicationWriter().Save(notLoaded, host), Result::Ok);
+TEST_F(PublicationWriterTest, SilentWhenTheFolderChoiceIsCancelled) {
     host.folder.reset();
-    EXPECT_EQ(PublicationWriter().Save(state, host), Result::Ok);
+    EXPECT_EQ(PublicationWriter().Save(Page(), options, host).result, Result::Ok);
     EXPECT_TRUE(host.shown.empty());
-    state.CookieOn = false;
-    state.CookieKey.clear();                        // no keyword is needed without cookies
+    options.cookieOn = false;
+    options.cookieKey.clear();                      // no keyword is needed without cookies
     host.folder = (dir.Path() / "a/b/c").string();  // three levels made in turn
-    EXPECT_EQ(PublicationWriter().Save(state, host), Result::Published);
+    EXPECT_EQ(PublicationWriter().Save(Page(), options, host).result, Result::Published);
     EXPECT_TRUE(fs::exists(dir.Path() / "a/b/c/index.zvk"));
 }
 
 TEST_F(PublicationWriterTest, StoppingTheEncryptionWritesNoPage) {
     host.sink = test::RecordingSink(1);
-    EXPECT_EQ(PublicationWriter().Save(state, host), Result::EncryptStopped);
+    const PublicationOutcome stopped = PublicationWriter().Save(Page(), options, host);
+    EXPECT_EQ(stopped.result, Result::EncryptStopped);
     EXPECT_EQ(host.shown, std::vector<Result>{Result::EncryptStopped});
     EXPECT_EQ(host.progressClosed, 1);
-    EXPECT_TRUE(state.PasswordChanged) << "the password was not used yet";
+    EXPECT_FALSE(stopped.passwordTaken) << "the password was not used yet";
     EXPECT_TRUE(test::Entries(dir.Path() / "out").empty());
     // The document is usable again: the next save writes the right file.
     host.sink = test::RecordingSink();
-    EXPECT_EQ(PublicationWriter().Save(state, host), Result::Published);
+    EXPECT_EQ(PublicationWriter().Save(Page(), options, host).result, Result::Published);
     const auto data = test::ReadAll(Out("index.zvk"));
     EXPECT_EQ(engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size()).page,
               page);
+}
+
+// Whole sites are published by several workers sharing one writer, each
+// with a document of its own: the data files are those of one at a time.
+TEST_F(PublicationWriterTest, OneWriterServesWorkersWithADocumentEach) {
+    constexpr int kWorkers = 4;
+    const PublicationWriter writer;
+    ASSERT_EQ(writer.Publish(Page(), options, (dir.Path() / "alone").string(), nullptr).result,
+              Result::Published);
+    const auto alone = test::ReadAll((dir.Path() / "alone" / "index.zvk").string());
+
+    std::vector<PublicationOutcome> outcomes(kWorkers);
+    std::vector<std::thread> workers;
+    for (int i = 0; i < kWorkers; ++i) {
+        workers.emplace_back([&, i] {
+            engine::LockedDocument own;
+            own.SetCharCodeName("shift_jis");
+            if (own.Load(nullptr, path) != Result::Ok || own.Compress(nullptr) != Result::Ok)
+                return;
+            const std::string folder = (dir.Path() / ("w" + std::to_string(i))).string();
+            outcomes[i] = writer.Publish({own, path}, options, folder, nullptr);
+        });
+    }
+    for (std::thread& worker : workers) worker.join();
+    for (int i = 0; i < kWorkers; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(outcomes[i].result, Result::Published);
+        const fs::path folder = dir.Path() / ("w" + std::to_string(i));
+        EXPECT_EQ(test::ReadAll((folder / "index.zvk").string()), alone);
+        EXPECT_EQ(test::Entries(folder), (std::vector<std::string>{"decoder.htm", "decoder.jar",
+                                                                   "index.html", "index.zvk"}));
+    }
 }
 
 TEST_F(PublicationWriterTest, WritePagesStopsAtTheFailingFile) {
@@ -212,14 +248,18 @@ TEST_F(PublicationWriterTest, WritePagesStopsAtTheFailingFile) {
         fs::create_directory(dir.Path() / "pages");
         BrokenResources resources(c.type, c.id, c.failure);
         PublicationWriter writer(engine::FileLayer::System(), resources);
-        EXPECT_EQ(writer.WritePages(state, (dir.Path() / "pages").string() + "/"), c.failure);
+        EXPECT_EQ(
+            writer.WritePages("index.html", options, (dir.Path() / "pages").string() + "/").result,
+            c.failure);
         EXPECT_EQ(test::Entries(dir.Path() / "pages"), c.written);
     }
     test::FaultyFileLayer files({.failWriteAt = 2});
     PublicationWriter writer(files);
     fs::create_directory(dir.Path() / "faulty");
-    EXPECT_EQ(writer.WritePages(state, (dir.Path() / "faulty").string() + "/"), Result::FileHardIo);
-    EXPECT_EQ(writer.FailedFile(), (dir.Path() / "faulty" / "index.html").string());
+    const PublicationOutcome failed =
+        writer.WritePages("index.html", options, (dir.Path() / "faulty").string() + "/");
+    EXPECT_EQ(failed.result, Result::FileHardIo);
+    EXPECT_EQ(failed.failedFile, (dir.Path() / "faulty" / "index.html").string());
     EXPECT_TRUE(test::Entries(dir.Path() / "faulty").empty()) << "no half-written page is left";
 }
 

@@ -88,14 +88,13 @@ TEST(TemplateValuesTest, SixValuesForEachCookieCase) {
     FixedIdentifiers ids(Identifier{});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        PublicationState state;
-        state.PageFileName = "index.html";
-        state.Prompt = "";
-        state.CookieOn = c.cookieOn;
-        state.CookieKey = "Key";
-        state.CookieKeepDays = c.keepDays;
-        state.Confirm = c.confirm;
-        const TemplateValues v = TemplateValues::From(state, ids);
+        PublicationOptions options;
+        options.prompt = "";
+        options.cookieOn = c.cookieOn;
+        options.cookieKey = "Key";
+        options.cookieKeepTicks = c.keepDays;
+        options.confirm = c.confirm;
+        const TemplateValues v = TemplateValues::From("index.html", options, ids);
         EXPECT_EQ(v.dataFile, "index.zvk");
         EXPECT_EQ(v.prompt, "Password");
         EXPECT_EQ(v.cookieOn ? v.cookieKey : std::string(), c.key);
@@ -106,22 +105,20 @@ TEST(TemplateValuesTest, SixValuesForEachCookieCase) {
 }
 
 TEST(TemplateValuesTest, PromptAndKeywordAreEscapedThenConverted) {
-    PublicationState state;
-    state.PageFileName = "a\".html";
-    state.Prompt = "パスは\"C:\\\"😀";
-    state.CookieKey = "<k>";
+    PublicationOptions options;
+    options.prompt = "パスは\"C:\\\"😀";
+    options.cookieKey = "<k>";
     FixedIdentifiers ids(std::nullopt);
-    const TemplateValues v = TemplateValues::From(state, ids);
+    const TemplateValues v = TemplateValues::From("a\".html", options, ids);
     EXPECT_EQ(v.dataFile, "a%22.zvk");
     EXPECT_EQ(v.prompt, "\x83\x70\x83\x58\x82\xcd&#34;C:&#92;&#34;&#128512;");
     EXPECT_EQ(v.cookieKey, "&#60;k&#62;");
     EXPECT_EQ(v.windowName(), "DecoderWindow");
 
     // A yen sign must not reach the script literal as byte 0x5C.
-    state.Prompt = "料金は¥500です";
-    state.CookieOn = true;
-    state.CookieKey = "k¥";
-    const TemplateValues yen = TemplateValues::From(state, ids);
+    options.prompt = "料金は¥500です";
+    options.cookieKey = "k¥";
+    const TemplateValues yen = TemplateValues::From("a\".html", options, ids);
     EXPECT_EQ(yen.prompt, "\x97\xbf\x8b\xe0\x82\xcd&#165;500\x82\xc5\x82\xb7");
     EXPECT_EQ(yen.cookieKey, "k&#165;");
 }

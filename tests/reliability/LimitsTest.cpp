@@ -23,34 +23,17 @@ namespace {
 using engine::Result;
 namespace fs = std::filesystem;
 
-class QuietHost : public publish::SaveHost {
-public:
-    explicit QuietHost(std::string folder) : folder_(std::move(folder)) {}
-    std::optional<std::string> ChooseFolder(const std::string&) override { return folder_; }
-    engine::ProgressSink* OpenProgress() override { return nullptr; }
-    void CloseProgress() override {}
-    void ShowResult(Result r, const std::string& f) override {
-        shown = r;
-        file = f;
-    }
-    Result shown = Result::Ok;
-    std::string file;
+constexpr const char* kPassword = "a long enough password";
 
-private:
-    std::string folder_;
-};
+publish::PublicationOptions Options() {
+    publish::PublicationOptions options;
+    options.password = kPassword;
+    return options;
+}
 
-publish::PublicationState StateFor(engine::LockedDocument& document, const std::string& path) {
-    publish::PublicationState state;
-    state.PageLoaded = true;
-    state.Path = path;
-    state.PageFileName = fs::path(path).filename().string();
-    state.Password = "a long enough password";
-    state.CookieKey = "Key";
-    state.PasswordChanged = true;
-    state.Document = &document;
-    document.SetCharCodeName(state.EncodeType);
-    return state;
+publish::PublicationPage PageOf(engine::LockedDocument& document, const std::string& path) {
+    document.SetCharCodeName("shift_jis");
+    return {document, path};
 }
 
 TEST(LimitsTest, DevicesAreNotPages) {
@@ -71,13 +54,15 @@ TEST(LimitsTest, OddFileNamesArePublishedAndStayInsideTheScript) {
         engine::LockedDocument document;
         ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
         ASSERT_EQ(document.Compress(nullptr), Result::Ok);
-        auto state = StateFor(document, path);
-        QuietHost host((dir.Path() / "out").string());
-        ASSERT_EQ(publish::PublicationWriter().Save(state, host), Result::Published);
+        ASSERT_EQ(
+            publish::PublicationWriter()
+                .Publish(PageOf(document, path), Options(), (dir.Path() / "out").string(), nullptr)
+                .result,
+            Result::Published);
 
         const std::string data = (dir.Path() / "out" / publish::DataFileName(name)).string();
         const auto bytes = test::ReadAll(data);
-        EXPECT_EQ(engine::StreamReader(engine::DeriveKey(state.Password.View()))
+        EXPECT_EQ(engine::StreamReader(engine::DeriveKey(kPassword))
                       .Read(bytes.data(), bytes.size())
                       .page,
                   page);
@@ -118,10 +103,10 @@ TEST(LimitsTest, AFailureAtAnyWriteOfASaveDamagesNoFile) {
         engine::LockedDocument document(dataCounting);
         ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
         ASSERT_EQ(document.Compress(nullptr), Result::Ok);
-        auto state = StateFor(document, path);
-        QuietHost host((dir.Path() / "fresh").string());
         ASSERT_EQ(publish::PublicationWriter(pageCounting, publish::ResourceSource::Embedded(), ids)
-                      .Save(state, host),
+                      .Publish(PageOf(document, path), Options(), (dir.Path() / "fresh").string(),
+                               nullptr)
+                      .result,
                   Result::Published);
         dataWrites = dataCounting.writes;
         writes = dataWrites + pageCounting.writes;
@@ -145,12 +130,10 @@ TEST(LimitsTest, AFailureAtAnyWriteOfASaveDamagesNoFile) {
             engine::LockedDocument document(files);
             ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
             ASSERT_EQ(document.Compress(nullptr), Result::Ok);
-            auto state = StateFor(document, path);
-            QuietHost host(out.string());
-            const Result saved =
+            const publish::PublicationOutcome outcome =
                 publish::PublicationWriter(files, publish::ResourceSource::Embedded(), ids)
-                    .Save(state, host);
-            EXPECT_EQ(host.shown, saved);
+                    .Publish(PageOf(document, path), Options(), out.string(), nullptr);
+            const Result saved = outcome.result;
             EXPECT_EQ(test::Entries(out), names) << "no temporary file is left";
             for (const auto& name : names) {
                 const auto now = test::ReadAll((out / name).string());
@@ -158,7 +141,7 @@ TEST(LimitsTest, AFailureAtAnyWriteOfASaveDamagesNoFile) {
             }
             if (k <= dataWrites) {
                 EXPECT_EQ(saved, Result::CannotCreate);
-                EXPECT_EQ(host.file, "");
+                EXPECT_EQ(outcome.failedFile, "");
                 continue;
             }
             EXPECT_EQ(saved, fullDisk ? Result::FileDiskFull : Result::FileHardIo);
@@ -170,7 +153,7 @@ TEST(LimitsTest, AFailureAtAnyWriteOfASaveDamagesNoFile) {
                     break;
                 }
             }
-            EXPECT_EQ(host.file, unwritten);
+            EXPECT_EQ(outcome.failedFile, unwritten);
         }
     }
 }
@@ -209,10 +192,9 @@ TEST_F(FullDiskTest, AFullDiskIsReportedAndTheEarlierSetStays) {
     engine::LockedDocument document;
     ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
     ASSERT_EQ(document.Compress(nullptr), Result::Ok);
-    auto state = StateFor(document, path);
-    QuietHost host(out);
-    EXPECT_EQ(publish::PublicationWriter().Save(state, host), Result::CannotCreate);
-    EXPECT_EQ(host.shown, Result::CannotCreate);
+    const publish::PublicationWriter writer;
+    EXPECT_EQ(writer.Publish(PageOf(document, path), Options(), out, nullptr).result,
+              Result::CannotCreate);
     EXPECT_EQ(test::ReadAll(out + "/page.zvk"), earlier);
     const std::vector<std::string> left = {"page.zvk"};
     EXPECT_EQ(test::Entries(out), left) << "no temporary file is left behind";
@@ -222,8 +204,8 @@ TEST_F(FullDiskTest, AFullDiskIsReportedAndTheEarlierSetStays) {
     const std::string smallPath = dir_.Write("small.html", small);
     ASSERT_EQ(document.Load(nullptr, smallPath), Result::Ok);
     ASSERT_EQ(document.Compress(nullptr), Result::Ok);
-    auto smallState = StateFor(document, smallPath);
-    EXPECT_EQ(publish::PublicationWriter().Save(smallState, host), Result::Published);
+    EXPECT_EQ(writer.Publish(PageOf(document, smallPath), Options(), out, nullptr).result,
+              Result::Published);
 }
 
 // The data file fits, the decoder page does not: the system's "no space"
@@ -243,10 +225,10 @@ TEST_F(FullDiskTest, APageThatDoesNotFitNamesItself) {
     engine::LockedDocument document;
     ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
     ASSERT_EQ(document.Compress(nullptr), Result::Ok);
-    auto state = StateFor(document, path);
-    QuietHost host(out);
-    EXPECT_EQ(publish::PublicationWriter().Save(state, host), Result::FileDiskFull);
-    EXPECT_EQ(host.file, out + "/decoder.htm");
+    const publish::PublicationOutcome outcome =
+        publish::PublicationWriter().Publish(PageOf(document, path), Options(), out, nullptr);
+    EXPECT_EQ(outcome.result, Result::FileDiskFull);
+    EXPECT_EQ(outcome.failedFile, out + "/decoder.htm");
     const std::vector<std::string> written = {"page.html", "page.zvk"};
     EXPECT_EQ(test::Entries(out), written) << "no temporary file is left behind";
 }

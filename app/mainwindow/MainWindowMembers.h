@@ -3,17 +3,15 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/LockedDocument.h"
 #include "engine/SecretString.h"
 #include "publish/CookieKeepTicks.h"
 #include "publish/PublicationDefaults.h"
 
-namespace nemora::publish {
+namespace nemora::app {
 
-// The main window's values that a save reads and writes, under the window's
-// member names. Texts are UTF-8, as the window toolkit and the terminal hold
-// them; the save converts them to code page 932 where they leave the program.
-struct PublicationState {
+// The main window's members: the user's choices for one page, as the
+// controls show them and the settings keep them. Texts are UTF-8.
+struct MainWindowMembers {
     bool PageLoaded = false;
     std::string Path;          // the page's full path
     std::string PageFileName;  // its last component
@@ -22,12 +20,12 @@ struct PublicationState {
     bool CookieOn = true;
     std::string CookieKey;
     std::int32_t CookieKeepDays =
-        CookieKeepTicks::kDefault;  // ticks, not days: see CookieKeepTicks
+        publish::CookieKeepTicks::kDefault;  // ticks, not days: see CookieKeepTicks
     bool Confirm = false;
     bool Comment = true;
-    std::string EncodeType = defaults::kEncodeType;
+    std::string EncodeType = publish::defaults::kEncodeType;
+    // The password field changed since the document last took a password.
     bool PasswordChanged = false;
-    engine::LockedDocument* Document = nullptr;
 };
 
-}  // namespace nemora::publish
+}  // namespace nemora::app
