@@ -85,7 +85,8 @@ private:
 // A name beside the target that no other file has; "x" makes fopen fail
 // rather than reuse an existing file.
 FilePtr CreateTemporary(const fs::path& target, fs::path& temporary) {
-    static std::mt19937 random{std::random_device{}()};
+    // One generator per thread: documents are saved from several at once.
+    static thread_local std::mt19937 random{std::random_device{}()};
     std::uniform_int_distribution<int> digit(0, 35);
     const char* const kDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
     for (int attempt = 0; attempt < 100; ++attempt) {
