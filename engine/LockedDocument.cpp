@@ -1,6 +1,8 @@
 #include "engine/LockedDocument.h"
 
 #include <cassert>
+#include <cstring>
+#include <new>
 
 #include "engine/PageCipher.h"
 #include "engine/SecretString.h"
@@ -111,6 +113,34 @@ Result LockedDocument::WriteDataFile(ProgressSink* sink, const std::string& path
     if (Result r = charCode_.Write(*file, key); r != Result::Ok) return r;
     if (Result r = stream_.WriteBody(sink, *file); r != Result::Ok) return r;
     return file->Commit() ? Result::Ok : Result::CannotCreate;
+}
+
+Result LockedDocument::PlainStream(std::vector<std::uint8_t>& out) const {
+    out.clear();
+    if (state_ != DocumentState::Compressed && state_ != DocumentState::Enciphered) {
+        return Result::CompressFailed;
+    }
+    const std::size_t header = format::kHeaderSize;
+    const std::size_t name = charCode_.Count();
+    const std::size_t body = stream_.StreamSize() - header;
+    try {
+        out.resize(header + name + body);
+    } catch (const std::bad_alloc&) {
+        out = {};
+        return Result::CompressFailed;
+    }
+    std::uint8_t* const to = out.data();
+    std::memcpy(to, stream_.Bytes(), header);
+    if (name != 0) std::memcpy(to + header, charCode_.Bytes(), name);
+    std::memcpy(to + header + name, stream_.Bytes() + header, body);
+    if (state_ == DocumentState::Enciphered) {
+        // Every block is enciphered on its own, so header and body decipher
+        // apart, around the name block, which is plain in memory.
+        const PageCipher cipher(key_);
+        (void)cipher.Decipher(to, header, nullptr);
+        (void)cipher.Decipher(to + header + name, body, nullptr);
+    }
+    return Result::Ok;
 }
 
 void LockedDocument::SetCharCodeName(std::string_view name) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/CharCodeBlock.h"
 #include "engine/FileLayer.h"
@@ -74,6 +75,13 @@ public:
     // under its name only when it is complete: after a failure or a stop an
     // earlier file of that name is left as it was.
     Result WriteDataFile(ProgressSink* sink, const std::string& path);
+
+    // The plain stream for the strong lock: header, name block and body as
+    // WriteDataFile writes them, but never enciphered. A stream enciphered at
+    // an earlier save is deciphered in the copy only: the document stays as
+    // it is. CompressFailed, with `out` empty, when no page is compressed or
+    // the memory cannot be had.
+    Result PlainStream(std::vector<std::uint8_t>& out) const;
 
     // Sets the name block from the page's encoding name.
     void SetCharCodeName(std::string_view name);

@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -351,6 +352,61 @@ TEST_F(LockedDocumentTest, AnotherPasswordIsNeverMixedWithTheOldKey) {
     ASSERT_EQ(Save(doc, &sink, "new", false, dir.File("b.zvk")), Result::Ok);
     EXPECT_EQ(test::ReadAll(dir.File("b.zvk")), Expected(page, "new"));
     EXPECT_EQ(sink.reports.front().units, (doc.DataSize() - kNameBlock) / 1024 * 9);
+}
+
+// The strong lock seals the stream the default form would encipher: the
+// plain data file, whether or not the document was saved before, and a save
+// after it still writes the same file.
+TEST_F(LockedDocumentTest, PlainStreamIsTheUnencipheredDataFile) {
+    const std::vector<std::uint8_t> pages[] = {test::Bytes("x"), test::HtmlPage(100 * 1024, 10)};
+    for (const auto& page : pages) {
+        SCOPED_TRACE(::testing::Message() << "page of " << page.size() << " bytes");
+        const auto plain = BuildDataFile(page.data(), page.size(), kName, nullptr).data;
+        LockedDocument doc;
+        Open(doc, page);
+        std::vector<std::uint8_t> stream;
+        ASSERT_EQ(doc.PlainStream(stream), Result::Ok);
+        EXPECT_EQ(stream, plain);
+
+        for (const char* password : {"first", "second"}) {
+            SCOPED_TRACE(::testing::Message() << "after a save with '" << password << "'");
+            const std::string out = dir.File("page.zvk");
+            ASSERT_EQ(Save(doc, nullptr, password, true, out), Result::Ok);
+            ASSERT_EQ(doc.PlainStream(stream), Result::Ok);
+            EXPECT_EQ(stream, plain);
+            EXPECT_EQ(doc.State(), DocumentState::Enciphered);
+            ASSERT_EQ(doc.WriteDataFile(nullptr, out), Result::Ok);
+            EXPECT_EQ(test::ReadAll(out), Expected(page, password));
+        }
+    }
+}
+
+TEST_F(LockedDocumentTest, PlainStreamNeedsACompressedPage) {
+    auto broken = test::HtmlPage(3000, 11);
+    broken[100] = 0;
+    const std::string brokenPath = dir.Write("broken.html", broken);
+    const std::string pagePath = dir.Write("page.html", test::HtmlPage(3000, 12));
+
+    struct Case {
+        const char* name;
+        std::function<void(LockedDocument&)> prepare;
+    };
+    const Case cases[] = {
+        {"nothing loaded", [](LockedDocument&) {}},
+        {"loaded, not compressed",
+         [&](LockedDocument& doc) { ASSERT_EQ(doc.Load(nullptr, pagePath), Result::Ok); }},
+        {"compressing failed",
+         [&](LockedDocument& doc) { ASSERT_EQ(LoadPage(doc, brokenPath), Result::BrokenText); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LockedDocument doc;
+        doc.SetCharCodeName(kName);
+        c.prepare(doc);
+        std::vector<std::uint8_t> stream = test::Bytes("left from before");
+        EXPECT_EQ(doc.PlainStream(stream), Result::CompressFailed);
+        EXPECT_TRUE(stream.empty());
+    }
 }
 
 }  // namespace
