@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -20,10 +21,13 @@
 #include "engine/StreamFormat.h"
 #include "engine/StreamReader.h"
 #include "engine/posix/DurableFileLayer.h"
+#include "engine/strong/StrongKey.h"
+#include "engine/strong/StrongReader.h"
 #include "publish/PathNames.h"
 #include "publish/ProcessProtection.h"
 #include "publish/PublicationDefaults.h"
 #include "publish/PublicationWriter.h"
+#include "publish/StrongPage.h"
 #include "publish/TextCodec.h"
 #include "res/StringTable.h"
 
@@ -71,6 +75,7 @@ struct LockOptions {
     std::string cookieDays = "7";
     bool noComment = false;
     std::string encoding = publish::defaults::kEncodeType;
+    std::uint32_t kdfMemoryMiB = engine::strong::kDefaultMemoryKiB / 1024;
     cli::PasswordOptions password;
 };
 
@@ -111,6 +116,19 @@ std::string NormalPath(const std::string& path) {
     return text.empty() ? path : text;
 }
 
+std::shared_ptr<const engine::strong::StrongKey> DeriveForRun(
+    const publish::PublicationOptions& publication) {
+    using engine::strong::StrongKey;
+    const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
+    if (onTerminal)
+        std::fprintf(stderr, "%s\r", res::StringTable::Get(engine::text_id::kDerivingKey));
+    std::optional<StrongKey> key =
+        StrongKey::Derive(publication.password.View(), StrongKey::NewSalt(), publication.kdf);
+    if (onTerminal) std::fprintf(stderr, "\033[K");
+    if (!key) return nullptr;
+    return std::make_shared<const StrongKey>(std::move(*key));
+}
+
 int Lock(const LockOptions& options, std::int32_t keepTicks) {
     std::string error;
     std::optional<engine::SecretString> password =
@@ -127,6 +145,16 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
     publication.cookieOn = !options.noCookie;
     publication.cookieKeepTicks = keepTicks;
     publication.comment = !options.noComment;
+    publication.kdf.memoryKiB = options.kdfMemoryMiB * 1024;
+    if (publication.strong && !publication.password.empty()) {
+        // One derivation and one salt for the run: a key the browser
+        // remembers opens every page published with it.
+        publication.strongKey = DeriveForRun(publication);
+        if (!publication.strongKey) {
+            cli::Report(kProgram, engine::Result::KeyNotDerived);
+            return cli::kExitPublish;
+        }
+    }
     const std::string folder = NormalPath(options.folder);
 
     engine::LockedDocument document(engine::posix::DurableFileLayer::Instance());
@@ -167,19 +195,19 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
     return status;
 }
 
+// The strong lock's container, given as itself or inside a published page;
+// nothing for the default form's data file.
+std::optional<std::vector<std::uint8_t>> StrongContainer(const std::vector<std::uint8_t>& data) {
+    if (engine::strong::StrongReader::IsContainer(data.data(), data.size())) return data;
+    return publish::StrongPage::ReadContainer(data);
+}
+
 int Unlock(const UnlockOptions& options) {
     std::string error;
     std::optional<engine::SecretString> password =
         cli::ReadPassword(options.password, cli::PasswordEntry::TypedOnce, error);
     if (!password) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-        return cli::kExitPassword;
-    }
-    const std::optional<engine::SecretString> cp932 =
-        publish::TextCodec::PasswordToCp932(password->View());
-    password.reset();
-    if (!cp932) {
-        cli::Report(kProgram, engine::Result::PasswordNotShiftJis);
         return cli::kExitPassword;
     }
     const cli::FileBytes file = cli::ReadFileBytes(options.dataFile, kLargestDataFile);
@@ -189,8 +217,22 @@ int Unlock(const UnlockOptions& options) {
         return status;
     }
     const std::vector<std::uint8_t>& data = file.bytes;
-    const engine::Key key = engine::DeriveKey(cp932->View());
-    const engine::UnlockedPage unlocked = engine::StreamReader(key).Read(data.data(), data.size());
+    engine::UnlockedPage unlocked;
+    if (const std::optional<std::vector<std::uint8_t>> strong = StrongContainer(data)) {
+        // The strong lock takes the password as typed (UTF-8).
+        unlocked =
+            engine::strong::StrongReader::Read(strong->data(), strong->size(), password->View());
+    } else {
+        const std::optional<engine::SecretString> cp932 =
+            publish::TextCodec::PasswordToCp932(password->View());
+        if (!cp932) {
+            cli::Report(kProgram, engine::Result::PasswordNotShiftJis);
+            return cli::kExitPassword;
+        }
+        const engine::Key key = engine::DeriveKey(cp932->View());
+        unlocked = engine::StreamReader(key).Read(data.data(), data.size());
+    }
+    password.reset();
     if (unlocked.status != engine::Result::Ok) {
         cli::Report(options.dataFile, unlocked.status);
         return unlocked.status == engine::Result::WrongPassword ? cli::kExitWrongPassword
@@ -247,11 +289,28 @@ int main(int argc, char** argv) {
                           "Leave the explanatory comments out of the pages");
     lockCommand->add_option("--encoding", lock.encoding, "The page's character code name")
         ->capture_default_str();
+    lockCommand->add_flag("--strong", lock.publication.strong,
+                          "Strong protection: Argon2id and XChaCha20-Poly1305, one page and "
+                          "nemora-strong.js, no Java (see docs/SECURITY.md)");
+    lockCommand
+        ->add_option("--kdf-memory", lock.kdfMemoryMiB,
+                     "With --strong: the key derivation's memory in MiB (19 to 1024)")
+        ->check(CLI::Range(engine::strong::kLeastMemoryKiB / 1024,
+                           engine::strong::kMostMemoryKiB / 1024))
+        ->capture_default_str();
+    lockCommand
+        ->add_option("--kdf-passes", lock.publication.kdf.passes,
+                     "With --strong: the key derivation's passes (2 to 16)")
+        ->check(CLI::Range(engine::strong::kLeastPasses, engine::strong::kMostPasses))
+        ->capture_default_str();
     AddPasswordOptions(lockCommand, lock.password);
 
     UnlockOptions unlock;
     CLI::App* unlockCommand = app.add_subcommand("unlock", "Read a data file back into its page");
-    unlockCommand->add_option("data-file", unlock.dataFile, "The data file (.zvk)")->required();
+    unlockCommand
+        ->add_option("data-file", unlock.dataFile,
+                     "The data file (.zvk), or a page published with --strong")
+        ->required();
     unlockCommand->add_option("-o,--output", unlock.output,
                               "Write the page here instead of standard output");
     AddPasswordOptions(unlockCommand, unlock.password);

@@ -49,9 +49,10 @@ constexpr bool IsFailure(Result result) {
 
 // Status texts that the engine names when it starts a phase or switches text.
 namespace text_id {
-constexpr std::uint32_t kLoading = 3011;     // reading and compressing a page
-constexpr std::uint32_t kWriting = 3012;     // writing the data file
-constexpr std::uint32_t kEncrypting = 3014;  // enciphering and writing
+constexpr std::uint32_t kLoading = 3011;      // reading and compressing a page
+constexpr std::uint32_t kWriting = 3012;      // writing the data file
+constexpr std::uint32_t kEncrypting = 3014;   // enciphering and writing
+constexpr std::uint32_t kDerivingKey = 3016;  // strong lock: deriving the key from the password
 }  // namespace text_id
 
 }  // namespace nemora::engine

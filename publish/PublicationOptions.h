@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/SecretString.h"
+#include "engine/strong/StrongFormat.h"
+#include "engine/strong/StrongKey.h"
 #include "publish/CookieKeepTicks.h"
 #include "publish/PublicationDefaults.h"
 #include "res/StringTable.h"
@@ -21,6 +24,15 @@ struct PublicationOptions {
     std::int32_t cookieKeepTicks = CookieKeepTicks::kDefault;  // ticks, not days
     bool confirm = false;  // ask the visitor before the cookie is stored
     bool comment = true;   // keep the explanatory comments in the pages
+
+    // The strong lock (docs/strong-format.md) in place of the default set:
+    // one page under the page's own name and the shared script. The password
+    // is taken as UTF-8, whatever code page 932 holds.
+    bool strong = false;
+    engine::strong::KdfParameters kdf;
+    // A key derived once for a whole run (from `password`, with one salt for
+    // every page); when empty, each publication derives its own.
+    std::shared_ptr<const engine::strong::StrongKey> strongKey;
 };
 
 }  // namespace nemora::publish

@@ -2,8 +2,10 @@
 
 #include <vector>
 
+#include "engine/strong/StrongSealer.h"
 #include "publish/FolderMaker.h"
 #include "publish/PathNames.h"
+#include "publish/StrongPage.h"
 #include "publish/TemplateExpander.h"
 #include "publish/TemplateValues.h"
 #include "publish/TextCodec.h"
@@ -16,6 +18,7 @@ using engine::Result;
 
 constexpr const char* kDecoderPage = "decoder.htm";
 constexpr const char* kDecoderArchive = "decoder.jar";
+constexpr const char* kStrongScript = "nemora-strong.js";
 
 }  // namespace
 
@@ -43,6 +46,11 @@ Result PublicationWriter::CheckEntries(const PublicationOptions& options,
                                        std::optional<engine::SecretString>& password) {
     if (options.password.empty()) return Result::NoPassword;
     if (options.cookieOn && options.cookieKey.empty()) return Result::NoCookieKey;
+    // The strong lock takes the password as UTF-8: any character will do.
+    if (options.strong) {
+        password = engine::SecretString(options.password.View());
+        return Result::Ok;
+    }
     // The key is derived from the password's code page 932 bytes, which is
     // what the visitor's browser will make of what they type; a character
     // that code page lacks would silently become another key.
@@ -95,6 +103,7 @@ PublicationOutcome PublicationWriter::Write(const PublicationPage& page,
                                             const PublicationOptions& options,
                                             std::string_view password, const std::string& folder,
                                             engine::ProgressSink* sink) const {
+    if (options.strong) return WriteStrong(page, options, folder, sink);
     engine::LockedDocument& document = page.document;
     const Result encrypted = document.Encrypt(sink, password, page.passwordChanged);
     if (encrypted != Result::Ok) return {encrypted};
@@ -104,6 +113,71 @@ PublicationOutcome PublicationWriter::Write(const PublicationPage& page,
                                                        : PublicationOutcome{written};
     outcome.passwordTaken = true;
     return outcome;
+}
+
+PublicationOutcome PublicationWriter::WriteStrong(const PublicationPage& page,
+                                                  const PublicationOptions& options,
+                                                  const std::string& folder,
+                                                  engine::ProgressSink* sink) const {
+    using engine::strong::StrongKey;
+    std::shared_ptr<const StrongKey> key = options.strongKey;
+    if (!key) {
+        // One run of the derivation, seconds at most: a phase of one unit,
+        // which cannot be stopped once it has begun.
+        if (!engine::ReportTo(sink, 1, engine::text_id::kDerivingKey)) {
+            return {Result::EncryptStopped};
+        }
+        std::optional<StrongKey> derived =
+            StrongKey::Derive(options.password.View(), StrongKey::NewSalt(), options.kdf);
+        if (!derived) return {Result::KeyNotDerived};
+        key = std::make_shared<const StrongKey>(std::move(*derived));
+        if (!engine::ReportTo(sink, 1, 0)) return {Result::EncryptStopped};
+    }
+    if (!engine::ReportTo(sink, 1, engine::text_id::kWriting)) return {Result::EncryptStopped};
+    std::vector<std::uint8_t> container;
+    {
+        std::vector<std::uint8_t> plain;
+        Result result = page.document.PlainStream(plain);
+        if (result == Result::Ok) {
+            result = engine::strong::StrongSealer(*key).Seal(plain.data(), plain.size(), container);
+        }
+        if (result != Result::Ok) return {result};
+    }
+    const std::string pageFileName = LastComponent(page.path);
+    PublicationOutcome outcome = WriteStrongPage(folder + pageFileName, options, container);
+    if (outcome.result == Result::Ok) {
+        outcome = WritePage(res::ResourceType::Script, res::kStrongScript, folder + kStrongScript,
+                            Expansion{});
+    }
+    if (outcome.result == Result::Ok) outcome.result = Result::Published;
+    engine::ReportTo(sink, 1, 0);
+    return outcome;
+}
+
+PublicationOutcome PublicationWriter::WriteStrongPage(
+    const std::string& path, const PublicationOptions& options,
+    const std::vector<std::uint8_t>& container) const {
+    std::vector<std::uint8_t> templ;
+    if (const Result loaded =
+            resources_.Load(res::ResourceType::Html, res::kStrongPageTemplate, templ);
+        loaded != Result::Ok) {
+        return {loaded};
+    }
+    std::optional<StrongPage::Remember> remember;
+    if (options.cookieOn) {
+        const std::int32_t ticks = options.cookieKeepTicks;
+        remember = StrongPage::Remember{
+            options.cookieKey,
+            ticks < 0 ? -1.0 : CookieKeepTicks::ToDays(ticks),
+            ticks != CookieKeepTicks::kSession && options.confirm,
+        };
+    }
+    const std::unique_ptr<engine::OutputFile> file = files_.CreateReplacing(path);
+    if (!file) return {Result::CannotCreate};
+    if (StrongPage::Write(templ, options.prompt, remember, container, *file) && file->Commit()) {
+        return {Result::Ok};
+    }
+    return {file->Failure(), path};
 }
 
 PublicationOutcome PublicationWriter::WritePages(const std::string& pageFileName,

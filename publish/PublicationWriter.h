@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/FileLayer.h"
 #include "engine/ResultCode.h"
@@ -21,7 +22,9 @@ struct TemplateValues;
 
 // Publishes a page: checks the entries, makes the output folder, has the
 // document encipher the page and write the data file, then writes the loader
-// page, "decoder.htm" and "decoder.jar" beside it.
+// page, "decoder.htm" and "decoder.jar" beside it. With the strong lock it
+// writes instead the page (prompt, form and sealed container) under the
+// page's own name and the shared script "nemora-strong.js".
 //
 // Every file is written to a temporary name in the folder and moved over its
 // final name only when complete, so a failure never leaves a half-written
@@ -80,6 +83,10 @@ private:
     PublicationOutcome Write(const PublicationPage& page, const PublicationOptions& options,
                              std::string_view password, const std::string& folder,
                              engine::ProgressSink* sink) const;
+    PublicationOutcome WriteStrong(const PublicationPage& page, const PublicationOptions& options,
+                                   const std::string& folder, engine::ProgressSink* sink) const;
+    PublicationOutcome WriteStrongPage(const std::string& path, const PublicationOptions& options,
+                                       const std::vector<std::uint8_t>& container) const;
     // How a resource is written: expanded as a page template with `values`,
     // or byte for byte when there are none.
     struct Expansion {

@@ -10,6 +10,10 @@ extern const std::uint8_t kDecoderTemplate[];
 extern const std::size_t kDecoderTemplateSize;
 extern const std::uint8_t kDecoderArchive[];
 extern const std::size_t kDecoderArchiveSize;
+extern const std::uint8_t kStrongPageTemplate[];
+extern const std::size_t kStrongPageTemplateSize;
+extern const std::uint8_t kStrongScript[];
+extern const std::size_t kStrongScriptSize;
 }  // namespace data
 
 std::optional<std::span<const std::uint8_t>> EmbeddedResource::Find(ResourceType type,
@@ -22,6 +26,12 @@ std::optional<std::span<const std::uint8_t>> EmbeddedResource::Find(ResourceType
     }
     if (type == ResourceType::Jar && id == kDecoderArchive) {
         return std::span(data::kDecoderArchive, data::kDecoderArchiveSize);
+    }
+    if (type == ResourceType::Html && id == kStrongPageTemplate) {
+        return std::span(data::kStrongPageTemplate, data::kStrongPageTemplateSize);
+    }
+    if (type == ResourceType::Script && id == kStrongScript) {
+        return std::span(data::kStrongScript, data::kStrongScriptSize);
     }
     return std::nullopt;
 }

@@ -88,6 +88,7 @@ const CONTENT_TYPES = {
   '.htm': 'text/html',
   '.zvk': 'application/octet-stream',
   '.jar': 'application/java-archive',
+  '.js': 'text/javascript',
 };
 
 // Serves `root` on 127.0.0.1. hold(path) keeps requests for that path
@@ -130,10 +131,10 @@ async function StartServer(root) {
 
 // Chromium as the tests' browser; popup blocking stays on only when asked,
 // since playwright turns it off by default.
-function Launch({ popupBlocking = false } = {}) {
+function Launch({ popupBlocking = false, args = [] } = {}) {
   return chromium.launch({
     executablePath: settings.chromium,
-    args: CHROMIUM_FLAGS,
+    args: [...CHROMIUM_FLAGS, ...args],
     ignoreDefaultArgs: popupBlocking ? ['--disable-popup-blocking'] : [],
   });
 }

@@ -4,6 +4,7 @@
 //   nemora_embed bytes SYMBOL INPUT OUTPUT.cpp     the file as it is
 //   nemora_embed template SYMBOL INPUT OUTPUT.cpp  UTF-8 with LF -> code page 932 with CR LF
 //   nemora_embed strings INPUT OUTPUT.cpp          "id<TAB>text" lines -> a sorted table
+//   nemora_embed joined SYMBOL OUTPUT.cpp INPUT... the files one after the other
 
 #include <algorithm>
 #include <cstdio>
@@ -127,12 +128,21 @@ int main(int argc, char** argv) {
         } else if (args.size() == 4 && args[0] == "template") {
             WriteIfChanged(
                 args[3], ByteArray(args[1], ToTemplateBytes(ReadFile(args[2]), args[2]), args[2]));
+        } else if (args.size() >= 4 && args[0] == "joined") {
+            std::string bytes;
+            std::string from;
+            for (std::size_t i = 3; i < args.size(); ++i) {
+                bytes += ReadFile(args[i]);
+                from += (i > 3 ? " + " : "") + args[i];
+            }
+            WriteIfChanged(args[2], ByteArray(args[1], bytes, from));
         } else if (args.size() == 3 && args[0] == "strings") {
             WriteIfChanged(args[2], StringTable(ReadFile(args[1]), args[1]));
         } else {
             std::fprintf(
                 stderr,
-                "usage: nemora_embed bytes|template SYMBOL INPUT OUTPUT | strings INPUT OUTPUT\n");
+                "usage: nemora_embed bytes|template SYMBOL INPUT OUTPUT | strings INPUT OUTPUT"
+                " | joined SYMBOL OUTPUT INPUT...\n");
             return 2;
         }
     } catch (const std::exception& e) {

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/OutputFile.h"
+
+namespace nemora::publish {
+
+// The page a strong lock publishes under the page's own name: the page
+// template (UTF-8) with its three markers replaced. "@NEMORA_PROMPT@" takes
+// the prompt as markup, "@NEMORA_OPTIONS@" the remember options as JSON, and
+// "@NEMORA_DATA@" the container in base64, written in pieces so that a large
+// page is never held twice in memory.
+class StrongPage {
+public:
+    // What the visitor's browser may remember, and for how long.
+    struct Remember {
+        std::string keyword;  // UTF-8
+        double days = 0;      // 0: the browser session; below 0: unlimited
+        bool ask = false;
+        // The folder whose pages share the remembered key, relative to the
+        // page ("./": the page's own folder).
+        std::string scope = "./";
+    };
+
+    // False when a write fails, or when the template lacks a marker (the
+    // page would not open).
+    static bool Write(std::span<const std::uint8_t> templ, std::string_view prompt,
+                      const std::optional<Remember>& remember,
+                      std::span<const std::uint8_t> container, engine::OutputFile& out);
+
+    // The container a published page carries, decoded from its data
+    // element; nothing when the bytes are no such page.
+    static std::optional<std::vector<std::uint8_t>> ReadContainer(
+        std::span<const std::uint8_t> page);
+
+    // The options element's JSON: every "<", ">" and "&" escaped, so no text
+    // can end the element early.
+    static std::string OptionsJson(const std::optional<Remember>& remember);
+};
+
+}  // namespace nemora::publish
