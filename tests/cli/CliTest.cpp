@@ -8,6 +8,7 @@
 
 #include "engine/Key.h"
 #include "engine/StreamReader.h"
+#include "publish/StrongPage.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
@@ -243,6 +244,94 @@ TEST_F(CliTest, SeveralPagesShareOneFolderAndAFailureSpoilsOnlyItsPage) {
     const std::string text(loader.begin(), loader.end());
     EXPECT_NE(text.find("var strCookieKey = \"\";"), std::string::npos);
     EXPECT_EQ(text.find("$0"), std::string::npos);
+}
+
+// The strong lock from the command line: one page per page and one shared
+// script, a password code page 932 cannot hold, one salt for the whole run,
+// and unlock telling a wrong password from a damaged page.
+TEST_F(CliTest, StrongLockPublishesPagesThatUnlockReadsBack) {
+    const std::string password = "pass word 😀 ¥ 한국어\n";
+    const std::string second = dir.Write("second.html", HtmlPage(70000, 23));
+    const std::string out = (dir.Path() / "strong").string();
+    // The smallest derivation the format allows keeps the test quick.
+    const std::vector<std::string> lock = {"lock",
+                                           pagePath,
+                                           second,
+                                           "-o",
+                                           out,
+                                           "--strong",
+                                           "--kdf-memory",
+                                           "19",
+                                           "--kdf-passes",
+                                           "2",
+                                           "--password-stdin"};
+    const ProcessResult locked = Run(lock, {.input = password});
+    ASSERT_EQ(locked.status, 0) << locked.err;
+    const std::vector<std::string> written = {"nemora-strong.js", "page.html", "second.html"};
+    EXPECT_EQ(Entries(out), written);
+
+    const auto containerOf = [&](const std::string& name) {
+        const auto bytes = ReadAll(out + "/" + name);
+        return publish::StrongPage::ReadContainer(bytes).value_or(std::vector<std::uint8_t>());
+    };
+    const auto first = containerOf("page.html");
+    const auto other = containerOf("second.html");
+    ASSERT_GT(first.size(), 88u);
+    ASSERT_GT(other.size(), 88u);
+    const auto salt = [](const std::vector<std::uint8_t>& c) {
+        return std::vector<std::uint8_t>(c.begin() + 24, c.begin() + 40);
+    };
+    const auto nonce = [](const std::vector<std::uint8_t>& c) {
+        return std::vector<std::uint8_t>(c.begin() + 40, c.begin() + 64);
+    };
+    EXPECT_EQ(salt(first), salt(other)) << "one derivation for the run";
+    EXPECT_NE(nonce(first), nonce(other)) << "a nonce of its own for each page";
+
+    // The page itself, or its container alone.
+    const std::string bare = dir.Write("bare.bin", first);
+    for (const std::string& file : {out + "/page.html", bare}) {
+        SCOPED_TRACE(file);
+        const ProcessResult back = Run({"unlock", file, "--password-stdin"}, {.input = password});
+        ASSERT_EQ(back.status, 0) << back.err;
+        EXPECT_EQ(back.out, std::string(page.begin(), page.end()));
+    }
+    auto damaged = first;
+    damaged[damaged.size() - 20] ^= 0x01;
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string input;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"a wrong password",
+         {"unlock", bare, "--password-stdin"},
+         "pass word\n",
+         6,
+         "パスワードが違います"},
+        {"a damaged container",
+         {"unlock", dir.Write("damaged.bin", damaged), "--password-stdin"},
+         password,
+         7,
+         "データファイルが壊れています"},
+        {"too little memory",
+         {"lock", pagePath, "-o", out, "--strong", "--kdf-memory", "18", "--password-stdin"},
+         password,
+         2,
+         "--kdf-memory"},
+        {"too few passes",
+         {"lock", pagePath, "-o", out, "--strong", "--kdf-passes", "1", "--password-stdin"},
+         password,
+         2,
+         "--kdf-passes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProcessResult result = Run(c.args, {.input = c.input});
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
 }
 
 }  // namespace

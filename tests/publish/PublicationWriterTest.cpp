@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/StreamReader.h"
+#include "engine/strong/StrongReader.h"
 #include "publish/PublicationWriter.h"
+#include "publish/StrongPage.h"
 #include "publish/TextCodec.h"
 #include "res/EmbeddedResource.h"
 #include "tests/support/FaultyFileLayer.h"
@@ -219,6 +221,72 @@ TEST_F(PublicationWriterTest, OneWriterServesWorkersWithADocumentEach) {
         EXPECT_EQ(test::Entries(folder), (std::vector<std::string>{"decoder.htm", "decoder.jar",
                                                                    "index.html", "index.zvk"}));
     }
+}
+
+// The strong lock writes the page and the shared script only, takes any
+// UTF-8 password, shows the key derivation as a phase of its own and leaves
+// the document as it was, so the default form can still be saved from it.
+TEST_F(PublicationWriterTest, TheStrongLockWritesOnePageAndTheSharedScript) {
+    options.strong = true;
+    options.kdf = {engine::strong::kLeastMemoryKiB, engine::strong::kLeastPasses, 1};
+    options.password = "pass 😀 ¥";
+    const PublicationOutcome outcome = PublicationWriter().Save(Page(), options, host);
+    ASSERT_EQ(outcome.result, Result::Published);
+    EXPECT_FALSE(outcome.passwordTaken) << "the document's own key is untouched";
+    EXPECT_EQ(test::Entries(dir.Path() / "out"),
+              (std::vector<std::string>{"index.html", "nemora-strong.js"}));
+    ASSERT_FALSE(host.sink.reports.empty());
+    EXPECT_EQ(host.sink.reports.front(), (test::Report{1, engine::text_id::kDerivingKey}));
+
+    const auto published = test::ReadAll(Out("index.html"));
+    const auto container = StrongPage::ReadContainer(published);
+    ASSERT_TRUE(container);
+    const auto back =
+        engine::strong::StrongReader::Read(container->data(), container->size(), "pass 😀 ¥");
+    ASSERT_EQ(back.status, Result::Ok);
+    EXPECT_EQ(back.page, page);
+    EXPECT_EQ(back.encodingName, "shift_jis");
+    const auto script = res::EmbeddedResource::Find(res::ResourceType::Script, res::kStrongScript);
+    ASSERT_TRUE(script);
+    EXPECT_EQ(test::ReadAll(Out("nemora-strong.js")),
+              std::vector<std::uint8_t>(script->begin(), script->end()));
+
+    options.strong = false;
+    options.password = "secret";
+    ASSERT_EQ(PublicationWriter().Save(Page(), options, host).result, Result::Published);
+    const auto data = test::ReadAll(Out("index.zvk"));
+    EXPECT_EQ(engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size()).page,
+              page);
+
+    // A key derived once for a run: no derivation phase, the run's salt.
+    options.strong = true;
+    options.password = "pass 😀 ¥";
+    options.strongKey =
+        std::make_shared<const engine::strong::StrongKey>(*engine::strong::StrongKey::Derive(
+            "pass 😀 ¥", engine::strong::StrongKey::NewSalt(), options.kdf));
+    test::RecordingSink sink;
+    ASSERT_EQ(
+        PublicationWriter().Publish(Page(), options, (dir.Path() / "run").string(), &sink).result,
+        Result::Published);
+    for (const test::Report& report : sink.reports) {
+        EXPECT_NE(report.textId, engine::text_id::kDerivingKey);
+    }
+    const auto again =
+        StrongPage::ReadContainer(test::ReadAll((dir.Path() / "run" / "index.html").string()));
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(
+        std::equal(again->begin() + 24, again->begin() + 40, options.strongKey->Salt().begin()));
+}
+
+TEST_F(PublicationWriterTest, AStrongPageThatCannotBeWrittenNamesItself) {
+    options.strong = true;
+    options.kdf = {engine::strong::kLeastMemoryKiB, engine::strong::kLeastPasses, 1};
+    test::FaultyFileLayer files({.fullDiskAt = 1});
+    const PublicationOutcome outcome =
+        PublicationWriter(files).Publish(Page(), options, (dir.Path() / "full").string(), nullptr);
+    EXPECT_EQ(outcome.result, Result::FileDiskFull);
+    EXPECT_EQ(outcome.failedFile, (dir.Path() / "full" / "index.html").string());
+    EXPECT_TRUE(test::Entries(dir.Path() / "full").empty());
 }
 
 TEST_F(PublicationWriterTest, WritePagesStopsAtTheFailingFile) {
