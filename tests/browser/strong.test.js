@@ -10,7 +10,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const { pathToFileURL } = require('node:url');
 const { after, before, describe, it } = require('node:test');
-const { WorkFolder, Publish, StartServer, Launch, Visitor } = require('./support');
+const { WorkFolder, Publish, Encode, StartServer, Launch, Visitor } = require('./support');
 
 const PASSWORD = 'correct horse battery staple';
 const HOST = 'nemora.test';
@@ -105,8 +105,10 @@ describe('the strong lock in Chromium', () => {
     await visitor.context.close();
   });
 
-  it('opens from a folder on disk', async () => {
-    const folder = LockStrong(path.join(root, 'disk'), 'page.html', Page('ディスクのページ'), PASSWORD);
+  it('opens a Shift_JIS page from a folder on disk', async () => {
+    // The default encoding name, and the page's bytes in it.
+    const text = Page('ディスクのページ').replace('utf-8', 'Shift_JIS');
+    const folder = Publish(path.join(root, 'disk'), 'page.html', Encode(text, 'SHIFT_JIS'), PASSWORD, ['--strong']);
     const visitor = await NewVisitor();
     const page = await visitor.context.newPage();
     await page.goto(pathToFileURL(path.join(folder, 'page.html')).href);
