@@ -17,6 +17,8 @@ constexpr int kCommentBox = 1047;
 constexpr int kLoadButton = 1002;
 constexpr int kSaveButton = 1004;
 constexpr int kLogoButton = 1049;
+// Ours, beside the template's own controls: save in the strong form.
+constexpr int kStrongBox = 1101;
 
 // Commands.
 constexpr int kOkCommand = 1;
@@ -44,6 +46,8 @@ constexpr int kCookieKeyLimit = 64;
 constexpr std::uint32_t kAboutMenuText = 101;
 constexpr std::uint32_t kLoadCaption = 3001;
 constexpr std::uint32_t kSaveCaption = 3002;
+// The strong box's tooltip: its label is cut short to fit beside the comment box.
+constexpr std::uint32_t kStrongBoxTip = 41020;
 
 // How the modal run ends.
 constexpr int kResultOk = 1;

@@ -22,7 +22,7 @@ constexpr const char* kSection = "Setting";
 
 // Controls that only a loaded page makes usable.
 constexpr std::array kPageControls = {kPasswordField, kPromptField, kCookieOnBox, kCookieKeyField,
-                                      kLifetimeCombo, kConfirmBox,  kCommentBox};
+                                      kLifetimeCombo, kConfirmBox,  kCommentBox,  kStrongBox};
 
 void ReadFlag(SettingsStore& store, const char* name, bool& flag) {
     std::uint8_t stored = 0;
@@ -123,6 +123,7 @@ void MainWindowLogic::EnterPageReady(const std::string& path) {
     window_.EnableControl(kPasswordField, true);
     window_.EnableControl(kPromptField, true);
     window_.EnableControl(kCookieOnBox, true);
+    window_.EnableControl(kStrongBox, true);
     EnableCookieControls(true);
     window_.SetFocus(kPasswordField);
     displayPath_ = window_.ShortenPath(path);
@@ -221,6 +222,7 @@ publish::PublicationOptions MainWindowLogic::Options() const {
     options.cookieKeepTicks = state_.CookieKeepDays;
     options.confirm = state_.Confirm;
     options.comment = state_.Comment;
+    options.strong = state_.Strong;
     return options;
 }
 
@@ -298,6 +300,7 @@ void MainWindowLogic::ReadControls() {
     state_.CookieKey = window_.Text(kCookieKeyField);
     state_.Confirm = window_.Checked(kConfirmBox);
     state_.Comment = window_.Checked(kCommentBox);
+    state_.Strong = window_.Checked(kStrongBox);
 }
 
 void MainWindowLogic::ShowMembers() {
@@ -311,6 +314,7 @@ void MainWindowLogic::ShowMembers() {
     window_.SetText(kCookieKeyField, state_.CookieKey);
     window_.SetCheck(kConfirmBox, state_.Confirm);
     window_.SetCheck(kCommentBox, state_.Comment);
+    window_.SetCheck(kStrongBox, state_.Strong);
 }
 
 SettingsStore MainWindowLogic::OpenStore() const {
@@ -331,6 +335,8 @@ void MainWindowLogic::ReadSettings() {
         ReadFlag(store, "Comment", state_.Comment);
         ReadFlag(store, "Confirm", state_.Confirm);
         state_.EncodeType = store.ReadString("EncodeType");
+        // Missing in the settings of earlier versions: the default form.
+        ReadFlag(store, "StrongLock", state_.Strong);
     });
 }
 
@@ -346,6 +352,7 @@ void MainWindowLogic::WriteSettings() {
         WriteFlag(store, "Comment", state_.Comment);
         WriteFlag(store, "Confirm", state_.Confirm);
         store.WriteString("EncodeType", state_.EncodeType);
+        WriteFlag(store, "StrongLock", state_.Strong);
     });
 }
 

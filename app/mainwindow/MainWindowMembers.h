@@ -24,6 +24,8 @@ struct MainWindowMembers {
     bool Confirm = false;
     bool Comment = true;
     std::string EncodeType = publish::defaults::kEncodeType;
+    // Save in the strong form instead of the default set of files.
+    bool Strong = false;
     // The password field changed since the document last took a password.
     bool PasswordChanged = false;
 };

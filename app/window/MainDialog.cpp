@@ -27,6 +27,7 @@
 #include "app/resources/MenuTemplate.h"
 #include "app/resources/MessageBox.h"
 #include "app/resources/Pictures.h"
+#include "app/resources/ResourceText.h"
 
 namespace nemora::app {
 namespace {
@@ -73,6 +74,7 @@ MainDialog::MainDialog(Services services)
           static_cast<WindowOperations&>(*this), writer_,
           services_.files ? *services_.files : engine::posix::DurableFileLayer::Instance())) {
     Build(kTemplate, {{kLogoButton, LogoButtonAttachment()}});
+    if (QWidget* strong = Control(kStrongBox)) strong->setToolTip(ResourceText(kStrongBoxTip));
     setWindowIcon(Pictures::WindowIcon(Pictures::kProgramIcon));
     ConnectSignals();
     auto* help = new ContextHelp(this, kMainWindowHelp, services_.showHelp);

@@ -27,6 +27,8 @@
 #include "app/window/MainDialog.h"
 #include "engine/Key.h"
 #include "engine/StreamReader.h"
+#include "engine/strong/StrongReader.h"
+#include "publish/StrongPage.h"
 #include "tests/app/RecordingHelp.h"
 #include "tests/support/ConfigHome.h"
 #include "tests/support/TempDir.h"
@@ -251,6 +253,52 @@ private slots:
         again.MenuItem(kLoadCommand)->trigger();
         QCOMPARE(answers.initialFiles.back(), Qs(page));
         QVERIFY(!again.State().PageLoaded);
+    }
+
+    // The strong box: a save writes the page and the shared script only,
+    // under a password that code page 932 cannot hold; the box is remembered.
+    void strongBoxSavesThePageAndItsScript() {
+        nemora::test::ConfigHome home;
+        nemora::test::TempDir dir;
+        const std::string page = dir.Write("index.html", nemora::test::HtmlPage(20000, 3));
+        const std::string folder = dir.File("strong");
+        const QString password = QStringLiteral("鍵🔑 für alle");
+        test::RecordingHelp help;
+        ModalAnswerer answers;
+        {
+            Window window(help);
+            window.dialog.Initialise(page);
+            Show(window);
+            QCheckBox* box = window.Box(kStrongBox);
+            QVERIFY(box);
+            QCOMPARE(box->text(), QStringLiteral("強力な保護"));
+            QCOMPARE(box->toolTip(),
+                     QStringLiteral("強力な保護で保存する (Argon2id + XChaCha20-Poly1305)"));
+            QVERIFY(box->sizeHint().width() <= box->width());  // the label is not cut off
+            QVERIFY(box->isEnabled());
+            QVERIFY(!box->isChecked());
+
+            QTest::mouseClick(box, Qt::LeftButton);
+            QVERIFY(box->isChecked());
+
+            window.Edit(kPasswordField)->setText(password);
+            answers.files = {Qs(folder)};
+            window.Button(kSaveButton)->click();
+            QCOMPARE(answers.messages.size(), std::size_t{1});
+            QCOMPARE(answers.messages.back().text, QStringLiteral("ファイルを作成しました"));
+            QCOMPARE(answers.messages.back().icon, QMessageBox::Information);
+            QVERIFY(window.Button(kLoadButton)->isDefault());
+        }
+        QCOMPARE(nemora::test::Entries(folder),
+                 (std::vector<std::string>{"index.html", "nemora-strong.js"}));
+        const std::optional<std::vector<std::uint8_t>> container =
+            publish::StrongPage::ReadContainer(Read(folder + "/index.html"));
+        QVERIFY(container);
+        const engine::UnlockedPage unlocked = engine::strong::StrongReader::Read(
+            container->data(), container->size(), password.toStdString());
+        QCOMPARE(unlocked.status, engine::Result::Ok);
+        QVERIFY(unlocked.page == Read(page));
+        QVERIFY(home.ReadRegistry().find("\"StrongLock\"=hex:01") != std::string::npos);
     }
 
     void destroyingTheWindowClosesHelp() {

@@ -37,7 +37,7 @@ public:
         using namespace mainwindow;
         for (const int id : {kPathField, kLoadButton, kLogoButton}) controls[id].enabled = true;
         for (const int id : {kPasswordField, kPromptField, kCookieOnBox, kCookieKeyField,
-                             kLifetimeCombo, kConfirmBox, kCommentBox, kSaveButton}) {
+                             kLifetimeCombo, kConfirmBox, kCommentBox, kStrongBox, kSaveButton}) {
             controls[id].enabled = false;
         }
         for (const int id : {kLoadCommand, kExitCommand, kHelpContentsCommand, kAboutCommand}) {

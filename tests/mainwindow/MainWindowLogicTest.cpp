@@ -7,6 +7,8 @@
 #include "app/mainwindow/MainWindowLogic.h"
 #include "engine/Key.h"
 #include "engine/StreamReader.h"
+#include "engine/strong/StrongReader.h"
+#include "publish/StrongPage.h"
 #include "tests/mainwindow/FakeWindow.h"
 #include "tests/support/ConfigHome.h"
 #include "tests/support/FaultyFileLayer.h"
@@ -25,7 +27,7 @@ namespace fs = std::filesystem;
 const Controls kNoPageControls = {kPathField, kLoadButton, kLogoButton};
 const Controls kPageReadyControls = {kPathField,     kLoadButton,  kLogoButton,  kSaveButton,
                                      kPasswordField, kPromptField, kCookieOnBox, kCookieKeyField,
-                                     kLifetimeCombo, kConfirmBox,  kCommentBox};
+                                     kLifetimeCombo, kConfirmBox,  kCommentBox,  kStrongBox};
 
 class MainWindowLogicTest : public ::testing::Test {
 protected:
@@ -384,7 +386,8 @@ TEST_F(MainWindowLogicTest, DestroyWritesTheWholeSectionAndClosesHelp) {
                   "\"CookieKeepDays\"=dword:00011170\n"
                   "\"Comment\"=hex:01\n"
                   "\"Confirm\"=hex:00\n"
-                  "\"EncodeType\"=\"shift_jis\"\n\n");
+                  "\"EncodeType\"=\"shift_jis\"\n"
+                  "\"StrongLock\"=hex:00\n\n");
 }
 
 // Writing a page fails after its file was made (here a full disk): the
@@ -522,6 +525,105 @@ TEST_F(MainWindowLogicTest, DetailsChangeTheEncodingName) {
     EXPECT_EQ(
         engine::StreamReader(engine::DeriveKey("pw")).Read(data.data(), data.size()).encodingName,
         "euc-kr");
+}
+
+// With the strong box ticked a save writes the page and the shared script
+// only, and takes any character in the password; without it, a password that
+// code page 932 cannot hold is refused before the folder is asked for.
+TEST_F(MainWindowLogicTest, StrongBoxSavesThePageAndItsScript) {
+    const std::string password = "鍵🔑 für alle";
+    const struct {
+        const char* name;
+        bool strong;
+        std::vector<std::uint32_t> messages;
+        std::vector<std::string> files;
+        int defaultButton;
+    } cases[] = {
+        {"standard", false, {2051}, {}, kSaveButton},
+        {"strong", true, {3005}, {"index.html", "nemora-strong.js"}, kLoadButton},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window_ = FakeWindow();
+        Start();
+        LoadedPage();
+        Type(kPasswordField, password);
+        if (c.strong) Click(kStrongBox);
+        const std::string folder = dir_.File(std::string("out-") + c.name);
+        window_.folderAnswers = {folder};
+        logic_->OnCommand(kSaveButton);
+        EXPECT_EQ(window_.messages, c.messages);
+        EXPECT_EQ(window_.defaultButton, c.defaultButton);
+        EXPECT_EQ(fs::exists(folder) ? nemora::test::Entries(folder) : std::vector<std::string>{},
+                  c.files);
+        if (!c.strong) continue;
+        EXPECT_EQ(window_.progressCaptions, (std::vector<std::uint32_t>{3001, 3002}));
+        // The key's derivation is a phase of its own, before the writing.
+        EXPECT_EQ(window_.lastReports.front(), (nemora::test::Report{1, 3016}));
+        const std::optional<std::vector<std::uint8_t>> container =
+            publish::StrongPage::ReadContainer(nemora::test::ReadAll(folder + "/index.html"));
+        ASSERT_TRUE(container);
+        const engine::UnlockedPage page =
+            engine::strong::StrongReader::Read(container->data(), container->size(), password);
+        EXPECT_EQ(page.status, Result::Ok);
+        EXPECT_EQ(page.page, nemora::test::ReadAll(dir_.File("index.html")));
+    }
+}
+
+// A strong save derives a key of its own and leaves the document's alone:
+// the next standard save must still encipher with the password typed since.
+TEST_F(MainWindowLogicTest, StrongSaveLeavesThePasswordChangeToTheNextStandardSave) {
+    Start();
+    LoadedPage();
+    Type(kPasswordField, "first");
+    window_.folderAnswers = {dir_.File("standard")};
+    logic_->OnCommand(kSaveButton);
+    Type(kPasswordField, "second");
+    Click(kStrongBox);
+    window_.folderAnswers = {dir_.File("strong")};
+    logic_->OnCommand(kSaveButton);
+    EXPECT_TRUE(logic_->State().PasswordChanged);
+    Click(kStrongBox);
+    window_.folderAnswers = {dir_.File("standard")};
+    logic_->OnCommand(kSaveButton);
+    EXPECT_EQ(window_.messages, (std::vector<std::uint32_t>{3005, 3005, 3005}));
+    const std::vector<std::uint8_t> data = nemora::test::ReadAll(dir_.File("standard/index.zvk"));
+    EXPECT_EQ(engine::StreamReader(engine::DeriveKey("second")).Read(data.data(), data.size()).page,
+              nemora::test::ReadAll(dir_.File("index.html")));
+}
+
+TEST_F(MainWindowLogicTest, StrongBoxIsRememberedAndMissingMeansOff) {
+    Start();
+    const std::string page = LoadedPage();
+    Click(kStrongBox);
+    Restart();
+    EXPECT_TRUE(logic_->State().Strong);
+    EXPECT_TRUE(Field(kStrongBox).checked);
+
+    const std::string stored = home_.ReadRegistry();
+    const std::string on = "\"StrongLock\"=hex:01\n";
+    const std::size_t at = stored.find(on);
+    ASSERT_NE(at, std::string::npos);
+    // Settings written before the option existed have no such value.
+    const struct {
+        const char* name;
+        std::string value;
+        bool strong;
+    } cases[] = {
+        {"missing", "", false},
+        {"off", "\"StrongLock\"=hex:00\n", false},
+        {"on", on, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        logic_.reset();
+        home_.WriteRegistry(std::string(stored).replace(at, on.size(), c.value));
+        window_ = FakeWindow();
+        Start();
+        EXPECT_EQ(logic_->State().Strong, c.strong);
+        EXPECT_EQ(Field(kStrongBox).checked, c.strong);
+        EXPECT_EQ(logic_->State().Path, page);
+    }
 }
 
 TEST_F(MainWindowLogicTest, OtherCommands) {
