@@ -1,6 +1,7 @@
 #include "app/dialogs/DetailsDialog.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QShowEvent>
 
@@ -9,6 +10,7 @@
 #include "app/help/ContextHelp.h"
 #include "app/help/HelpTable.h"
 #include "app/resources/MessageBox.h"
+#include "app/resources/ResourceText.h"
 
 namespace nemora::app {
 namespace {
@@ -81,6 +83,10 @@ void DetailsDialog::Initialise() {
 void DetailsDialog::ShowMembers() {
     ShowSize(Control(kSourceSizeControl), sourceSize_);
     ShowSize(Control(kCreatedSizeControl), createdSize_);
+    if (auto* form = ControlAs<QLabel>(kFormControl)) {
+        form->setText(
+            ResourceText(form_ == PageForm::Strong ? kStrongFormText : kStandardFormText));
+    }
     if (!combo_) return;
     const int entry = PrefixEntry(*combo_, encodeType_);
     combo_->setCurrentIndex(entry);

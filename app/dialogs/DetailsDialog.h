@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "app/help/HelpKind.h"
+#include "app/mainwindow/PageForm.h"
 #include "app/resources/TemplateDialog.h"
 
 class QComboBox;
@@ -17,7 +18,8 @@ namespace nemora::app {
 // the data a save writes, and the character-code name recorded with the data:
 // one of five offered names or any typed one of 1 to 256 characters. The list
 // shows each name with a description; OK gives the bare name. Esc or the
-// close box closes it with Rejected. The logo opens the About box.
+// close box closes it with Rejected. The logo opens the About box. A line
+// below the buttons names the form a save writes.
 class DetailsDialog : public TemplateDialog {
     Q_OBJECT
 
@@ -28,6 +30,11 @@ public:
     static constexpr int kCreatedSizeControl = 1001;
     static constexpr int kEncodeTypeControl = 1055;
     static constexpr int kLogoControl = 1049;
+    // Ours, below the template's own controls.
+    static constexpr int kFormControl = 1102;
+    // "保存形式: 標準" and "保存形式: 強力 (Argon2id + XChaCha20-Poly1305)".
+    static constexpr std::uint32_t kStandardFormText = 41021;
+    static constexpr std::uint32_t kStrongFormText = 41022;
 
     // The longest name accepted.
     static constexpr int kMaxEncodeType = 256;
@@ -41,6 +48,7 @@ public:
 
     // The values shown; set before the dialog is shown.
     void SetValues(std::uint32_t sourceSize, std::uint32_t createdSize, const QString& encodeType);
+    void SetForm(PageForm form) { form_ = form; }
 
     std::uint32_t SourceSize() const { return sourceSize_; }
     std::uint32_t CreatedSize() const { return createdSize_; }
@@ -64,6 +72,7 @@ private:
     std::uint32_t sourceSize_ = 0;
     std::uint32_t createdSize_ = 0;
     QString encodeType_ = QStringLiteral("shift_jis");
+    PageForm form_ = PageForm::Standard;
 };
 
 }  // namespace nemora::app

@@ -228,8 +228,10 @@ publish::PublicationOptions MainWindowLogic::Options() const {
 
 void MainWindowLogic::Details() {
     if (!state_.PageLoaded) return;
+    // The box as it stands: what a save now would write.
+    const PageForm form = window_.Checked(kStrongBox) ? PageForm::Strong : PageForm::Standard;
     const std::optional<std::string> chosen =
-        window_.RunDetails(document_.PageSize(), document_.DataSize(), state_.EncodeType);
+        window_.RunDetails(document_.PageSize(), document_.DataSize(), state_.EncodeType, form);
     if (!chosen) return;
     state_.EncodeType = *chosen;
     SetCharCodeName();

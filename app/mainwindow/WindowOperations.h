@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "app/mainwindow/PageForm.h"
 #include "engine/ProgressSink.h"
 
 namespace nemora::app {
@@ -50,9 +51,10 @@ public:
     // lives until CloseProgress.
     virtual engine::ProgressSink* OpenProgress(std::uint32_t captionId) = 0;
     virtual void CloseProgress() = 0;
-    // The Details dialog: the chosen encoding name after OK.
+    // The Details dialog, which also shows the form a save would write: the
+    // chosen encoding name after OK.
     virtual std::optional<std::string> RunDetails(std::uint32_t pageSize, std::uint32_t dataSize,
-                                                  const std::string& encodeType) = 0;
+                                                  const std::string& encodeType, PageForm form) = 0;
     virtual void RunAbout() = 0;
     virtual void ShowHelpContents() = 0;
     virtual void CloseHelp() = 0;

@@ -279,9 +279,10 @@ void MainDialog::CloseProgress() {
 }
 
 std::optional<std::string> MainDialog::RunDetails(std::uint32_t pageSize, std::uint32_t dataSize,
-                                                  const std::string& encodeType) {
+                                                  const std::string& encodeType, PageForm form) {
     DetailsDialog details(this, services_.showHelp);
     details.SetValues(pageSize, dataSize, FromUtf8(encodeType));
+    details.SetForm(form);
     if (details.exec() != QDialog::Accepted) return std::nullopt;
     return details.EncodeType().toStdString();
 }

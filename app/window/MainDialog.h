@@ -83,7 +83,7 @@ private:
     engine::ProgressSink* OpenProgress(std::uint32_t captionId) override;
     void CloseProgress() override;
     std::optional<std::string> RunDetails(std::uint32_t pageSize, std::uint32_t dataSize,
-                                          const std::string& encodeType) override;
+                                          const std::string& encodeType, PageForm form) override;
     void RunAbout() override;
     void ShowHelpContents() override;
     void CloseHelp() override;

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -23,8 +24,9 @@ struct Shown {
     DetailsDialog dialog{nullptr, help.Function()};
 
     Shown(const QString& encodeType, std::uint32_t sourceSize = 1000,
-          std::uint32_t createdSize = 712) {
+          std::uint32_t createdSize = 712, PageForm form = PageForm::Standard) {
         dialog.SetValues(sourceSize, createdSize, encodeType);
+        dialog.SetForm(form);
         dialog.show();
         dialog.activateWindow();
     }
@@ -79,6 +81,8 @@ private slots:
 
     void showsTheListSizesAndFocusOnOk_data();
     void showsTheListSizesAndFocusOnOk();
+    void namesTheFormASaveWrites_data();
+    void namesTheFormASaveWrites();
     void nameSelectsItsEntry_data();
     void nameSelectsItsEntry();
     void entryGivesItsStoredName();
@@ -127,6 +131,29 @@ void DetailsDialogTest::showsTheListSizesAndFocusOnOk() {
         Shown again("UTF8", 0, 4294967295u);
         QVERIFY(again.Ready());
         again.dialog.grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/details.png"));
+    }
+}
+
+void DetailsDialogTest::namesTheFormASaveWrites_data() {
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("standard") << int(PageForm::Standard) << "保存形式: 標準";
+    QTest::newRow("strong") << int(PageForm::Strong)
+                            << "保存形式: 強力 (Argon2id + XChaCha20-Poly1305)";
+}
+
+void DetailsDialogTest::namesTheFormASaveWrites() {
+    QFETCH(int, form);
+    QFETCH(QString, line);
+    Shown shown("shift_jis", 1000, 712, PageForm(form));
+    QVERIFY(shown.Ready());
+    auto* label = shown.dialog.ControlAs<QLabel>(DetailsDialog::kFormControl);
+    QVERIFY(label);
+    QCOMPARE(label->text(), line);
+    // Whole, within the lines its template leaves it.
+    QVERIFY(label->heightForWidth(label->width()) <= label->height());
+    if (PageForm(form) == PageForm::Strong) {
+        shown.dialog.grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/details-strong.png"));
     }
 }
 

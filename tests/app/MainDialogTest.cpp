@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -46,8 +47,9 @@ struct Message {
 
 // Answers the modal windows that a command opens, as a user would: file
 // dialogs from a list of answers (none: cancel), message boxes with OK
-// (recording them), the Details dialog with a chosen list entry, and the
-// progress dialog with a click on Cancel when asked to.
+// (recording them), the Details dialog with a chosen list entry (recording
+// the form it names), and the progress dialog with a click on Cancel when
+// asked to.
 class ModalAnswerer : public QObject {
 public:
     ModalAnswerer() {
@@ -60,6 +62,7 @@ public:
     std::vector<QString> initialFiles;
     std::vector<Message> messages;
     std::optional<int> detailsEntry;
+    std::vector<QString> detailsForms;
     bool cancelProgress = false;
 
 private:
@@ -71,6 +74,7 @@ private:
         } else if (auto* dialog = qobject_cast<CFileDialogWithHelp*>(modal)) {
             AnswerFileDialog(*dialog);
         } else if (auto* details = qobject_cast<DetailsDialog*>(modal)) {
+            detailsForms.push_back(details->ControlAs<QLabel>(DetailsDialog::kFormControl)->text());
             if (detailsEntry) {
                 details->ControlAs<QComboBox>(DetailsDialog::kEncodeTypeControl)
                     ->setCurrentIndex(*detailsEntry);
@@ -255,8 +259,9 @@ private slots:
         QVERIFY(!again.State().PageLoaded);
     }
 
-    // The strong box: a save writes the page and the shared script only,
-    // under a password that code page 932 cannot hold; the box is remembered.
+    // The strong box: Details name the form it chooses, and a save writes
+    // the page and the shared script only, under a password that code page
+    // 932 cannot hold; the box is remembered.
     void strongBoxSavesThePageAndItsScript() {
         nemora::test::ConfigHome home;
         nemora::test::TempDir dir;
@@ -278,8 +283,14 @@ private slots:
             QVERIFY(box->isEnabled());
             QVERIFY(!box->isChecked());
 
+            window.MenuItem(kDetailsCommand)->trigger();
             QTest::mouseClick(box, Qt::LeftButton);
             QVERIFY(box->isChecked());
+            window.MenuItem(kDetailsCommand)->trigger();
+            QCOMPARE(answers.detailsForms,
+                     (std::vector<QString>{
+                         QStringLiteral("保存形式: 標準"),
+                         QStringLiteral("保存形式: 強力 (Argon2id + XChaCha20-Poly1305)")}));
 
             window.Edit(kPasswordField)->setText(password);
             answers.files = {Qs(folder)};

@@ -31,6 +31,7 @@ public:
         std::uint32_t pageSize;
         std::uint32_t dataSize;
         std::string encodeType;
+        PageForm form;
     };
 
     FakeWindow() {
@@ -94,8 +95,8 @@ public:
         ++progressClosed;
     }
     std::optional<std::string> RunDetails(std::uint32_t pageSize, std::uint32_t dataSize,
-                                          const std::string& encodeType) override {
-        detailsCalls.push_back({pageSize, dataSize, encodeType});
+                                          const std::string& encodeType, PageForm form) override {
+        detailsCalls.push_back({pageSize, dataSize, encodeType, form});
         return Next(detailsAnswers);
     }
     void RunAbout() override { ++aboutBoxes; }

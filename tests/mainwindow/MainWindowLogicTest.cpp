@@ -626,6 +626,18 @@ TEST_F(MainWindowLogicTest, StrongBoxIsRememberedAndMissingMeansOff) {
     }
 }
 
+// Details name the form a save would write now, as the box stands.
+TEST_F(MainWindowLogicTest, DetailsShowTheFormOfTheBox) {
+    Start();
+    LoadedPage();
+    logic_->OnCommand(kDetailsCommand);
+    Click(kStrongBox);
+    logic_->OnCommand(kDetailsCommand);
+    ASSERT_EQ(window_.detailsCalls.size(), 2u);
+    EXPECT_EQ(window_.detailsCalls[0].form, PageForm::Standard);
+    EXPECT_EQ(window_.detailsCalls[1].form, PageForm::Strong);
+}
+
 TEST_F(MainWindowLogicTest, OtherCommands) {
     Start();
     for (const int id : {kAboutCommand, kLogoButton}) EXPECT_TRUE(logic_->OnCommand(id));
