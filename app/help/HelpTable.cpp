@@ -7,7 +7,7 @@ namespace {
 
 // Labels, units and group boxes carry the number of the field they
 // describe, so a request over a label shows the field's popup.
-constexpr std::array<HelpRow, 18> kMainControls = {{
+constexpr std::array<HelpRow, 19> kMainControls = {{
     {1002, 520},  // button 読込み
     {1004, 528},  // button 暗号化/保存
     {1005, 514},  // file field
@@ -25,6 +25,7 @@ constexpr std::array<HelpRow, 18> kMainControls = {{
     {1042, 519},  // its unit 日
     {1044, 534},  // check box パスワード保存の確認
     {1047, 535},  // check box コメントの作成
+    {1101, 536},  // check box 強力な保護, ours
     {1049, kHelpLogo},
 }};
 
