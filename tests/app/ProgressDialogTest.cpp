@@ -18,6 +18,7 @@
 #include "app/dialogs/ProgressDialog.h"
 #include "app/resources/ResourceText.h"
 #include "engine/LockedDocument.h"
+#include "publish/PublicationWriter.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
 
@@ -119,6 +120,23 @@ private:
     std::size_t clickAt_;
 };
 
+// Sends the reports on to the dialog and notes what it shows after each.
+class SeeingSink : public engine::ProgressSink {
+public:
+    explicit SeeingSink(Shown& shown) : shown_(shown) {}
+
+    bool Report(std::uint32_t units, std::uint32_t textId) override {
+        const bool answer = shown_.dialog.Report(units, textId);
+        seen.append(shown_.Seen());
+        return answer;
+    }
+
+    QStringList seen;
+
+private:
+    Shown& shown_;
+};
+
 }  // namespace
 
 class ProgressDialogTest : public QObject {
@@ -136,6 +154,7 @@ private slots:
     void throttledPumpAnswersClickAtNextPumpingReport();
     void engineLoadStoppedFromDialog();
     void clickAfterTheLastReportLeavesTheJobDone();
+    void strongSaveShowsTheKeyDerivation();
 };
 
 void ProgressDialogTest::builtFromItsTemplate() {
@@ -350,6 +369,35 @@ void ProgressDialogTest::clickAfterTheLastReportLeavesTheJobDone() {
     QCOMPARE(document.State(), engine::DocumentState::Compressed);
     QCOMPARE(shown.dialog.Text(), ResourceText(kLoading));
     QVERIFY(shown.dialog.isVisible());
+}
+
+// A strong save's reports, each as the dialog shows it: deriving the key is
+// a phase with its own text and bar, before the writing.
+void ProgressDialogTest::strongSaveShowsTheKeyDerivation() {
+    test::TempDir folder;
+    const std::string page = folder.Write("page.html", test::HtmlPage(8 * 1024, 3));
+    engine::LockedDocument document;
+    QCOMPARE(document.Load(nullptr, page), engine::Result::Ok);
+    QCOMPARE(document.Compress(nullptr), engine::Result::Ok);
+    Shown shown;
+    QVERIFY(shown.Ready());
+    shown.dialog.SetTitle(3002);
+    SeeingSink sink(shown);
+    publish::PublicationOptions options;
+    options.password = engine::SecretString("pw");
+    options.strong = true;
+    const publish::PublicationOutcome outcome = publish::PublicationWriter().Publish(
+        {document, page, true}, options, folder.File("out"), &sink);
+    QCOMPARE(outcome.result, engine::Result::Published);
+
+    const QString shows =
+        QStringLiteral("text=%1 field=%1 range=1 pos=%2 bar=%3 continue=1 cancel=1");
+    const QString deriving = QStringLiteral("パスワードから鍵を生成しています...");
+    const QString writing = ResourceText(kWriting);
+    QCOMPARE(sink.seen,
+             (QStringList{shows.arg(deriving).arg(0).arg(0), shows.arg(deriving).arg(1).arg(10000),
+                          shows.arg(writing).arg(0).arg(0), shows.arg(writing).arg(1).arg(10000)}));
+    QVERIFY(shown.Bar()->isVisible());
 }
 
 }  // namespace nemora::app
