@@ -15,6 +15,13 @@ enum class CliText : std::uint32_t {
     ShortPassword = 40010,
     NotADataFile = 40011,
     DataFileTooLarge = 40012,
+    SkippedDanglingLink = 40013,
+    SkippedOutsideLink = 40014,
+    SkippedLinkLoop = 40015,
+    SkippedNotAFile = 40016,
+    SiteAndOutputOverlap = 40017,
+    SiteUnreadable = 40018,
+    SiteSummary = 40019,
     // Messages of the window's string table that the command line shares.
     ReadFailed = 2001,
     CannotOpen = 2005,

@@ -1,12 +1,14 @@
 // nemora-cli: publishes HTML pages locked with a password, and reads a data
 // file back, from the terminal. Uses the same save as the window.
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "cli/FileBytes.h"
 #include "cli/Password.h"
 #include "cli/Report.h"
+#include "cli/SiteCommand.h"
 #include "cli/TerminalProgress.h"
 #include "engine/LockedDocument.h"
 #include "engine/StreamFormat.h"
@@ -27,6 +30,7 @@
 #include "publish/ProcessProtection.h"
 #include "publish/PublicationDefaults.h"
 #include "publish/PublicationWriter.h"
+#include "publish/SitePublisher.h"
 #include "publish/StrongPage.h"
 #include "publish/TextCodec.h"
 #include "res/StringTable.h"
@@ -76,6 +80,12 @@ struct LockOptions {
     bool noComment = false;
     std::string encoding = publish::defaults::kEncodeType;
     std::uint32_t kdfMemoryMiB = engine::strong::kDefaultMemoryKiB / 1024;
+    // -r: the one page argument is a site's folder.
+    bool recursive = false;
+    unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<std::string> pageGlobs;
+    bool includeHidden = false;
+    bool link = false;
     cli::PasswordOptions password;
 };
 
@@ -129,6 +139,30 @@ std::shared_ptr<const engine::strong::StrongKey> DeriveForRun(
     return std::make_shared<const StrongKey>(std::move(*key));
 }
 
+int LockSite(const LockOptions& options, const publish::PublicationOptions& publication,
+             const std::string& folder) {
+    if (options.pages.size() != 1) {
+        std::fprintf(stderr, "%s: -r takes one site folder\n", kProgram);
+        return cli::kExitUsage;
+    }
+    // Checked once here rather than failing every page alike.
+    if (const engine::Result checked = publish::PublicationWriter::CheckEntries(publication);
+        checked != engine::Result::Ok) {
+        cli::Report(kProgram, checked);
+        return cli::ExitCodeOfSave(checked);
+    }
+    publish::SitePublisher::Options site;
+    site.site = NormalPath(options.pages.front());
+    site.out = folder;
+    site.rules.pageGlobs = options.pageGlobs;
+    site.rules.includeHidden = options.includeHidden;
+    site.jobs = options.jobs;
+    site.link = options.link;
+    site.encodeType = options.encoding;
+    site.publication = publication;
+    return cli::PublishSite(site);
+}
+
 int Lock(const LockOptions& options, std::int32_t keepTicks) {
     std::string error;
     std::optional<engine::SecretString> password =
@@ -156,6 +190,7 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
         }
     }
     const std::string folder = NormalPath(options.folder);
+    if (options.recursive) return LockSite(options, publication, folder);
 
     engine::LockedDocument document(engine::posix::DurableFileLayer::Instance());
     const publish::PublicationWriter writer;
@@ -289,6 +324,19 @@ int main(int argc, char** argv) {
                           "Leave the explanatory comments out of the pages");
     lockCommand->add_option("--encoding", lock.encoding, "The page's character code name")
         ->capture_default_str();
+    lockCommand->add_flag("-r,--recursive", lock.recursive,
+                          "Publish a whole site: the one argument is its folder, mirrored into "
+                          "the output folder with its other files");
+    lockCommand->add_option("-j,--jobs", lock.jobs, "With -r: pages locked at once")
+        ->check(CLI::Range(1u, 1024u))
+        ->capture_default_str();
+    lockCommand->add_option("--pages", lock.pageGlobs,
+                            "With -r: a glob of the file names that are pages (repeatable; "
+                            "default *.html and *.htm in any case)");
+    lockCommand->add_flag("--include-hidden", lock.includeHidden,
+                          "With -r: also files and folders whose names start with a dot");
+    lockCommand->add_flag("--link", lock.link,
+                          "With -r: hard links in place of copies where the file system allows");
     lockCommand->add_flag("--strong", lock.publication.strong,
                           "Strong protection: Argon2id and XChaCha20-Poly1305, one page and "
                           "nemora-strong.js, no Java (see docs/SECURITY.md)");

@@ -58,6 +58,11 @@ Result PublicationWriter::CheckEntries(const PublicationOptions& options,
     return password ? Result::Ok : Result::PasswordNotShiftJis;
 }
 
+Result PublicationWriter::CheckEntries(const PublicationOptions& options) {
+    std::optional<engine::SecretString> password;
+    return CheckEntries(options, password);
+}
+
 Result PublicationWriter::PrepareFolder(std::string& folder) {
     if (HasExtension(folder)) return Result::FolderHasExtension;
     if (!FolderMaker::EnsureFolder(folder)) return Result::CannotMakeFolder;
@@ -76,6 +81,17 @@ PublicationOutcome PublicationWriter::Publish(const PublicationPage& page,
     if (result == Result::Ok) result = PrepareFolder(prepared);
     if (result != Result::Ok) return {result};
     return Write(page, options, password->View(), prepared, sink);
+}
+
+PublicationOutcome PublicationWriter::PublishIntoFolder(const PublicationPage& page,
+                                                        const PublicationOptions& options,
+                                                        const std::string& folder,
+                                                        engine::ProgressSink* sink) const {
+    std::optional<engine::SecretString> password;
+    if (const Result checked = CheckEntries(options, password); checked != Result::Ok) {
+        return {checked};
+    }
+    return Write(page, options, password->View(), folder, sink);
 }
 
 PublicationOutcome PublicationWriter::Save(const PublicationPage& page,
@@ -109,8 +125,9 @@ PublicationOutcome PublicationWriter::Write(const PublicationPage& page,
     if (encrypted != Result::Ok) return {encrypted};
     const std::string pageFileName = LastComponent(page.path);
     const Result written = document.WriteDataFile(sink, folder + DataFileName(pageFileName));
-    PublicationOutcome outcome = written == Result::Ok ? WritePages(pageFileName, options, folder)
-                                                       : PublicationOutcome{written};
+    PublicationOutcome outcome = written != Result::Ok ? PublicationOutcome{written}
+                                 : page.sharedFiles    ? WritePages(pageFileName, options, folder)
+                                                       : WriteLoader(pageFileName, options, folder);
     outcome.passwordTaken = true;
     return outcome;
 }
@@ -144,10 +161,10 @@ PublicationOutcome PublicationWriter::WriteStrong(const PublicationPage& page,
         if (result != Result::Ok) return {result};
     }
     const std::string pageFileName = LastComponent(page.path);
-    PublicationOutcome outcome = WriteStrongPage(folder + pageFileName, options, container);
-    if (outcome.result == Result::Ok) {
-        outcome = WritePage(res::ResourceType::Script, res::kStrongScript, folder + kStrongScript,
-                            Expansion{});
+    PublicationOutcome outcome =
+        WriteStrongPage(folder + pageFileName, options, page.siteTop, container);
+    if (outcome.result == Result::Ok && page.sharedFiles) {
+        outcome = WriteSharedFiles(options, folder);
     }
     if (outcome.result == Result::Ok) outcome.result = Result::Published;
     engine::ReportTo(sink, 1, 0);
@@ -155,7 +172,7 @@ PublicationOutcome PublicationWriter::WriteStrong(const PublicationPage& page,
 }
 
 PublicationOutcome PublicationWriter::WriteStrongPage(
-    const std::string& path, const PublicationOptions& options,
+    const std::string& path, const PublicationOptions& options, const std::string& siteTop,
     const std::vector<std::uint8_t>& container) const {
     std::vector<std::uint8_t> templ;
     if (const Result loaded =
@@ -170,6 +187,7 @@ PublicationOutcome PublicationWriter::WriteStrongPage(
             options.cookieKey,
             ticks < 0 ? -1.0 : CookieKeepTicks::ToDays(ticks),
             ticks != CookieKeepTicks::kSession && options.confirm,
+            siteTop,
         };
     }
     const std::unique_ptr<engine::OutputFile> file = files_.CreateReplacing(path);
@@ -183,20 +201,42 @@ PublicationOutcome PublicationWriter::WriteStrongPage(
 PublicationOutcome PublicationWriter::WritePages(const std::string& pageFileName,
                                                  const PublicationOptions& options,
                                                  const std::string& folder) const {
-    using Markers = TemplateExpander::ValueMarkers;
+    PublicationOutcome outcome = WriteLoader(pageFileName, options, folder);
+    if (outcome.result == Result::Published) outcome = WriteSharedFiles(options, folder);
+    return outcome;
+}
+
+PublicationOutcome PublicationWriter::WriteLoader(const std::string& pageFileName,
+                                                  const PublicationOptions& options,
+                                                  const std::string& folder) const {
     const TemplateValues values = TemplateValues::From(pageFileName, options, identifiers_);
     const auto comments =
         options.comment ? TemplateExpander::Comments::Keep : TemplateExpander::Comments::Drop;
     PublicationOutcome outcome =
         WritePage(res::ResourceType::Html, res::kLoaderTemplate, folder + pageFileName,
-                  Expansion{&values, comments, Markers::Active});
-    if (outcome.result == Result::Ok) {
-        outcome = WritePage(res::ResourceType::Html, res::kDecoderTemplate, folder + kDecoderPage,
-                            Expansion{&values, comments, Markers::Inactive});
-    }
-    if (outcome.result == Result::Ok) {
-        outcome = WritePage(res::ResourceType::Jar, res::kDecoderArchive, folder + kDecoderArchive,
+                  Expansion{&values, comments, TemplateExpander::ValueMarkers::Active});
+    if (outcome.result == Result::Ok) outcome.result = Result::Published;
+    return outcome;
+}
+
+PublicationOutcome PublicationWriter::WriteSharedFiles(const PublicationOptions& options,
+                                                       const std::string& folder) const {
+    PublicationOutcome outcome;
+    if (options.strong) {
+        outcome = WritePage(res::ResourceType::Script, res::kStrongScript, folder + kStrongScript,
                             Expansion{});
+    } else {
+        // The decoder page's value markers are inactive: its values are
+        // those of no page in particular.
+        const TemplateValues values = TemplateValues::From("", options, identifiers_);
+        const auto comments =
+            options.comment ? TemplateExpander::Comments::Keep : TemplateExpander::Comments::Drop;
+        outcome = WritePage(res::ResourceType::Html, res::kDecoderTemplate, folder + kDecoderPage,
+                            Expansion{&values, comments, TemplateExpander::ValueMarkers::Inactive});
+        if (outcome.result == Result::Ok) {
+            outcome = WritePage(res::ResourceType::Jar, res::kDecoderArchive,
+                                folder + kDecoderArchive, Expansion{});
+        }
     }
     if (outcome.result == Result::Ok) outcome.result = Result::Published;
     return outcome;

@@ -47,6 +47,14 @@ public:
     PublicationOutcome Publish(const PublicationPage& page, const PublicationOptions& options,
                                const std::string& folder, engine::ProgressSink* sink) const;
 
+    // The same into a folder that exists and that no user chose (a site's
+    // mirror folder, which may well have a dot in its name): the entries are
+    // checked, the folder is not. `folder` ends with a '/'.
+    PublicationOutcome PublishIntoFolder(const PublicationPage& page,
+                                         const PublicationOptions& options,
+                                         const std::string& folder,
+                                         engine::ProgressSink* sink) const;
+
     // The save command of a front end: the same publication with the folder
     // chosen through `host`, which also shows the progress and the result.
     // The entries are checked before the folder is asked for; a cancelled
@@ -61,6 +69,15 @@ public:
     PublicationOutcome WritePages(const std::string& pageFileName,
                                   const PublicationOptions& options,
                                   const std::string& folder) const;
+
+    // Writes the files that all the pages of `folder` share: "decoder.htm"
+    // and "decoder.jar", or "nemora-strong.js" for the strong lock.
+    PublicationOutcome WriteSharedFiles(const PublicationOptions& options,
+                                        const std::string& folder) const;
+
+    // The entries' checks alone (NoPassword, NoCookieKey, PasswordNotShiftJis
+    // or Ok), for a caller that publishes many pages with one set of options.
+    static engine::Result CheckEntries(const PublicationOptions& options);
 
     // The folder a save proposes for a page: its path up to the last dot
     // (when the dot is not the first character), else the whole path.
@@ -86,7 +103,11 @@ private:
     PublicationOutcome WriteStrong(const PublicationPage& page, const PublicationOptions& options,
                                    const std::string& folder, engine::ProgressSink* sink) const;
     PublicationOutcome WriteStrongPage(const std::string& path, const PublicationOptions& options,
+                                       const std::string& siteTop,
                                        const std::vector<std::uint8_t>& container) const;
+    PublicationOutcome WriteLoader(const std::string& pageFileName,
+                                   const PublicationOptions& options,
+                                   const std::string& folder) const;
     // How a resource is written: expanded as a page template with `values`,
     // or byte for byte when there are none.
     struct Expansion {

@@ -47,8 +47,8 @@ private:
 
 class DurableOutput : public OutputFile {
 public:
-    DurableOutput(int fd, fs::path temporary, fs::path target)
-        : file_(fd), temporary_(std::move(temporary)), target_(std::move(target)) {}
+    DurableOutput(int fd, fs::path temporary, fs::path target, bool flush)
+        : file_(fd), temporary_(std::move(temporary)), target_(std::move(target)), flush_(flush) {}
 
     ~DurableOutput() override {
         if (committed_) return;
@@ -70,11 +70,11 @@ public:
     bool Commit() override {
         if (!file_.Valid()) return false;
         // The data reaches the disk before the name does.
-        if (::fsync(file_.Get()) != 0) return Fail(errno);
+        if (flush_ && ::fsync(file_.Get()) != 0) return Fail(errno);
         if (!file_.Close()) return Fail(errno);
         if (::rename(temporary_.c_str(), target_.c_str()) != 0) return Fail(errno);
         committed_ = true;
-        SyncFolder(target_.parent_path());
+        if (flush_) SyncFolder(target_.parent_path());
         return true;
     }
 
@@ -89,6 +89,7 @@ private:
     FileDescriptor file_;
     fs::path temporary_;
     fs::path target_;
+    bool flush_;
     bool committed_ = false;
     Result failure_ = Result::FileError;
 };
@@ -120,7 +121,10 @@ std::unique_ptr<OutputFile> DurableFileLayer::CreateReplacing(const std::string&
         const fs::path temporary =
             target.parent_path() / ("." + target.filename().string() + "." + suffix + ".tmp");
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_);
-        if (fd >= 0) return std::make_unique<DurableOutput>(fd, temporary, target);
+        if (fd >= 0) {
+            return std::make_unique<DurableOutput>(fd, temporary, target,
+                                                   flush_ == Flush::EachFile);
+        }
         if (errno != EEXIST) return nullptr;  // the folder refuses new files
     }
     return nullptr;
@@ -129,6 +133,11 @@ std::unique_ptr<OutputFile> DurableFileLayer::CreateReplacing(const std::string&
 DurableFileLayer& DurableFileLayer::Instance() {
     static DurableFileLayer layer;
     return layer;
+}
+
+bool DurableFileLayer::SyncAll(const std::string& path) {
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.Valid() && ::syncfs(fd.Get()) == 0;
 }
 
 }  // namespace nemora::engine::posix

@@ -17,9 +17,17 @@ namespace nemora::engine::posix {
 // only (its StdioFileLayer renames without flushing).
 class DurableFileLayer : public FileLayer {
 public:
+    // When files reach the disk: each before its rename, or all at once when
+    // the caller says so (SyncAll), for runs that write thousands of files
+    // where a flush per file would cost more than the work. A deferred file
+    // still appears whole or not at all to other programs; after a power cut
+    // before SyncAll it may be empty.
+    enum class Flush { EachFile, Deferred };
+
     // Files are made with `mode` (less the umask): published pages must be
     // readable by the web server, settings by their owner only.
-    explicit DurableFileLayer(mode_t mode = 0666) : mode_(mode) {}
+    explicit DurableFileLayer(mode_t mode = 0666, Flush flush = Flush::EachFile)
+        : mode_(mode), flush_(flush) {}
 
     std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
     std::unique_ptr<OutputFile> CreateReplacing(const std::string& path) override;
@@ -27,8 +35,13 @@ public:
     // The one the programs share, with mode 0666.
     static DurableFileLayer& Instance();
 
+    // Flushes the file system that holds `path` (the deferred files); false
+    // when that fails.
+    static bool SyncAll(const std::string& path);
+
 private:
     mode_t mode_;
+    Flush flush_;
 };
 
 }  // namespace nemora::engine::posix

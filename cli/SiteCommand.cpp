@@ -1,0 +1,94 @@
+#include "cli/SiteCommand.h"
+
+#include <cstdio>
+#include <future>
+#include <string>
+#include <unistd.h>
+
+#include "cli/ExitCode.h"
+#include "cli/Report.h"
+#include "cli/RunProgress.h"
+#include "res/StringTable.h"
+
+namespace nemora::cli {
+namespace {
+
+using publish::SitePublisher;
+
+CliText TextOf(publish::SiteWalker::Problem problem) {
+    switch (problem) {
+        case publish::SiteWalker::Problem::DanglingLink:
+            return CliText::SkippedDanglingLink;
+        case publish::SiteWalker::Problem::OutsideSite:
+            return CliText::SkippedOutsideLink;
+        case publish::SiteWalker::Problem::LinkLoop:
+            return CliText::SkippedLinkLoop;
+        default:
+            return CliText::SkippedNotAFile;
+    }
+}
+
+bool IsLoadFailure(engine::Result result) {
+    using engine::Result;
+    return result == Result::CannotOpen || result == Result::ReadFailed ||
+           result == Result::BrokenText || result == Result::CompressFailed;
+}
+
+std::string Megabytes(std::uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    return text;
+}
+
+// The summary's text with its six values in place of %1 to %6.
+std::string SummaryLine(const SitePublisher::Summary& summary, double seconds) {
+    std::string text = res::StringTable::Get(static_cast<std::uint32_t>(CliText::SiteSummary));
+    char time[32];
+    std::snprintf(time, sizeof time, "%.2f", seconds);
+    const std::string values[] = {std::to_string(summary.pages),  std::to_string(summary.published),
+                                  std::to_string(summary.copied), Megabytes(summary.bytesIn),
+                                  Megabytes(summary.bytesOut),    time};
+    for (int i = 6; i >= 1; --i) {
+        const std::string marker = "%" + std::to_string(i);
+        if (const std::size_t at = text.find(marker); at != std::string::npos) {
+            text.replace(at, marker.size(), values[i - 1]);
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+int PublishSite(const SitePublisher::Options& options) {
+    constexpr const char* kProgram = "nemora-cli";
+    if (const engine::Result checked = SitePublisher::CheckFolders(options.site, options.out);
+        checked != engine::Result::Ok) {
+        Report(kProgram,
+               checked == engine::Result::CannotOpen ? CliText::SiteUnreadable
+                                                     : CliText::SiteAndOutputOverlap,
+               options.site);
+        return checked == engine::Result::CannotOpen ? kExitLoad : kExitUsage;
+    }
+    const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
+    RunProgress bar(onTerminal,
+                    onTerminal ? SitePublisher::Count(options) : SitePublisher::Totals{});
+    SitePublisher::Progress progress;
+    std::future<SitePublisher::Summary> running =
+        std::async(std::launch::async, [&] { return SitePublisher().Run(options, progress); });
+    while (running.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
+        bar.Draw(progress);
+    }
+    const SitePublisher::Summary summary = running.get();
+    bar.Finish();
+
+    int status = kExitOk;
+    for (const SitePublisher::Failure& failure : summary.failures) {
+        Report(failure.relative, failure.result, failure.file);
+        if (status == kExitOk) status = IsLoadFailure(failure.result) ? kExitLoad : kExitPublish;
+    }
+    for (const auto& [relative, problem] : summary.skipped) Report(relative, TextOf(problem));
+    std::printf("%s: %s\n", kProgram, SummaryLine(summary, bar.Seconds()).c_str());
+    return status;
+}
+
+}  // namespace nemora::cli

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "publish/SitePublisher.h"
+
+namespace nemora::cli {
+
+// `lock -r`: publishes a site with a bar on the terminal, then prints one
+// line per failed or skipped file and a summary. Returns the exit status:
+// 0 when every page was published and every other file copied; otherwise
+// that of the first failure met (4: a page could not be read; 5: a file could
+// not be written). Skipped links are reported and do not change the status.
+int PublishSite(const publish::SitePublisher::Options& options);
+
+}  // namespace nemora::cli

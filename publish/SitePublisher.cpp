@@ -1,0 +1,312 @@
+#include "publish/SitePublisher.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <thread>
+#include <unistd.h>
+
+#include "engine/LockedDocument.h"
+#include "engine/posix/DurableFileLayer.h"
+#include "publish/FolderMaker.h"
+#include "publish/ValueFormat.h"
+
+namespace nemora::publish {
+namespace {
+
+namespace fs = std::filesystem;
+using engine::Result;
+
+struct Task {
+    enum class Kind { Page, Copy, SharedFiles } kind = Kind::Page;
+    std::uint64_t order = 0;  // in the walk, so failures are listed as met
+    std::string relative;
+    std::string path;
+    std::uint64_t size = 0;
+};
+
+// The walk's tasks on their way to the workers: at most `capacity` wait, so
+// the walk never runs far ahead of the work.
+class TaskQueue {
+public:
+    explicit TaskQueue(std::size_t capacity) : capacity_(capacity) {}
+
+    void Push(Task task) {
+        std::unique_lock lock(mutex_);
+        roomy_.wait(lock, [&] { return tasks_.size() < capacity_; });
+        tasks_.push_back(std::move(task));
+        ready_.notify_one();
+    }
+
+    // Nothing once the queue is closed and empty.
+    std::optional<Task> Pop() {
+        std::unique_lock lock(mutex_);
+        ready_.wait(lock, [&] { return !tasks_.empty() || closed_; });
+        if (tasks_.empty()) return std::nullopt;
+        Task task = std::move(tasks_.front());
+        tasks_.pop_front();
+        roomy_.notify_one();
+        return task;
+    }
+
+    void Close() {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+        ready_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::condition_variable roomy_;
+    std::deque<Task> tasks_;
+    std::size_t capacity_;
+    bool closed_ = false;
+};
+
+std::string FolderOf(const std::string& relative) {
+    const std::size_t slash = relative.rfind('/');
+    return slash == std::string::npos ? std::string() : relative.substr(0, slash);
+}
+
+// From a folder of the mirror back to its top: "./" for the top itself.
+std::string UpToTop(const std::string& folder) {
+    if (folder.empty()) return "./";
+    std::string up;
+    for (std::size_t at = 0; at != std::string::npos; at = folder.find('/', at + 1)) up += "../";
+    return up;
+}
+
+std::string MirrorFolder(const std::string& out, const std::string& folder) {
+    return folder.empty() ? out + "/" : out + "/" + folder + "/";
+}
+
+std::uint64_t SizeOf(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(path, error);
+    return error ? 0 : size;
+}
+
+std::string Normal(const std::string& path) {
+    std::error_code error;
+    const fs::path canonical = fs::weakly_canonical(fs::absolute(path), error);
+    return error ? path : canonical.lexically_normal().string();
+}
+
+bool Within(const std::string& inner, const std::string& outer) {
+    const fs::path a(inner);
+    const fs::path b(outer);
+    auto [endB, endA] = std::mismatch(b.begin(), b.end(), a.begin(), a.end());
+    // Every component of `outer` starts `inner` (a trailing empty one, from a
+    // trailing '/', counts as matched).
+    return endB == b.end() || (std::next(endB) == b.end() && endB->empty());
+}
+
+class SiteRun {
+public:
+    SiteRun(const SitePublisher::Options& options, SitePublisher::Progress& progress)
+        : options_(options),
+          progress_(progress),
+          files_(0666, engine::posix::DurableFileLayer::Flush::Deferred),
+          writer_(files_),
+          queue_(std::max(1u, options.jobs) * 2) {}
+
+    SitePublisher::Summary Go() {
+        std::vector<std::thread> workers;
+        const unsigned jobs = std::max(1u, options_.jobs);
+        for (unsigned i = 0; i < jobs; ++i) workers.emplace_back([this] { Work(); });
+        Walk();
+        queue_.Close();
+        for (std::thread& worker : workers) worker.join();
+        engine::posix::DurableFileLayer::SyncAll(options_.out);
+        std::sort(failures_.begin(), failures_.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& [order, failure] : failures_) summary_.failures.push_back(std::move(failure));
+        return std::move(summary_);
+    }
+
+private:
+    void Walk() {
+        SiteWalker::Callbacks callbacks;
+        callbacks.folder = [&](const std::string& relative) {
+            std::error_code error;
+            fs::create_directories(MirrorFolder(options_.out, relative), error);
+        };
+        callbacks.file = [&](const SiteWalker::File& file) {
+            Task task{file.page ? Task::Kind::Page : Task::Kind::Copy, next_++, file.relative,
+                      file.path, file.size};
+            if (file.page) {
+                ++summary_.pages;
+                const std::string folder = FolderOf(file.relative);
+                if (sharedWritten_.insert(folder).second) {
+                    queue_.Push({Task::Kind::SharedFiles, next_++, folder, {}, 0});
+                }
+            }
+            queue_.Push(std::move(task));
+        };
+        callbacks.problem = [&](const std::string& relative, SiteWalker::Problem problem) {
+            summary_.skipped.emplace_back(relative, problem);
+        };
+        SiteWalker::Walk(options_.site, options_.rules, callbacks);
+    }
+
+    void Work() {
+        // Each worker locks its pages in a document of its own.
+        engine::LockedDocument document(files_);
+        const std::string name = PublicationWriter::CharCodeName(options_.encodeType);
+        while (std::optional<Task> task = queue_.Pop()) {
+            switch (task->kind) {
+                case Task::Kind::Page:
+                    document.SetCharCodeName(name);
+                    PublishPage(document, *task);
+                    break;
+                case Task::Kind::Copy:
+                    Copy(*task);
+                    break;
+                case Task::Kind::SharedFiles:
+                    WriteShared(*task);
+                    break;
+            }
+        }
+    }
+
+    void PublishPage(engine::LockedDocument& document, const Task& task) {
+        Result result = document.Load(nullptr, task.path);
+        if (result == Result::Ok) result = document.Compress(nullptr);
+        const std::string folder = FolderOf(task.relative);
+        const std::string mirror = MirrorFolder(options_.out, folder);
+        PublicationOutcome outcome{result};
+        if (result == Result::Ok) {
+            PublicationPage page{document, task.path};
+            page.sharedFiles = false;
+            page.siteTop = UpToTop(folder);
+            outcome = writer_.PublishIntoFolder(page, options_.publication, mirror, nullptr);
+        }
+        progress_.pagesDone.fetch_add(1);
+        progress_.bytesDone.fetch_add(task.size);
+        if (outcome.result != Result::Published) return Fail(task, outcome);
+        const std::string name = task.relative.substr(task.relative.rfind('/') + 1);
+        std::uint64_t written = SizeOf(mirror + name);
+        if (!options_.publication.strong) written += SizeOf(mirror + DataFileName(name));
+        Count(written, [&] {
+            ++summary_.published;
+            summary_.bytesIn += task.size;
+        });
+    }
+
+    void WriteShared(const Task& task) {
+        const std::string mirror = MirrorFolder(options_.out, task.relative);
+        const PublicationOutcome outcome = writer_.WriteSharedFiles(options_.publication, mirror);
+        if (outcome.result != Result::Published) return Fail(task, outcome);
+        std::uint64_t written = 0;
+        for (const char* shared : {"decoder.htm", "decoder.jar", "nemora-strong.js"}) {
+            written += SizeOf(mirror + shared);
+        }
+        Count(written, [] {});
+    }
+
+    void Copy(const Task& task) {
+        const std::string target = options_.out + "/" + task.relative;
+        const Result result =
+            options_.link && Link(task.path, target) ? Result::Ok : CopyBytes(task, target);
+        progress_.bytesDone.fetch_add(task.size);
+        if (result != Result::Ok) return Fail(task, {result, target});
+        Count(task.size, [&] {
+            ++summary_.copied;
+            summary_.bytesIn += task.size;
+        });
+    }
+
+    // A hard link made under a temporary name and renamed over the target,
+    // so an earlier file stays whole until the new one is in place.
+    static bool Link(const std::string& source, const std::string& target) {
+        const std::string temporary = FolderOf(target) + "/.nemora-link." +
+                                      std::to_string(::getpid()) + "." +
+                                      std::to_string(std::hash<std::string>{}(target)) + ".tmp";
+        if (::link(source.c_str(), temporary.c_str()) != 0) return false;
+        if (::rename(temporary.c_str(), target.c_str()) != 0) {
+            ::unlink(temporary.c_str());
+            return false;
+        }
+        return true;
+    }
+
+    Result CopyBytes(const Task& task, const std::string& target) {
+        const std::unique_ptr<engine::InputFile> in = files_.OpenForReading(task.path);
+        if (!in) return Result::CannotOpen;
+        const std::unique_ptr<engine::OutputFile> out = files_.CreateReplacing(target);
+        if (!out) return Result::CannotCreate;
+        std::vector<std::uint8_t> buffer(1 << 20);
+        for (;;) {
+            const std::optional<std::size_t> got = in->Read(buffer.data(), buffer.size());
+            if (!got) return Result::ReadFailed;
+            if (*got == 0) break;
+            if (!out->Write(buffer.data(), *got)) return out->Failure();
+        }
+        return out->Commit() ? Result::Ok : out->Failure();
+    }
+
+    void Fail(const Task& task, const PublicationOutcome& outcome) {
+        progress_.failures.fetch_add(1);
+        std::lock_guard lock(mutex_);
+        failures_.emplace_back(
+            task.order, SitePublisher::Failure{task.relative, outcome.result, outcome.failedFile});
+    }
+
+    template <typename Then>
+    void Count(std::uint64_t written, Then then) {
+        progress_.bytesWritten.fetch_add(written);
+        std::lock_guard lock(mutex_);
+        summary_.bytesOut += written;
+        then();
+    }
+
+    const SitePublisher::Options& options_;
+    SitePublisher::Progress& progress_;
+    engine::posix::DurableFileLayer files_;
+    PublicationWriter writer_;
+    TaskQueue queue_;
+    std::mutex mutex_;
+    SitePublisher::Summary summary_;
+    std::vector<std::pair<std::uint64_t, SitePublisher::Failure>> failures_;
+    std::set<std::string> sharedWritten_;  // the walk's own: one thread
+    std::uint64_t next_ = 0;
+};
+
+}  // namespace
+
+Result SitePublisher::CheckFolders(const std::string& site, const std::string& out) {
+    std::error_code error;
+    if (!fs::is_directory(site, error)) return Result::CannotOpen;
+    const std::string realSite = Normal(site);
+    const std::string realOut = Normal(out);
+    if (Within(realOut, realSite) || Within(realSite, realOut)) return Result::CannotMakeFolder;
+    return Result::Ok;
+}
+
+SitePublisher::Totals SitePublisher::Count(const Options& options) {
+    Totals totals;
+    SiteWalker::Callbacks callbacks;
+    callbacks.file = [&](const SiteWalker::File& file) {
+        totals.bytes += file.size;
+        if (file.page) ++totals.pages;
+    };
+    SiteWalker::Walk(options.site, options.rules, callbacks);
+    return totals;
+}
+
+SitePublisher::Summary SitePublisher::Run(const Options& options, Progress& progress) const {
+    if (!FolderMaker::EnsureFolder(options.out)) {
+        Summary summary;
+        summary.failures.push_back({"", Result::CannotMakeFolder, options.out});
+        return summary;
+    }
+    return SiteRun(options, progress).Go();
+}
+
+}  // namespace nemora::publish

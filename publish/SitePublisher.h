@@ -1,0 +1,78 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/ResultCode.h"
+#include "publish/PublicationOptions.h"
+#include "publish/PublicationWriter.h"
+#include "publish/SiteWalker.h"
+
+namespace nemora::publish {
+
+// Publishes a whole site: mirrors the folder tree of `site` into `out`,
+// publishing every page into its mirror folder as a single page is published
+// there (so its relative links still resolve) and copying every other file to
+// its mirror path. Pages are locked on several workers, each with a document
+// of its own; the walk feeds them through a short queue, so memory grows with
+// the pages in flight, not with the site. The shared files of a folder are
+// written once for all its pages.
+class SitePublisher {
+public:
+    struct Options {
+        std::string site;
+        std::string out;
+        SiteWalker::Rules rules;
+        unsigned jobs = 1;
+        // Hard links in place of copies where the file system allows.
+        bool link = false;
+        // The name block of every page.
+        std::string encodeType = defaults::kEncodeType;
+        PublicationOptions publication;
+    };
+
+    // What went wrong with one file of the site.
+    struct Failure {
+        std::string relative;
+        engine::Result result = engine::Result::Ok;
+        std::string file;  // the file a file-error result names
+    };
+
+    // Counters that other threads may read while the run goes on.
+    struct Progress {
+        std::atomic<std::uint64_t> pagesDone{0};
+        std::atomic<std::uint64_t> bytesDone{0};  // of pages and copies, read
+        std::atomic<std::uint64_t> bytesWritten{0};
+        std::atomic<std::uint64_t> failures{0};
+    };
+
+    struct Totals {
+        std::uint64_t pages = 0;
+        std::uint64_t bytes = 0;
+    };
+
+    struct Summary {
+        std::uint64_t pages = 0;      // pages found
+        std::uint64_t published = 0;  // pages published
+        std::uint64_t copied = 0;     // other files copied or linked
+        std::uint64_t bytesIn = 0;
+        std::uint64_t bytesOut = 0;
+        std::vector<Failure> failures;  // in the walk's order
+        std::vector<std::pair<std::string, SiteWalker::Problem>> skipped;
+    };
+
+    // Refuses an output folder inside the site or a site inside the output
+    // folder (either would publish its own output), and a site that is no
+    // folder: Ok, or CannotOpen / CannotMakeFolder.
+    static engine::Result CheckFolders(const std::string& site, const std::string& out);
+
+    // Counts the pages and bytes that Run will meet, for a progress display.
+    static Totals Count(const Options& options);
+
+    // Runs the whole publication. `progress` is updated as files are done.
+    Summary Run(const Options& options, Progress& progress) const;
+};
+
+}  // namespace nemora::publish
