@@ -334,5 +334,117 @@ TEST_F(CliTest, StrongLockPublishesPagesThatUnlockReadsBack) {
     }
 }
 
+// A small site as authors have them: nested folders, two pages of one name,
+// an image, a page that cannot be locked, links that lead nowhere, outside
+// or round in a loop, and a hidden folder.
+class SiteTest : public CliTest {
+protected:
+    void SetUp() override {
+        CliTest::SetUp();
+        site = dir.Path() / "site";
+        fs::create_directories(site / "docs" / "v1.2");
+        fs::create_directories(site / ".git");
+        Put("index.html", HtmlPage(4000, 41));
+        Put("docs/index.html", HtmlPage(9000, 42));
+        Put("docs/v1.2/Guide.HTM", HtmlPage(2000, 43));
+        Put("docs/logo.png", RandomBytes(3000, 44));
+        Put("broken.html", Bytes(std::string("a\0b", 3)));
+        Put(".git/config.html", Bytes("hidden"));
+        fs::create_symlink("missing.html", site / "dangling.html");
+        fs::create_symlink("..", site / "docs" / "up");
+        fs::create_symlink(dir.File("page.html"), site / "outside.html");
+    }
+
+    void Put(const std::string& relative, const std::vector<std::uint8_t>& bytes) {
+        dir.Write("site/" + relative, bytes);
+    }
+
+    ProcessResult LockSite(const std::string& out, std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {"lock", "-r", site.string(),
+                                         "-o",   out,  "--password-stdin"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Run(args, {.input = "secret\n"});
+    }
+
+    // Every file under `top`, as relative paths.
+    static std::vector<std::string> Tree(const fs::path& top) {
+        std::vector<std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(top)) {
+            if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), top).string());
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+    fs::path site;
+};
+
+TEST_F(SiteTest, MirrorsTheTreeAndReportsWhatItSkips) {
+    const std::string out = (dir.Path() / "out").string();
+    const ProcessResult result = LockSite(out);
+    EXPECT_EQ(result.status, 4) << "a page could not be read: " << result.err;
+    const std::vector<std::string> expected = {"decoder.htm",
+                                               "decoder.jar",
+                                               "docs/decoder.htm",
+                                               "docs/decoder.jar",
+                                               "docs/index.html",
+                                               "docs/index.zvk",
+                                               "docs/logo.png",
+                                               "docs/v1.2/Guide.HTM",
+                                               "docs/v1.2/Guide.zvk",
+                                               "docs/v1.2/decoder.htm",
+                                               "docs/v1.2/decoder.jar",
+                                               "index.html",
+                                               "index.zvk"};
+    EXPECT_EQ(Tree(out), expected);
+    EXPECT_EQ(ReadAll(out + "/docs/logo.png"), ReadAll((site / "docs/logo.png").string()));
+    for (const std::string stem : {"index", "docs/index", "docs/v1.2/Guide"}) {
+        SCOPED_TRACE(stem);
+        const ProcessResult back =
+            Run({"unlock", out + "/" + stem + ".zvk", "--password-stdin"}, {.input = "secret\n"});
+        ASSERT_EQ(back.status, 0) << back.err;
+        const auto original =
+            ReadAll((site / stem).string() + (stem.ends_with("Guide") ? ".HTM" : ".html"));
+        EXPECT_EQ(back.out, std::string(original.begin(), original.end()));
+    }
+    for (const char* line : {"broken.html: 読込みに失敗しました", "dangling.html: リンク先がない",
+                             "outside.html: サイトの外", "docs/up: リンクが循環"}) {
+        EXPECT_NE(result.err.find(line), std::string::npos) << line << "\n" << result.err;
+    }
+    EXPECT_NE(result.out.find("ページ 4 件中 3 件を公開"), std::string::npos) << result.out;
+
+    // Hidden files on request; a repeated run replaces the files whole.
+    ASSERT_EQ(LockSite(out, {"--include-hidden"}).status, 4);
+    EXPECT_TRUE(fs::exists(out + "/.git/config.html"));
+    EXPECT_TRUE(fs::exists(out + "/.git/config.zvk"));
+}
+
+TEST_F(SiteTest, DataFilesAreTheSameWhateverTheNumberOfWorkers) {
+    fs::remove(site / "broken.html");
+    const std::string one = (dir.Path() / "one").string();
+    const std::string four = (dir.Path() / "four").string();
+    ASSERT_EQ(LockSite(one, {"-j", "1"}).status, 0);
+    ASSERT_EQ(LockSite(four, {"-j", "4", "--link"}).status, 0);
+    EXPECT_EQ(Tree(one), Tree(four));
+    for (const std::string& file : Tree(one)) {
+        if (!file.ends_with(".zvk") && !file.ends_with(".png")) continue;
+        SCOPED_TRACE(file);
+        EXPECT_EQ(ReadAll(one + "/" + file), ReadAll(four + "/" + file));
+    }
+    struct stat linked {};
+    ASSERT_EQ(::stat((four + "/docs/logo.png").c_str(), &linked), 0);
+    EXPECT_EQ(linked.st_nlink, 2u) << "--link makes a hard link";
+}
+
+TEST_F(SiteTest, RefusesAnOutputFolderInsideTheSiteAndTheReverse) {
+    for (const fs::path& out : {site / "published", dir.Path()}) {
+        SCOPED_TRACE(out);
+        const ProcessResult result = LockSite(out.string());
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find("サイトと出力フォルダが重なっています"), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(site / "published"));
+}
+
 }  // namespace
 }  // namespace nemora::test
