@@ -22,6 +22,7 @@ enum class CliText : std::uint32_t {
     SiteAndOutputOverlap = 40017,
     SiteUnreadable = 40018,
     SiteSummary = 40019,
+    SiteInterrupted = 40020,
     // Messages of the window's string table that the command line shares.
     ReadFailed = 2001,
     CannotOpen = 2005,

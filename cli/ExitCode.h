@@ -14,6 +14,7 @@ enum ExitCode : int {
     kExitWrongPassword = 6,  // unlock: the password does not open the data file
     kExitBadDataFile = 7,    // unlock: the data file is damaged, or no data file at all
     kExitFile = 8,           // unlock: the data file cannot be opened or read, or the page written
+    kExitInterrupted = 130,  // lock -r: ended by Ctrl-C (the shell's status for SIGINT)
 };
 
 // The status of a page's save.

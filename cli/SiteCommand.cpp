@@ -1,5 +1,7 @@
 #include "cli/SiteCommand.h"
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <future>
 #include <string>
@@ -57,9 +59,15 @@ std::string SummaryLine(const SitePublisher::Summary& summary, double seconds) {
     return text;
 }
 
+std::atomic<bool> interrupted{false};
+
+void OnInterrupt(int) {
+    interrupted.store(true);
+}
+
 }  // namespace
 
-int PublishSite(const SitePublisher::Options& options) {
+int PublishSite(SitePublisher::Options options) {
     constexpr const char* kProgram = "nemora-cli";
     if (const engine::Result checked = SitePublisher::CheckFolders(options.site, options.out);
         checked != engine::Result::Ok) {
@@ -69,6 +77,15 @@ int PublishSite(const SitePublisher::Options& options) {
                options.site);
         return checked == engine::Result::CannotOpen ? kExitLoad : kExitUsage;
     }
+    // Ctrl-C ends the run between files, so no half-written temporary file
+    // is left behind; a second one ends the program at once.
+    options.stop = &interrupted;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    action.sa_flags = static_cast<int>(SA_RESETHAND);
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
     const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
     RunProgress bar(onTerminal,
                     onTerminal ? SitePublisher::Count(options) : SitePublisher::Totals{});
@@ -88,6 +105,10 @@ int PublishSite(const SitePublisher::Options& options) {
     }
     for (const auto& [relative, problem] : summary.skipped) Report(relative, TextOf(problem));
     std::printf("%s: %s\n", kProgram, SummaryLine(summary, bar.Seconds()).c_str());
+    if (summary.stopped) {
+        Report(kProgram, CliText::SiteInterrupted);
+        return kExitInterrupted;
+    }
     return status;
 }
 

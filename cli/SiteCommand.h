@@ -9,6 +9,7 @@ namespace nemora::cli {
 // 0 when every page was published and every other file copied; otherwise
 // that of the first failure met (4: a page could not be read; 5: a file could
 // not be written). Skipped links are reported and do not change the status.
-int PublishSite(const publish::SitePublisher::Options& options);
+// Interrupted (SIGINT, SIGTERM): the files in hand are finished, then 130.
+int PublishSite(publish::SitePublisher::Options options);
 
 }  // namespace nemora::cli

@@ -127,10 +127,13 @@ public:
         std::sort(failures_.begin(), failures_.end(),
                   [](const auto& a, const auto& b) { return a.first < b.first; });
         for (auto& [order, failure] : failures_) summary_.failures.push_back(std::move(failure));
+        summary_.stopped = Stopped();
         return std::move(summary_);
     }
 
 private:
+    bool Stopped() const { return options_.stop != nullptr && options_.stop->load(); }
+
     void Walk() {
         SiteWalker::Callbacks callbacks;
         callbacks.folder = [&](const std::string& relative) {
@@ -138,6 +141,7 @@ private:
             fs::create_directories(MirrorFolder(options_.out, relative), error);
         };
         callbacks.file = [&](const SiteWalker::File& file) {
+            if (Stopped()) return;
             Task task{file.page ? Task::Kind::Page : Task::Kind::Copy, next_++, file.relative,
                       file.path, file.size};
             if (file.page) {
@@ -160,6 +164,7 @@ private:
         engine::LockedDocument document(files_);
         const std::string name = PublicationWriter::CharCodeName(options_.encodeType);
         while (std::optional<Task> task = queue_.Pop()) {
+            if (Stopped()) continue;
             switch (task->kind) {
                 case Task::Kind::Page:
                     document.SetCharCodeName(name);

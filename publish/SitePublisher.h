@@ -31,6 +31,9 @@ public:
         // The name block of every page.
         std::string encodeType = defaults::kEncodeType;
         PublicationOptions publication;
+        // Set (from a signal handler, say) to end the run early: the files in
+        // hand are finished, whole, and nothing new is begun.
+        const std::atomic<bool>* stop = nullptr;
     };
 
     // What went wrong with one file of the site.
@@ -61,6 +64,7 @@ public:
         std::uint64_t bytesOut = 0;
         std::vector<Failure> failures;  // in the walk's order
         std::vector<std::pair<std::string, SiteWalker::Problem>> skipped;
+        bool stopped = false;  // ended early by Options::stop
     };
 
     // Refuses an output folder inside the site or a site inside the output
