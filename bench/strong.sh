@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The strong lock's figures (see bench/README.md): builds the release
+# preset, makes 1 MB and 10 MB pages from the python3.11-doc HTML, installs
+# the peer tool staticrypt (a pinned version, into a scratch folder removed
+# afterwards: it is never the program's dependency) and runs bench/strong.js.
+# A command that fails stops the run with its status and error output,
+# never with a figure.
+#
+#   bench/strong.sh [RUNS]      (7 counted runs of each figure by default)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+staticrypt_version=3.5.4
+runs=${1:-7}
+
+tools/install-deps.sh
+bench_packages=(python3.11-doc argon2 chromium)
+# As tools/install-deps.sh: a machine that carries its own Node.js keeps it.
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+  bench_packages+=(nodejs npm)
+fi
+missing=()
+for p in "${bench_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  else
+    echo "Run as root: apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
+fi
+
+cmake --preset release >/dev/null
+cmake --build --preset release --target nemora-cli strong_bench
+cli=build/release/cli/nemora-cli
+strong_bench=build/release/bench/strong_bench
+for program in "$cli" "$strong_bench"; do
+  if [ ! -x "$program" ]; then
+    echo "strong.sh: $program was not built; see the CMake output above" >&2
+    exit 1
+  fi
+done
+
+# playwright-core from the browser tests' lockfile.
+if [ ! -d tests/browser/node_modules/playwright-core ]; then
+  (cd tests/browser && npm ci --no-audit --no-fund)
+fi
+
+peer=$(mktemp -d)
+trap 'rm -rf "$peer"' EXIT
+npm install --prefix "$peer" --no-audit --no-fund --no-save --ignore-scripts \
+  "staticrypt@$staticrypt_version" >/dev/null
+staticrypt=$peer/node_modules/staticrypt/cli/index.js
+if [ ! -f "$staticrypt" ]; then
+  echo "strong.sh: staticrypt $staticrypt_version did not install" >&2
+  exit 1
+fi
+
+work=build/release/strong-bench-work
+rm -rf "$work"
+mkdir -p "$work"
+"$strong_bench" pages "$work"
+node bench/strong.js --cli "$cli" --strong-bench "$strong_bench" --chromium "$(command -v chromium)" \
+  --playwright "$PWD/tests/browser/node_modules/playwright-core" --staticrypt "$staticrypt" \
+  --work "$work" --runs "$runs"
