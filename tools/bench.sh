@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release preset and prints the engine's figures side by side with
 # zlib, OpenSSL and gzip: corpora from the python3.11-doc HTML and the
-# Japanese debian-reference (converted to Shift_JIS), plus adversarial pages.
+# Japanese debian-reference (converted to Shift_JIS), plus adversarial pages;
+# then whole sites beside staticrypt (bench/site.sh).
 # A command that fails stops the run with its status and error output, never
 # with a figure.
 set -euo pipefail
@@ -37,3 +38,6 @@ mkdir -p "$work"
 # nemora_compare stops with a non-zero status when a command it times fails;
 # set -e passes that on.
 "$compare" "$cli" "$work"
+# Whole sites in the same run: nemora-cli lock -r beside staticrypt -r, and
+# the cost of a page as the site grows (bench/SITES.md). It stops the same way.
+bench/site.sh
