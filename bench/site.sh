@@ -23,23 +23,7 @@ password='site-bench-password'
 peer_salt=5eb1a2c3d4e5f60718293a4b5c6d7e8f
 
 tools/install-deps.sh
-bench_packages=(python3.11-doc time)
-# As tools/install-deps.sh: a machine that carries its own Node.js keeps it.
-if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
-  bench_packages+=(nodejs npm)
-fi
-missing=()
-for p in "${bench_packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ]; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-  else
-    echo "Run as root: apt-get install -y ${missing[*]}" >&2
-    exit 1
-  fi
-fi
+tools/install-packages.sh --node python3.11-doc time
 
 cmake --preset release >/dev/null
 cmake --build --preset release --target nemora-cli
@@ -347,7 +331,8 @@ done
 # ---------------------------------------------------------------- generated trees
 # Pages of 2-6 KB, twenty to a folder, folders three deep (s/t/u), so both
 # trees have the same shape and only the count differs; the words come from
-# a fixed-seed generator, so every run writes the same bytes.
+# a generator that always starts from the same state, so every run writes
+# the same bytes.
 make_tree() {
   local root=$1 count=$2 folders=()
   for ((f = 0; f < (count + 19) / 20; f++)); do
@@ -356,9 +341,9 @@ make_tree() {
   mkdir -p "${folders[@]}"
   printf 'body { font-family: serif; }\n' >"$root/style.css"
   awk -v root="$root" -v count="$count" '
-    function rnd(n) { seed = (seed * 16807) % 2147483647; return seed % n }
+    function rnd(n) { state = (state * 16807) % 2147483647; return state % n }
     BEGIN {
-      seed = 20261210
+      state = 20261210
       nw = split("the of and a to in is you that it he was for on are as with his they at be this " \
         "have from or one had by word but not what all were we when your can said there use an each " \
         "which she do how their if will up other about out many then them these so some her would make " \

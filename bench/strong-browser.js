@@ -6,53 +6,10 @@
 // document.write (the decoded text in hand), the end of document.close, and
 // the written page's DOMContentLoaded.
 
-const fs = require('node:fs');
-const http = require('node:http');
 const path = require('node:path');
+const { CHROMIUM_FLAGS, StartServer } = require('../tests/browser/server');
 
 const TIMEOUT = 120000;
-
-// Off the network and with no state from earlier runs: launch() gives every
-// browser a new empty profile folder.
-const CHROMIUM_FLAGS = [
-  '--no-sandbox',
-  '--disable-gpu',
-  '--disable-quic',
-  '--no-first-run',
-  '--disable-background-networking',
-  '--disable-component-update',
-  '--disable-sync',
-];
-
-const CONTENT_TYPES = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript' };
-
-async function StartServer(root) {
-  const server = http.createServer((request, response) => {
-    const urlPath = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    const file = path.join(root, path.normalize(urlPath));
-    fs.readFile(file, (error, data) => {
-      if (error || !file.startsWith(root + path.sep)) {
-        response.writeHead(404, { 'Content-Type': 'text/plain' });
-        response.end('not found');
-        return;
-      }
-      response.writeHead(200, {
-        'Content-Type': CONTENT_TYPES[path.extname(file)] || 'application/octet-stream',
-        'Cache-Control': 'no-store',
-      });
-      response.end(data);
-    });
-  });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  const origin = `http://127.0.0.1:${server.address().port}`;
-  return {
-    Url: (urlPath) => origin + urlPath,
-    Close: () => new Promise((resolve) => {
-      server.closeAllConnections();
-      server.close(resolve);
-    }),
-  };
-}
 
 // Runs in every page before its own scripts. document.open keeps the
 // window in Chromium, so the marks outlive the locked page.

@@ -14,23 +14,7 @@ staticrypt_version=3.5.4
 runs=${1:-7}
 
 tools/install-deps.sh
-bench_packages=(python3.11-doc argon2 chromium)
-# As tools/install-deps.sh: a machine that carries its own Node.js keeps it.
-if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
-  bench_packages+=(nodejs npm)
-fi
-missing=()
-for p in "${bench_packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ]; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-  else
-    echo "Run as root: apt-get install -y ${missing[*]}" >&2
-    exit 1
-  fi
-fi
+tools/install-packages.sh --node python3.11-doc argon2 chromium
 
 cmake --preset release >/dev/null
 cmake --build --preset release --target nemora-cli strong_bench

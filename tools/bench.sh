@@ -9,19 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
-bench_packages=(zlib1g-dev libssl-dev gzip time python3.11-doc debian-reference-ja)
-missing=()
-for p in "${bench_packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ]; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-  else
-    echo "Run as root: apt-get install -y ${missing[*]}" >&2
-    exit 1
-  fi
-fi
+tools/install-packages.sh zlib1g-dev libssl-dev gzip time python3.11-doc debian-reference-ja
 
 cmake --preset release >/dev/null
 cmake --build --preset release

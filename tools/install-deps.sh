@@ -14,31 +14,9 @@ packages=(
   locales
 )
 
-# The browser tests run on Node.js 20 or later with npm. Machines that carry
-# their own Node.js keep it; elsewhere Debian's packages are installed.
-if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
-  packages+=(nodejs npm)
-fi
-
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ]; then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
-  else
-    echo "Missing packages. Run as root:" >&2
-    echo "  apt-get install -y ${missing[*]}" >&2
-    exit 1
-  fi
-fi
+# The browser tests run on Node.js 20 or later with npm: --node keeps a
+# machine's own Node.js and installs Debian's elsewhere.
+"$(dirname "$0")/install-packages.sh" --node "${packages[@]}"
 
 # The window program is tested under a locale whose decimal point is a comma.
 if ! locale -a 2>/dev/null | grep -qx 'de_DE.utf8'; then

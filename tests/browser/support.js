@@ -7,9 +7,9 @@
 const assert = require('node:assert/strict');
 const { execFileSync, spawnSync } = require('node:child_process');
 const fs = require('node:fs');
-const http = require('node:http');
 const path = require('node:path');
 const { chromium } = require('playwright-core');
+const { CHROMIUM_FLAGS, StartServer } = require('./server');
 
 const settings = {
   cli: Required('NEMORA_CLI'),
@@ -25,17 +25,6 @@ function Required(name) {
   return value;
 }
 
-// Off the network this machine does not have, and no state from earlier runs:
-// launch() gives every browser a new empty profile folder.
-const CHROMIUM_FLAGS = [
-  '--no-sandbox',
-  '--disable-gpu',
-  '--disable-quic',
-  '--no-first-run',
-  '--disable-background-networking',
-  '--disable-component-update',
-  '--disable-sync',
-];
 
 const TIMEOUT = 15000;
 
@@ -83,51 +72,6 @@ function Encode(text, charset) {
     : execFileSync('iconv', ['-f', 'UTF-8', '-t', charset], { input: text });
 }
 
-const CONTENT_TYPES = {
-  '.html': 'text/html',
-  '.htm': 'text/html',
-  '.zvk': 'application/octet-stream',
-  '.jar': 'application/java-archive',
-  '.js': 'text/javascript',
-};
-
-// Serves `root` on 127.0.0.1. hold(path) keeps requests for that path
-// waiting until the function it returns is called.
-async function StartServer(root) {
-  const holds = new Map();
-  const server = http.createServer(async (request, response) => {
-    const urlPath = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    if (holds.has(urlPath)) await holds.get(urlPath);
-    const file = path.join(root, path.normalize(urlPath));
-    fs.readFile(file, (error, data) => {
-      if (error || !file.startsWith(root + path.sep)) {
-        response.writeHead(404, { 'Content-Type': 'text/plain' });
-        response.end('not found');
-        return;
-      }
-      response.writeHead(200, {
-        'Content-Type': CONTENT_TYPES[path.extname(file)] || 'application/octet-stream',
-        'Cache-Control': 'no-store',
-      });
-      response.end(data);
-    });
-  });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  const origin = `http://127.0.0.1:${server.address().port}`;
-  return {
-    origin,
-    Url: (urlPath) => origin + urlPath,
-    Hold(urlPath) {
-      let release;
-      holds.set(urlPath, new Promise((resolve) => { release = resolve; }));
-      return () => { holds.delete(urlPath); release(); };
-    },
-    Close: () => new Promise((resolve) => {
-      server.closeAllConnections();
-      server.close(resolve);
-    }),
-  };
-}
 
 // Chromium as the tests' browser; popup blocking stays on only when asked,
 // since playwright turns it off by default.
