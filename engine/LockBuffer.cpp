@@ -86,13 +86,13 @@ Result LockBuffer::WriteBody(ProgressSink* sink, OutputFile& file) const {
     return Result::Ok;
 }
 
-Result LockBuffer::Compress(ProgressSink* sink) {
+Result LockBuffer::Compress(ProgressSink* sink, const CompressorOptions& options) {
     if (Bytes() == nullptr || StreamSize() <= format::kHeaderSize) return Result::CompressFailed;
 
     std::uint8_t* page = Bytes() + format::kHeaderSize;
     const std::uint32_t pageLength = StreamSize() - static_cast<std::uint32_t>(format::kHeaderSize);
     std::uint32_t tokenLength = 0;
-    const Result result = PageCompressor().Run(page, pageLength, sink, tokenLength);
+    const Result result = PageCompressor().Run(page, pageLength, sink, tokenLength, options);
     if (result != Result::Ok) return result;
 
     // The tokens now stand where the page began; the buffer takes the size of

@@ -6,6 +6,7 @@
 #include "engine/ByteBlock.h"
 #include "engine/InputFile.h"
 #include "engine/OutputFile.h"
+#include "engine/PageCompressor.h"
 #include "engine/ProgressSink.h"
 #include "engine/ResultCode.h"
 
@@ -47,7 +48,7 @@ public:
     // header + padded body (see PageCompressor). Call once, on a plain buffer
     // that holds a page. After a failure other than "nothing loaded" the buffer
     // holds no usable page.
-    Result Compress(ProgressSink* sink);
+    Result Compress(ProgressSink* sink, const CompressorOptions& options = {});
 
 private:
     // Drops the old stream and allocates header + page; ReadFailed when the

@@ -49,9 +49,9 @@ Result LockedDocument::Load(ProgressSink* sink, const std::string& path) {
     return result;
 }
 
-Result LockedDocument::Compress(ProgressSink* sink) {
+Result LockedDocument::Compress(ProgressSink* sink, const CompressorOptions& options) {
     if (state_ != DocumentState::Loaded) return Result::CompressFailed;
-    const Result result = stream_.Compress(sink);
+    const Result result = stream_.Compress(sink, options);
     state_ = result == Result::Ok ? DocumentState::Compressed : DocumentState::Unusable;
     return result;
 }

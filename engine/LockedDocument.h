@@ -56,7 +56,7 @@ public:
     // Compresses the loaded page. CompressFailed when nothing is loaded or the
     // memory for the result cannot be had; BrokenText at a zero byte;
     // LoadStopped on a stop.
-    Result Compress(ProgressSink* sink);
+    Result Compress(ProgressSink* sink, const CompressorOptions& options = {});
 
     // Enciphers the stream and the name block for a save. A stream enciphered
     // at an earlier save is deciphered and enciphered again when the password

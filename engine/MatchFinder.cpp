@@ -47,7 +47,7 @@ constexpr std::uint64_t kPrime = 0x9E3779B185EBCA87ull;
 // Walks are measured over spans of this many page bytes; more than
 // kDeepCandidates candidates per byte on average switch the longer keys on.
 constexpr std::uint32_t kSpan = 16 * 1024;
-constexpr std::uint64_t kDeepCandidates = 2;
+constexpr std::uint64_t kDeepCandidates = 4;
 
 }  // namespace
 
@@ -102,16 +102,19 @@ void MatchFinder::Insert(std::uint32_t from, std::uint32_t to) {
 // ascending order, so they hold every position a search can reach.
 void MatchFinder::Account(std::uint32_t pos) {
     if (deep_ || pos - spanStart_ < kSpan) return;
-    if (visited_ > kDeepCandidates * (pos - spanStart_)) {
-        deep_ = true;
-        const std::uint32_t lowest = pos - std::min<std::uint32_t>(pos, format::kWindow);
-        for (int l = 1; l < kLevels; ++l) {
-            std::fill(std::begin(levels_[l].head), std::end(levels_[l].head), 0u);
-            InsertInto(l, lowest, pos);
-        }
-    }
+    if (visited_ > kDeepCandidates * (pos - spanStart_)) Deepen(pos);
     visited_ = 0;
     spanStart_ = pos;
+}
+
+void MatchFinder::Deepen(std::uint32_t pos) {
+    if (deep_) return;
+    deep_ = true;
+    const std::uint32_t lowest = pos - std::min<std::uint32_t>(pos, format::kWindow);
+    for (int l = 1; l < kLevels; ++l) {
+        std::fill(std::begin(levels_[l].head), std::end(levels_[l].head), 0u);
+        InsertInto(l, lowest, pos);
+    }
 }
 
 // Walks one chain nearest first and returns the longest match of at least
@@ -135,9 +138,10 @@ std::uint32_t MatchFinder::WalkChain(int l, std::uint32_t pos, std::uint32_t lim
         const std::uint32_t cap = std::min(d, limit);
         if (cap <= best) continue;
         const std::uint8_t* there = page_ + candidate;
-        // Only a match that agrees at the byte after the best so far can
-        // beat it; most candidates fail here without a full comparison.
-        if (there[best] != here[best]) continue;
+        // Only a match that agrees up to the byte after the best so far can
+        // beat it; most candidates fail on these four bytes (best >= 4, and
+        // best < cap keeps the read inside both strings).
+        if (Load32(there + best - 3) != Load32(here + best - 3)) continue;
         const std::uint32_t length = MatchLength(there, here, 0, cap);
         if (length > best) {
             best = length;

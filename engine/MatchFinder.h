@@ -47,6 +47,13 @@ public:
     // Enters the positions [from, to) so that later searches see them.
     void Insert(std::uint32_t from, std::uint32_t to);
 
+    // Whether the longer keys' chains are kept; Deepen keeps them from `pos`
+    // on (all positions before it must have been entered). A parse that
+    // starts in the middle of a page whose earlier parts needed them saves
+    // the slow span before they would be switched on.
+    bool Deep() const { return deep_; }
+    void Deepen(std::uint32_t pos);
+
 private:
     static constexpr int kHashBits = 16;
     static constexpr std::uint32_t kWindowMask = 0x7FFF;

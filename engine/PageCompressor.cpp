@@ -4,8 +4,10 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <thread>
 
 #include "engine/MatchFinder.h"
+#include "engine/ParallelCompressor.h"
 #include "engine/StreamFormat.h"
 
 namespace nemora::engine {
@@ -16,6 +18,17 @@ constexpr std::uint32_t kCopyBackThreshold = 0x8100;  // kWindow + one piece
 constexpr std::uint32_t kCopyBackPiece = 256;
 constexpr std::uint32_t kProgressStep = 1024;
 constexpr std::uint32_t kUnitsPerStep = 4;
+
+// Each stretch first enters the window behind it (32 KiB) and parses a few
+// KiB into the next, so short stretches waste work; long ones leave a small
+// page with too few to share and hold more memory. Measured on HTML and
+// Shift_JIS pages of 1 and 10 MB with two threads.
+constexpr std::uint32_t kSmallestChunk = 128 * 1024;
+constexpr std::uint32_t kLargestChunk = 256 * 1024;
+
+std::uint32_t ChunkFor(std::uint32_t length, unsigned threads) {
+    return std::clamp(length / (4 * threads), kSmallestChunk, kLargestChunk);
+}
 
 static_assert(kRingSize % kCopyBackPiece == 0, "a piece never straddles the ring's end");
 static_assert(kCopyBackThreshold == format::kWindow + kCopyBackPiece,
@@ -83,9 +96,16 @@ private:
 }  // namespace
 
 Result PageCompressor::Run(std::uint8_t* data, std::uint32_t length, ProgressSink* sink,
-                           std::uint32_t& tokenLength) {
+                           std::uint32_t& tokenLength, const CompressorOptions& options) {
     tokenLength = 0;
     if (length == 0) return Result::CompressFailed;
+    const unsigned threads =
+        options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    const std::uint32_t chunk = options.chunk != 0 ? options.chunk : ChunkFor(length, threads);
+    if (threads > 1 && length / chunk >= 2) {
+        return ParallelCompressor(data, length, threads, chunk, options.span)
+            .Run(sink, tokenLength);
+    }
     std::unique_ptr<Workspace> work(new (std::nothrow) Workspace);
     if (!work) return Result::CompressFailed;
     return CompressorRun(*work, data, length).Compress(sink, tokenLength);

@@ -7,6 +7,13 @@
 
 namespace nemora::engine {
 
+// How the compressor may share its work out; the tokens never depend on it.
+struct CompressorOptions {
+    unsigned threads = 0;           // 0: one per processor
+    std::uint32_t chunk = 0;        // page bytes per stretch parsed on its own; 0: by size
+    std::uint32_t span = 4 * 1024;  // how far a stretch runs on into the next, to join them
+};
+
 // The page compressor: a greedy dictionary coder whose choices are fixed, so
 // that the same page always gives the same body.
 //
@@ -31,8 +38,11 @@ public:
     // storage cannot be had; BrokenText at a zero byte; LoadStopped when the
     // sink answers stop. After BrokenText or LoadStopped the bytes at `data`
     // are partly overwritten.
+    //
+    // A page of two chunks or more is parsed on several threads (see
+    // ParallelCompressor); the reports still come from the calling thread.
     Result Run(std::uint8_t* data, std::uint32_t length, ProgressSink* sink,
-               std::uint32_t& tokenLength);
+               std::uint32_t& tokenLength, const CompressorOptions& options = {});
 };
 
 }  // namespace nemora::engine

@@ -182,7 +182,10 @@ private:
 
     void PublishPage(engine::LockedDocument& document, const Task& task) {
         Result result = document.Load(nullptr, task.path);
-        if (result == Result::Ok) result = document.Compress(nullptr);
+        // The pages already keep every worker busy: one thread per page.
+        engine::CompressorOptions compressor;
+        compressor.threads = options_.jobs > 1 ? 1 : 0;
+        if (result == Result::Ok) result = document.Compress(nullptr, compressor);
         const std::string folder = FolderOf(task.relative);
         const std::string mirror = MirrorFolder(options_.out, folder);
         PublicationOutcome outcome{result};
