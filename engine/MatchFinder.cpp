@@ -44,6 +44,14 @@ std::uint32_t MatchLength(const std::uint8_t* a, const std::uint8_t* b, std::uin
 
 constexpr std::uint64_t kPrime = 0x9E3779B185EBCA87ull;
 
+// The next 5 bytes as a key, and whether they are all one value.
+std::uint64_t Key5(const std::uint8_t* p) {
+    return Load32(p) | (std::uint64_t{p[4]} << 32);
+}
+bool Uniform(std::uint64_t key5, std::uint8_t first) {
+    return key5 == std::uint64_t{first} * 0x0101010101ull;
+}
+
 // Walks are measured over spans of this many page bytes; more than
 // kDeepCandidates candidates per byte on average switch the longer keys on.
 constexpr std::uint32_t kSpan = 16 * 1024;
@@ -58,6 +66,7 @@ void MatchFinder::Reset(const std::uint8_t* page, std::uint32_t length) {
     visited_ = 0;
     spanStart_ = 0;
     std::fill(std::begin(levels_[0].head), std::end(levels_[0].head), 0u);
+    runs_.Reset(page, length);
     // `previous` is only read through positions that were entered, which wrote it first.
 }
 
@@ -66,7 +75,7 @@ std::uint32_t MatchFinder::Hash(int level, std::uint32_t pos) const {
     std::uint64_t key;
     switch (kKeyLength[level]) {
         case 5:
-            key = Load32(p) | (std::uint64_t{p[4]} << 32);
+            key = Key5(p);
             break;
         case 9:
             key = Load64(p) ^ (std::uint64_t{p[8]} * kPrime);
@@ -85,7 +94,23 @@ void MatchFinder::InsertInto(int l, std::uint32_t from, std::uint32_t to) {
     const std::uint32_t key = kKeyLength[l];
     const std::uint32_t end = std::min(to, length_ + 1 - std::min(length_ + 1, key));
     Level& level = levels_[l];
+    if (l == 0) {
+        for (std::uint32_t p = from; p < end; ++p) {
+            const std::uint64_t key5 = Key5(page_ + p);
+            const bool uniform = Uniform(key5, page_[p]);
+            runs_.Enter(p, uniform);
+            if (uniform) continue;
+            std::uint32_t& head =
+                level.head[static_cast<std::uint32_t>((key5 * kPrime) >> (64 - kHashBits))];
+            level.previous[p & kWindowMask] = head;
+            head = p + 1;
+        }
+        return;
+    }
+    // The longer keys' chains only ever serve searches whose next 5 bytes are
+    // not all one value, which positions in runs cannot match.
     for (std::uint32_t p = from; p < end; ++p) {
+        if (Uniform(Key5(page_ + p), page_[p])) continue;
         std::uint32_t& head = level.head[Hash(l, p)];
         level.previous[p & kWindowMask] = head;
         head = p + 1;
@@ -170,6 +195,11 @@ std::uint32_t MatchFinder::Find(std::uint32_t pos, std::uint32_t& distance) {
         MatchLength(here - limit, here, 0, limit) == limit) {
         distance = limit;
         return limit;
+    }
+
+    if (Uniform(Key5(here), here[0])) {
+        const std::uint32_t lowest = pos - std::min<std::uint32_t>(pos, format::kWindow);
+        return runs_.Find(pos, limit, lowest, distance);
     }
 
     if (!deep_) {

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "engine/RunIndex.h"
+
 namespace nemora::engine {
 
 // Finds the compressor's token at a position: among the earlier positions at
@@ -23,6 +25,10 @@ namespace nemora::engine {
 //    shorter key's chain may then stop as soon as it meets a match of K - 1.
 // The answer therefore never depends on the key lengths, only the work does;
 // the tests hold the finder against a plain walk of every position.
+//
+// Positions inside a run of one byte value (their next 5 bytes all equal)
+// stay out of the chains: a search from such a position asks the RunIndex,
+// and no other search can match them for 5 bytes.
 //
 // Most pages (HTML, text) have short chains, and there entering every
 // position into three chains would cost more than it saves. So the longer
@@ -71,6 +77,7 @@ private:
     void Account(std::uint32_t pos);
 
     Level levels_[kLevels];
+    RunIndex runs_;
     const std::uint8_t* page_ = nullptr;
     std::uint32_t length_ = 0;
     bool deep_ = false;          // the longer keys' chains are kept

@@ -176,6 +176,59 @@ TEST(PageCompressorTest, EqualsThePlainCompressorOnAdversarialPages) {
     }
 }
 
+// Runs of one byte value, which the finder looks up by run instead of by
+// position: the nearest run long enough, shorter runs, runs that match past
+// their end by 1 to over 12 bytes, runs cut by the window's edge, by the
+// copy's longest length and by the page's end.
+std::vector<std::uint8_t> RunPage(int kind, std::size_t length, std::uint32_t start) {
+    std::mt19937 random(start);
+    auto next = [&](unsigned n) { return static_cast<unsigned>(random() % n); };
+    const std::string tails[] = {"<p class=\"x\">", "<p class=\"y\">", "<p>"};
+    std::vector<std::uint8_t> page;
+    auto run = [&](std::uint8_t value, unsigned n) { page.insert(page.end(), n, value); };
+    for (unsigned step = 0; page.size() < length; ++step) {
+        switch (kind) {
+            case 0:  // runs of a few dozen to 130, two random bytes between
+                run('a', 30 + next(100));
+                page.push_back(static_cast<std::uint8_t>(1 + next(255)));
+                page.push_back(static_cast<std::uint8_t>(1 + next(255)));
+                break;
+            case 1:  // one byte after every run: all of them may match past their end
+                run(' ', 5 + next(140));
+                page.push_back('X');
+                break;
+            case 2:  // indentation before one of a few tags, cut short now and then
+            {
+                run(' ', 4 + next(12));
+                const std::string& tail = tails[next(3)];
+                page.insert(page.end(), tail.begin(), tail.begin() + 1 + next(tail.size()));
+                break;
+            }
+            case 3:  // lengths growing from 5 to 300, then again
+                run(static_cast<std::uint8_t>('a' + step % 2), 5 + step % 296);
+                break;
+            case 4:  // runs about a window apart, in text without runs
+                run('a', 20 + next(200));
+                for (unsigned n = 30000 + next(5000); n > 0; --n)
+                    page.push_back(static_cast<std::uint8_t>('b' + next(25)));
+                break;
+            default:  // long runs of two values (the page ends inside one)
+                run(static_cast<std::uint8_t>('p' + next(2)), 100 + next(300));
+                break;
+        }
+    }
+    page.resize(length);
+    return page;
+}
+
+TEST(PageCompressorTest, EqualsThePlainCompressorOnRuns) {
+    for (int kind = 0; kind <= 5; ++kind) {
+        SCOPED_TRACE(::testing::Message() << "run kind " << kind);
+        const auto page = RunPage(kind, kind == 4 ? 200000 : 60000, 300 + kind);
+        EXPECT_EQ(Compress(page).body, test::ReferenceCompress(page));
+    }
+}
+
 TEST(PageCompressorTest, EqualsThePlainCompressorOnManySmallPages) {
     // Short pages over tiny alphabets put most matches against the page's end.
     const std::uint32_t start = 777;
