@@ -65,9 +65,14 @@ void MatchFinder::Reset(const std::uint8_t* page, std::uint32_t length) {
     deep_ = false;
     visited_ = 0;
     spanStart_ = 0;
-    std::fill(std::begin(levels_[0].head), std::end(levels_[0].head), 0u);
+    std::fill_n(levels_[0].head, std::size_t{1} << kHashBits[0], 0u);
     runs_.Reset(page, length);
     // `previous` is only read through positions that were entered, which wrote it first.
+}
+
+// The entry after `entry` on its chain; 0 ends the walk.
+std::uint32_t MatchFinder::Next(const Level& level, std::uint32_t entry) {
+    return level.previous[(entry - 1) & kWindowMask];
 }
 
 std::uint32_t MatchFinder::Hash(int level, std::uint32_t pos) const {
@@ -84,7 +89,7 @@ std::uint32_t MatchFinder::Hash(int level, std::uint32_t pos) const {
             key = Load64(p) ^ (Load64(p + 8) * kPrime);
             break;
     }
-    return static_cast<std::uint32_t>((key * kPrime) >> (64 - kHashBits));
+    return static_cast<std::uint32_t>((key * kPrime) >> (64 - kHashBits[level]));
 }
 
 void MatchFinder::InsertInto(int l, std::uint32_t from, std::uint32_t to) {
@@ -101,7 +106,7 @@ void MatchFinder::InsertInto(int l, std::uint32_t from, std::uint32_t to) {
             runs_.Enter(p, uniform);
             if (uniform) continue;
             std::uint32_t& head =
-                level.head[static_cast<std::uint32_t>((key5 * kPrime) >> (64 - kHashBits))];
+                level.head[static_cast<std::uint32_t>((key5 * kPrime) >> (64 - kHashBits[0]))];
             level.previous[p & kWindowMask] = head;
             head = p + 1;
         }
@@ -137,7 +142,7 @@ void MatchFinder::Deepen(std::uint32_t pos) {
     deep_ = true;
     const std::uint32_t lowest = pos - std::min<std::uint32_t>(pos, format::kWindow);
     for (int l = 1; l < kLevels; ++l) {
-        std::fill(std::begin(levels_[l].head), std::end(levels_[l].head), 0u);
+        std::fill_n(levels_[l].head, std::size_t{1} << kHashBits[l], 0u);
         InsertInto(l, lowest, pos);
     }
 }
@@ -155,7 +160,7 @@ std::uint32_t MatchFinder::WalkChain(int l, std::uint32_t pos, std::uint32_t lim
     std::uint32_t best = atLeast - 1;
     std::uint64_t visited = 0;
     for (std::uint32_t entry = level.head[Hash(l, pos)]; entry > lowest;
-         entry = level.previous[(entry - 1) & kWindowMask]) {
+         entry = Next(level, entry)) {
         ++visited;
         const std::uint32_t candidate = entry - 1;
         const std::uint32_t d = pos - candidate;

@@ -78,6 +78,11 @@ Result ParallelCompressor::Run(ProgressSink* sink, std::uint32_t& tokenLength) {
     return Result::Ok;
 }
 
+// How many jobs may hold buffers at once. The calling thread joins and
+// releases them only between its own jobs, so with one per thread plus one
+// the others sat idle for most of a job; twice as many keep them busy.
+unsigned ParallelCompressor::Ahead() const { return 2 * threads_ + 1; }
+
 // A worker takes the next chunk until none is left; each has a finder of its own.
 void ParallelCompressor::Work() {
     std::unique_ptr<MatchFinder> finder(new (std::nothrow) MatchFinder);
@@ -86,7 +91,7 @@ void ParallelCompressor::Work() {
     for (;;) {
         changed_.wait(lock, [this] {
             return cancel_.load(std::memory_order_relaxed) || nextJob_ >= jobs_.size() ||
-                   nextJob_ < released_ + threads_ + 1;
+                   nextJob_ < released_ + Ahead();
         });
         if (cancel_.load(std::memory_order_relaxed) || nextJob_ >= jobs_.size()) return;
         TakeJob(lock, *finder);
@@ -94,9 +99,9 @@ void ParallelCompressor::Work() {
 }
 
 // Runs the next job with the lock let go meanwhile. Jobs start in order, and
-// no more than threads + 1 hold buffers at once, which bounds the memory.
+// no more than Ahead() hold buffers at once, which bounds the memory.
 bool ParallelCompressor::TakeJob(std::unique_lock<std::mutex>& lock, MatchFinder& finder) {
-    if (nextJob_ >= jobs_.size() || nextJob_ >= released_ + threads_ + 1) return false;
+    if (nextJob_ >= jobs_.size() || nextJob_ >= released_ + Ahead()) return false;
     const std::uint32_t k = nextJob_++;
     ParseJob& job = jobs_[k];
     states_[k] = State::Running;

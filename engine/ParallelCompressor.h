@@ -46,6 +46,7 @@ private:
     enum class State : std::uint8_t { Waiting, Running, Done };
 
     void Work();
+    unsigned Ahead() const;
     bool TakeJob(std::unique_lock<std::mutex>& lock, MatchFinder& finder);
     void RunJob(ParseJob& job, MatchFinder& finder);
     bool WaitDone(std::uint32_t k);
