@@ -12,6 +12,9 @@ namespace {
 
 constexpr std::uint32_t kProgressStep = 1024;
 constexpr std::uint32_t kUnitsPerStep = 4;
+// Joins that failed in a row before the rest of the page is parsed on the
+// calling thread alone.
+constexpr std::uint32_t kGiveUp = 3;
 
 }  // namespace
 
@@ -81,7 +84,9 @@ Result ParallelCompressor::Run(ProgressSink* sink, std::uint32_t& tokenLength) {
 // How many jobs may hold buffers at once. The calling thread joins and
 // releases them only between its own jobs, so with one per thread plus one
 // the others sat idle for most of a job; twice as many keep them busy.
-unsigned ParallelCompressor::Ahead() const { return 2 * threads_ + 1; }
+unsigned ParallelCompressor::Ahead() const {
+    return 2 * threads_ + 1;
+}
 
 // A worker takes the next chunk until none is left; each has a finder of its own.
 void ParallelCompressor::Work() {
@@ -222,6 +227,8 @@ Result ParallelCompressor::Assemble() {
     ParseJob* truth = &jobs_[0];
     std::uint32_t k = 0;  // the chunk the truth is in
     std::uint32_t pos = 0, offset = 0;
+    std::uint32_t failedJoins = 0;  // in a row
+    bool serial = false;
     if (!WaitDone(0)) return Result::CompressFailed;
     try {
         for (;;) {
@@ -231,6 +238,28 @@ Result ParallelCompressor::Assemble() {
             if (last) {
                 if (!Emit(*truth, pos, offset, truth->size)) return Result::LoadStopped;
                 return truth->broken ? Result::BrokenText : Result::Ok;
+            }
+            if (failedJoins >= kGiveUp) {
+                // Periodic text: guesses keep missing, so the other threads
+                // only take this one's processor. Go on alone.
+                if (!serial) {
+                    Stop();
+                    cancel_.store(false, std::memory_order_relaxed);
+                    serial = true;
+                }
+                if (!Emit(*truth, pos, offset, truth->size)) return Result::LoadStopped;
+                if (truth->broken) return Result::BrokenText;
+                const std::uint32_t from = truth->reached;
+                Flush(from - std::min(from, window));
+                carry_.start = from;
+                carry_.crossing = jobs_[k + 1].crossing;
+                carry_.end = std::max(jobs_[k + 1].end, from);
+                RunJob(carry_, *finder_);
+                truth = &carry_;
+                pos = from;
+                offset = 0;
+                ++k;
+                continue;
             }
             if (!WaitDone(k + 1)) return Result::CompressFailed;
             ParseJob& guess = jobs_[k + 1];
@@ -247,6 +276,7 @@ Result ParallelCompressor::Assemble() {
                 pos = at;
                 offset = guessStart;
                 ++k;
+                failedJoins = 0;
                 continue;
             }
             // The guess never met the truth: the truth goes on over the
@@ -265,6 +295,7 @@ Result ParallelCompressor::Assemble() {
             pos = from;
             offset = 0;
             ++k;
+            ++failedJoins;
         }
     } catch (const std::bad_alloc&) {
         return Result::CompressFailed;

@@ -24,7 +24,8 @@ namespace nemora::engine {
 // there on the guess is the true parse. Where they never meet (periodic
 // text, whose copies keep their own phase), the calling thread goes on with
 // the true parse itself over the next chunk and throws the guess away: as
-// slow as one thread, never wrong.
+// slow as one thread, never wrong; after a few such misses in a row it
+// stops guessing and parses the rest alone.
 //
 // The calling thread alone copies the joined tokens into the page's buffer,
 // in order, and only where no parse still in progress can read; it reports
