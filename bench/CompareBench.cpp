@@ -6,6 +6,7 @@
 // fails stops the run with no figure for it.
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <utility>
 #include <vector>
 #include <zlib.h>
@@ -76,7 +78,8 @@ struct Compressed {
     std::vector<std::uint8_t> body;
 };
 
-Compressed Ours(const std::vector<std::uint8_t>& page) {
+Compressed Ours(const std::vector<std::uint8_t>& page,
+                const engine::CompressorOptions& options = {}) {
     engine::LockBuffer buffer;
     const double seconds = Median(
         [&] {
@@ -84,7 +87,7 @@ Compressed Ours(const std::vector<std::uint8_t>& page) {
                 Fail("LockBuffer::AssignPage failed on " + std::to_string(page.size()) + " bytes");
         },
         [&] {
-            if (const auto result = buffer.Compress(nullptr); result != engine::Result::Ok)
+            if (const auto result = buffer.Compress(nullptr, options); result != engine::Result::Ok)
                 Fail(std::string("LockBuffer::Compress failed: ") + engine::ResultName(result));
         });
     return {seconds, {buffer.Bytes() + 8, buffer.Bytes() + buffer.StreamSize()}};
@@ -112,14 +115,22 @@ Zlib ZlibAt(const std::vector<std::uint8_t>& page, int level) {
 
 void CompressorTable(const std::vector<bench::Corpus>& corpora) {
     std::printf(
-        "\nCompressor (MB/s of page bytes; sizes in bytes; ref = plain reference on a 128 KiB "
-        "prefix)\n");
-    std::printf("%-30s %10s %9s %10s %9s %6s %9s %9s %9s %9s %9s %9s %9s %7s %7s\n", "page",
-                "bytes", "ours", "ours size", "ref", "same", "zlib-1", "z1 size", "zlib-6",
-                "z6 size", "zlib-9", "z9 size", "", "/z6", "/z9");
+        "\nCompressor (MB/s of page bytes; sizes in bytes; ours on every core, then on one; ref = "
+        "plain reference on a 128 KiB prefix; same = one thread and every core wrote the "
+        "reference's bytes)\n");
+    std::printf("%-32s %10s %9s %9s %10s %9s %6s %9s %9s %9s %9s %9s %9s %9s %7s %7s %7s\n", "page",
+                "bytes", "ours", "1 thread", "ours size", "ref", "same", "zlib-1", "z1 size",
+                "zlib-6", "z6 size", "zlib-9", "z9 size", "", "/z6", "/z9", "1t/z6");
+    engine::CompressorOptions oneThread;
+    oneThread.threads = 1;
+    double worstRate = 0;
+    std::string worst;
     for (const auto& corpus : corpora) {
         const auto& page = corpus.page;
         const Compressed ours = Ours(page);
+        const Compressed single = Ours(page, oneThread);
+        if (single.body != ours.body)
+            Fail("one thread and every core wrote different bytes for " + corpus.name);
         const std::vector<std::uint8_t> prefix(
             page.begin(),
             page.begin() + static_cast<std::ptrdiff_t>(std::min(page.size(), kReferencePrefix)));
@@ -128,17 +139,86 @@ void CompressorTable(const std::vector<bench::Corpus>& corpora) {
             Median([] {}, [&] { reference = test::ReferenceCompress(prefix); });
         if (reference.empty())
             Fail("the plain reference compressor gave nothing for " + corpus.name);
-        const bool same = Ours(prefix).body == reference;
+        const bool same =
+            Ours(prefix).body == reference && Ours(prefix, oneThread).body == reference;
         const Zlib z1 = ZlibAt(page, 1), z6 = ZlibAt(page, 6), z9 = ZlibAt(page, 9);
         const double ourRate = MBps(page.size(), ours.seconds);
+        const double singleRate = MBps(page.size(), single.seconds);
+        const double z6Rate = MBps(page.size(), z6.seconds);
         std::printf(
-            "%-30s %10zu %9.1f %10zu %9.2f %6s %9.1f %9zu %9.1f %9zu %9.1f %9zu %9s %7.2f %7.2f\n",
-            corpus.name.c_str(), page.size(), ourRate, ours.body.size(),
+            "%-32s %10zu %9.1f %9.1f %10zu %9.2f %6s %9.1f %9zu %9.1f %9zu %9.1f %9zu %9s %7.2f "
+            "%7.2f %7.2f\n",
+            corpus.name.c_str(), page.size(), ourRate, singleRate, ours.body.size(),
             MBps(prefix.size(), refSeconds), same ? "yes" : "NO", MBps(page.size(), z1.seconds),
-            z1.size, MBps(page.size(), z6.seconds), z6.size, MBps(page.size(), z9.seconds), z9.size,
-            "", ourRate / MBps(page.size(), z6.seconds), ourRate / MBps(page.size(), z9.seconds));
+            z1.size, z6Rate, z6.size, MBps(page.size(), z9.seconds), z9.size, "", ourRate / z6Rate,
+            ourRate / MBps(page.size(), z9.seconds), singleRate / z6Rate);
         std::fflush(stdout);
+        if (worst.empty() || singleRate < worstRate) {
+            worstRate = singleRate;
+            worst = corpus.name;
+        }
     }
+    std::printf("Slowest page on one thread: %s, %.1f MB/s\n", worst.c_str(), worstRate);
+}
+
+// Runs `each` on every page, on `threads` threads taking pages in turn.
+void OverPages(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& each) {
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < count; i = next++) each(i);
+    };
+    std::vector<std::thread> others;
+    for (unsigned t = 1; t < threads; ++t) others.emplace_back(work);
+    work();
+    for (auto& t : others) t.join();
+}
+
+// The python3.11-doc tree page by page, as a whole-site lock compresses it:
+// each page on one thread, the pages spread over the cores; zlib the same way.
+void TreeTable(const std::string& htmlFolder) {
+    const auto pages = bench::HtmlPagesFrom(htmlFolder);
+    std::size_t bytes = 0;
+    for (const auto& page : pages) bytes += page.size();
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    engine::CompressorOptions oneThread;
+    oneThread.threads = 1;
+    std::vector<engine::LockBuffer> buffers(pages.size());
+    std::vector<std::vector<Bytef>> zout(pages.size());
+    auto ours = [&](unsigned threads) {
+        return Median(
+            [&] {
+                for (std::size_t i = 0; i < pages.size(); ++i)
+                    if (buffers[i].AssignPage(pages[i].data(), pages[i].size()) !=
+                        engine::Result::Ok)
+                        Fail("LockBuffer::AssignPage failed on a page of the tree");
+            },
+            [&] {
+                OverPages(pages.size(), threads, [&](std::size_t i) {
+                    if (buffers[i].Compress(nullptr, oneThread) != engine::Result::Ok)
+                        Fail("LockBuffer::Compress failed on a page of the tree");
+                });
+            });
+    };
+    auto zlib = [&](unsigned threads) {
+        return Median([] {},
+                      [&] {
+                          OverPages(pages.size(), threads, [&](std::size_t i) {
+                              zout[i].resize(compressBound(pages[i].size()));
+                              uLongf size = zout[i].size();
+                              if (compress2(zout[i].data(), &size, pages[i].data(), pages[i].size(),
+                                            6) != Z_OK)
+                                  Fail("zlib compress2 failed on a page of the tree");
+                          });
+                      });
+    };
+    const double ours1 = MBps(bytes, ours(1)), oursAll = MBps(bytes, ours(cores));
+    const double z1 = MBps(bytes, zlib(1)), zAll = MBps(bytes, zlib(cores));
+    std::printf(
+        "\n%s page by page (%zu pages, %zu bytes), MB/s: ours %.1f on one thread, %.1f on %u; "
+        "zlib-6 %.1f on one thread, %.1f on %u; ours on %u / zlib-6 on one %.2f, one / one "
+        "%.2f, %u / %u %.2f\n",
+        htmlFolder.c_str(), pages.size(), bytes, ours1, oursAll, cores, z1, zAll, cores, cores,
+        oursAll / z1, ours1 / z1, cores, cores, oursAll / zAll);
 }
 
 void CipherTable(const std::vector<std::uint8_t>& page) {
@@ -313,8 +393,23 @@ void CheckCommands(const LockCommands& commands) {
     (void)Run(commands.Gzip("check"), commands.ErrPath());
 }
 
-void LockJob(const LockCommands& commands, const std::vector<std::uint8_t>& page10,
-             const std::vector<std::uint8_t>& page100) {
+// Peak resident KiB of one timed lock, as GNU time wrote it.
+long PeakKiB(const LockCommands& commands, const std::string& name, double& seconds) {
+    const std::string rssFile = commands.Path("peak-rss.txt");
+    const Command timed = commands.TimedLock(name, rssFile);
+    seconds = Run(timed, commands.ErrPath());
+    long peakKiB = 0;
+    if (std::FILE* f = std::fopen(rssFile.c_str(), "r")) {
+        if (std::fscanf(f, "%ld", &peakKiB) != 1) peakKiB = 0;
+        std::fclose(f);
+    }
+    if (peakKiB <= 0)
+        Fail("\"" + Shown(timed.argv) + "\" left no peak size in " + rssFile + ": " +
+             Tail(rssFile, 500));
+    return peakKiB;
+}
+
+void LockJob(const LockCommands& commands, const std::vector<std::uint8_t>& page10) {
     Write(commands.Page("page10"), page10);
     const Command lock = commands.Lock("page10");
     const Command gzip = commands.Gzip("page10");
@@ -327,25 +422,40 @@ void LockJob(const LockCommands& commands, const std::vector<std::uint8_t>& page
         "encipher, write the data file and the loader files): %.3f s; gzip -6 of the "
         "same file into a file: %.3f s; ratio gzip/ours %.2f\n",
         page10.size(), ours, gz, gz / ours);
+}
 
-    // Measured by GNU time: a child that this large process starts inherits
-    // its resident size in the kernel's peak figure, one started by time does not.
-    Write(commands.Page("page100"), page100);
-    const std::string rssFile = commands.Path("peak-rss.txt");
-    const Command timed = commands.TimedLock("page100", rssFile);
-    (void)Run(timed, commands.ErrPath());
-    long peakKiB = 0;
-    if (std::FILE* f = std::fopen(rssFile.c_str(), "r")) {
-        if (std::fscanf(f, "%ld", &peakKiB) != 1) peakKiB = 0;
-        std::fclose(f);
+// Peak memory and time of whole locks as the page grows, against the
+// program's own baseline (a lock of a page of a few bytes). Measured by GNU
+// time: a child that this large process starts inherits its resident size in
+// the kernel's peak figure, one started by time does not.
+void ScalingTable(const LockCommands& commands, const std::string& htmlFolder) {
+    double seconds = 0;
+    const double baseMiB = static_cast<double>(PeakKiB(commands, "check", seconds)) / 1024.0;
+    std::printf(
+        "\nLocking N bytes of HTML: peak resident memory over N and over the baseline of a "
+        "tiny page (%.2f MiB), and time per MB\n",
+        baseMiB);
+    std::printf("%10s %9s %10s %12s %10s\n", "N", "seconds", "ms per MB", "peak MiB",
+                "over N+base");
+    for (const std::size_t mb : {1, 3, 10, 30, 100}) {
+        const std::string name = "scale" + std::to_string(mb);
+        Write(commands.Page(name), bench::HtmlFrom(htmlFolder, mb * kMB));
+        std::vector<double> times;
+        long peak = 0;
+        for (int i = 0; i < 3; ++i) {
+            peak = std::max(peak, PeakKiB(commands, name, seconds));
+            times.push_back(seconds);
+        }
+        std::sort(times.begin(), times.end());
+        const double peakMiB = static_cast<double>(peak) / 1024.0;
+        const double pageMiB = static_cast<double>(mb * kMB) / 1048576.0;
+        std::printf("%10zu %9.3f %10.2f %12.2f %10.2f\n", mb * kMB, times[1],
+                    times[1] * 1000.0 / static_cast<double>(mb), peakMiB,
+                    peakMiB - pageMiB - baseMiB);
+        std::fflush(stdout);
+        std::error_code ignored;
+        fs::remove(commands.Page(name), ignored);
     }
-    if (peakKiB <= 0)
-        Fail("\"" + Shown(timed.argv) + "\" left no peak size in " + rssFile + ": " +
-             Tail(rssFile, 500));
-    const double peakBytes = static_cast<double>(peakKiB) * 1024;
-    std::printf("Peak resident memory locking %zu bytes: %.1f MB (page + %.2f MiB)\n",
-                page100.size(), peakBytes / 1e6,
-                (peakBytes - static_cast<double>(page100.size())) / 1048576.0);
 }
 
 }  // namespace
@@ -380,7 +490,9 @@ int main(int argc, char** argv) {
     for (auto& page : bench::AdversarialPages(1 << 20)) corpora.push_back(std::move(page));
 
     CompressorTable(corpora);
+    TreeTable(htmlFolder);
     CipherTable(html10);
-    LockJob(commands, html10, bench::HtmlFrom(htmlFolder, 100 * kMB));
+    LockJob(commands, html10);
+    ScalingTable(commands, htmlFolder);
     return 0;
 }

@@ -76,6 +76,16 @@ std::vector<std::uint8_t> HtmlFrom(const std::string& folder, std::size_t size) 
     return Concatenate(FilesEndingIn(folder, ".html"), size, false);
 }
 
+std::vector<std::vector<std::uint8_t>> HtmlPagesFrom(const std::string& folder) {
+    std::vector<std::vector<std::uint8_t>> pages;
+    for (const auto& file : FilesEndingIn(folder, ".html")) {
+        std::vector<std::uint8_t> bytes = ReadFile(file);
+        if (!bytes.empty() && std::find(bytes.begin(), bytes.end(), 0) == bytes.end())
+            pages.push_back(std::move(bytes));
+    }
+    return pages;
+}
+
 std::vector<std::uint8_t> ShiftJisFrom(const std::string& folder, const std::string& suffix,
                                        std::size_t size) {
     return Concatenate(FilesEndingIn(folder, suffix), size, true);
@@ -128,6 +138,29 @@ std::vector<Corpus> AdversarialPages(std::size_t size) {
                          for (auto& b : unit) b = static_cast<std::uint8_t>('a' + next(3));
                          for (unsigned r = 1 + next(30); r > 0; --r)
                              p.insert(p.end(), unit.begin(), unit.end());
+                     })});
+    // Runs of one byte: once the slowest class (about 2 MB/s).
+    pages.push_back({"runs of 30..130, 2 random between", make([&](auto& p) {
+                         p.insert(p.end(), 30 + next(101), 'a');
+                         p.push_back(static_cast<std::uint8_t>(1 + next(255)));
+                         p.push_back(static_cast<std::uint8_t>(1 + next(255)));
+                     })});
+    // Ours, for the run index: every run can match past its end, so each
+    // search walks every run of the window by its tail.
+    pages.push_back({"runs of 5..144, one byte after", make([&](auto& p) {
+                         p.insert(p.end(), 5 + next(140), ' ');
+                         p.push_back('X');
+                     })});
+    unsigned step = 0;
+    pages.push_back({"runs of 5..300 growing", make([&](auto& p) {
+                         p.insert(p.end(), 5 + step % 296,
+                                  static_cast<std::uint8_t>('a' + step % 2));
+                         ++step;
+                     })});
+    // Ours, for the parallel parse: no chunk's guess ever meets the truth.
+    pages.push_back({"128-byte pattern", make([&](auto& p) {
+                         for (unsigned i = 0; i < 128; ++i)
+                             p.push_back(static_cast<std::uint8_t>(1 + (i * 37) % 255));
                      })});
     return pages;
 }

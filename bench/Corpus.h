@@ -16,6 +16,10 @@ struct Corpus {
 // zero byte are left out. Empty when the folder has no HTML.
 std::vector<std::uint8_t> HtmlFrom(const std::string& folder, std::size_t size);
 
+// Each HTML file below `folder` as a page of its own, in path order; files
+// holding a zero byte are left out.
+std::vector<std::vector<std::uint8_t>> HtmlPagesFrom(const std::string& folder);
+
 // The same for UTF-8 files matched by `suffix`, converted to Shift_JIS (code
 // page 932), characters it lacks dropped.
 std::vector<std::uint8_t> ShiftJisFrom(const std::string& folder, const std::string& suffix,
