@@ -201,7 +201,8 @@ std::vector<std::uint8_t> RunPage(int kind, std::size_t length, std::uint32_t st
             {
                 run(' ', 4 + next(12));
                 const std::string& tail = tails[next(3)];
-                page.insert(page.end(), tail.begin(), tail.begin() + 1 + next(tail.size()));
+                page.insert(page.end(), tail.begin(),
+                            tail.begin() + 1 + next(static_cast<unsigned>(tail.size())));
                 break;
             }
             case 3:  // lengths growing from 5 to 300, then again

@@ -25,7 +25,8 @@ struct Outcome {
 Outcome Compress(const std::vector<std::uint8_t>& page, const CompressorOptions& options,
                  std::size_t stopAt = 0) {
     LockBuffer buffer;
-    if (buffer.AssignPage(page.data(), page.size()) != Result::Ok) return {Result::ReadFailed};
+    if (buffer.AssignPage(page.data(), page.size()) != Result::Ok)
+        return {Result::ReadFailed, {}, {}};
     RecordingSink sink(stopAt);
     const Result result = buffer.Compress(&sink, options);
     std::vector<std::uint8_t> stream;
