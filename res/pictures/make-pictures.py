@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program's pictures: the five logo bitmaps and icon 144.
+"""Draws the program's pictures: the five logo bitmaps, icon 144, and the
+same icon as PNG files in the sizes of the desktop's hicolor theme.
 
 All of them are 16-colour pictures in the standard 16-colour palette. The
 logo bitmaps use the seven key colours that the logo control recolours at
@@ -14,6 +15,7 @@ Run it from anywhere; it rewrites the files beside it:
 import math
 import os
 import struct
+import zlib
 
 # The standard 16-colour palette, in its usual order.
 PALETTE = [
@@ -30,6 +32,8 @@ TRANSPARENT = -1
 # Logo bitmaps: resource id -> (width, height).
 LOGOS = {137: (32, 12), 134: (42, 16), 135: (52, 20), 136: (66, 24), 133: (86, 32)}
 ICON_SIZES = [16, 32, 48, 64, 96]
+# The hicolor theme's usual application sizes.
+THEME_SIZES = [16, 24, 32, 48, 64, 128, 256]
 
 # 3 x 5 letters of the word mark.
 LETTERS = {
@@ -273,11 +277,33 @@ def write_ico(path, canvases):
         out.write(directory + b"".join(images))
 
 
+def write_png(path, canvas):
+    """An RGBA PNG, transparent where the icon is; fixed bytes for fixed art."""
+    raw = bytearray()
+    for row in canvas.pixels:
+        raw.append(0)  # no filter
+        for c in row:
+            raw.extend((0, 0, 0, 0) if c < 0 else PALETTE[c] + (255,))
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    header = struct.pack(">IIBBBBB", canvas.width, canvas.height, 8, 6, 0, 0, 0)
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+                  + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     for resource, (width, height) in LOGOS.items():
         write_bmp(os.path.join(here, "logo%d.bmp" % resource), logo(width, height))
     write_ico(os.path.join(here, "icon144.ico"), [icon(s) for s in ICON_SIZES])
+    for size in THEME_SIZES:
+        folder = os.path.join(here, "hicolor", "%dx%d" % (size, size))
+        os.makedirs(folder, exist_ok=True)
+        write_png(os.path.join(folder, "nemora.png"), icon(size))
 
 
 if __name__ == "__main__":
