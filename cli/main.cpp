@@ -299,7 +299,8 @@ int main(int argc, char** argv) {
     publish::ProtectProcessSecrets();
     CLI::App app{
         "Nemora: publishes HTML pages locked with a password (the data file, the "
-        "loader page, decoder.htm and decoder.jar), and reads data files back."};
+        "loader page, decoder.htm and decoder.jar), and reads data files back.",
+        "nemora-cli"};
     app.set_version_flag("--version", "nemora-cli " NEMORA_VERSION);
     app.require_subcommand(1);
 

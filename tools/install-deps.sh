@@ -12,6 +12,7 @@ packages=(
   chromium
   qt6-base-dev qt6-translations-l10n fonts-noto-cjk fonts-liberation
   locales
+  desktop-file-utils appstream help2man
 )
 
 # The browser tests run on Node.js 20 or later with npm: --node keeps a

@@ -65,10 +65,13 @@ QString HelpFile::PathFor(const QString& executable) {
     return QDir(info.path()).filePath(base + QStringLiteral(".HLP"));
 }
 
-QStringList HelpFile::Candidates(const QString& executable, const QString& dataFolder) {
+QStringList HelpFile::Candidates(const QString& executable, const QStringList& dataFolders) {
     QStringList paths{PathFor(executable)};
-    if (!dataFolder.isEmpty()) {
-        paths.append(QDir(dataFolder).filePath(QFileInfo(PathFor(executable)).fileName()));
+    const QString name = QFileInfo(PathFor(executable)).fileName();
+    for (const QString& folder : dataFolders) {
+        if (folder.isEmpty()) continue;
+        const QString path = QDir::cleanPath(QDir(folder).filePath(name));
+        if (!paths.contains(path)) paths.append(path);
     }
     return paths;
 }

@@ -35,7 +35,7 @@ public:
 
     // Where the running program looks, in order: beside the executable, then
     // in the installed data folder under the executable's name.
-    static QStringList Candidates(const QString& executable, const QString& dataFolder);
+    static QStringList Candidates(const QString& executable, const QStringList& dataFolders);
 
     const QString& Title() const { return title_; }
     const Topic* Find(std::uint32_t context) const;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDir>
 #include <QFileInfo>
 
 #include "app/help/HelpPopup.h"
@@ -16,8 +17,12 @@ HelpViewer::~HelpViewer() {
 }
 
 QStringList HelpViewer::DefaultCandidates() {
-    return HelpFile::Candidates(QCoreApplication::applicationFilePath(),
-                                QStringLiteral(NEMORA_DATA_DIR));
+    // Beside the program, then the data folder of wherever the program was
+    // installed (a package unpacked elsewhere too), then the configured one.
+    const QString executable = QCoreApplication::applicationFilePath();
+    const QString relative = QDir(QFileInfo(executable).absolutePath())
+                                 .filePath(QStringLiteral(NEMORA_RELATIVE_DATA_DIR));
+    return HelpFile::Candidates(executable, {relative, QStringLiteral(NEMORA_DATA_DIR)});
 }
 
 std::optional<HelpFile> HelpViewer::Load() const {

@@ -83,9 +83,18 @@ void HelpViewerTest::helpFileIsNamedAfterTheExecutable() {
 }
 
 void HelpViewerTest::installedBuildAlsoLooksInDataFolder() {
-    QCOMPARE(HelpFile::Candidates("/usr/bin/nemora", "/usr/share/nemora"),
+    QCOMPARE(HelpFile::Candidates("/usr/bin/nemora", {"/usr/share/nemora"}),
              (QStringList{"/usr/bin/nemora.HLP", "/usr/share/nemora/nemora.HLP"}));
-    QCOMPARE(HelpFile::Candidates("/usr/bin/nemora", ""), QStringList{"/usr/bin/nemora.HLP"});
+    QCOMPARE(HelpFile::Candidates("/usr/bin/nemora", {""}), QStringList{"/usr/bin/nemora.HLP"});
+    // A package unpacked under another folder finds its own data folder
+    // first; the same folder named twice is looked in once.
+    QCOMPARE(HelpFile::Candidates("/tmp/x/usr/bin/nemora",
+                                  {"/tmp/x/usr/bin/../share/nemora", "/usr/share/nemora"}),
+             (QStringList{"/tmp/x/usr/bin/nemora.HLP", "/tmp/x/usr/share/nemora/nemora.HLP",
+                          "/usr/share/nemora/nemora.HLP"}));
+    QCOMPARE(
+        HelpFile::Candidates("/usr/bin/nemora", {"/usr/bin/../share/nemora", "/usr/share/nemora"}),
+        (QStringList{"/usr/bin/nemora.HLP", "/usr/share/nemora/nemora.HLP"}));
 }
 
 void HelpViewerTest::badHelpFilesAreRefused_data() {
