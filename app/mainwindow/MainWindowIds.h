@@ -48,6 +48,9 @@ constexpr std::uint32_t kLoadCaption = 3001;
 constexpr std::uint32_t kSaveCaption = 3002;
 // The strong box's tooltip: its label is cut short to fit beside the comment box.
 constexpr std::uint32_t kStrongBoxTip = 41020;
+// What a drop on the window does besides loading one page.
+constexpr std::uint32_t kDropFolderText = 41030;
+constexpr std::uint32_t kDropSeveralText = 41031;
 
 // How the modal run ends.
 constexpr int kResultOk = 1;

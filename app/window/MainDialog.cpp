@@ -6,14 +6,20 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 
 #include "app/dialogs/AboutDialog.h"
 #include "app/dialogs/Attachments.h"
@@ -77,6 +83,7 @@ MainDialog::MainDialog(Services services)
     if (QWidget* strong = Control(kStrongBox)) strong->setToolTip(ResourceText(kStrongBoxTip));
     setWindowIcon(Pictures::WindowIcon(Pictures::kProgramIcon));
     ConnectSignals();
+    setAcceptDrops(true);
     auto* help = new ContextHelp(this, kMainWindowHelp, services_.showHelp);
     help->WatchMenus(MenuBar());
 }
@@ -116,6 +123,45 @@ void MainDialog::ConnectSignals() {
         field->installEventFilter(this);
     }
     combo->installEventFilter(this);
+}
+
+namespace {
+
+QStringList LocalPaths(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr) return paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
+}  // namespace
+
+void MainDialog::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalPaths(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainDialog::dropEvent(QDropEvent* event) {
+    const QStringList paths = LocalPaths(event->mimeData());
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    QStringList files;
+    for (const QString& path : paths) {
+        if (!QFileInfo(path).isDir()) files.append(path);
+    }
+    if (files.isEmpty()) {
+        MessageBox::Show(this, kDropFolderText, QMessageBox::Information,
+                         {QDir::toNativeSeparators(paths.front())});
+        return;
+    }
+    if (paths.size() > 1) {
+        MessageBox::Show(this, kDropSeveralText, QMessageBox::Information,
+                         {QDir::toNativeSeparators(files.front())});
+    }
+    // The same path as the Load command's dialog would hand over: the load
+    // brings its own messages and progress.
+    static_cast<void>(logic_->LoadPage(ToPath(files.front())));
 }
 
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -56,6 +56,10 @@ public slots:
 protected:
     void OnCommand(int id) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A page file dropped on the window loads as the Load command's choice
+    // would; a folder, or several files, are answered with a message.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void ConnectSignals();

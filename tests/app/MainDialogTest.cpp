@@ -4,19 +4,24 @@
 // against a recording fake (tests/main).
 #include <clocale>
 #include <deque>
+#include <filesystem>
 #include <optional>
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include "app/Application.h"
 #include "app/controls/LogoButton.h"
@@ -410,6 +415,51 @@ private slots:
         QVERIFY(!window.Enabled(kCookieKeyField));
         QVERIFY(!window.Enabled(kLifetimeCombo));
         QVERIFY(window.Enabled(kCommentBox));
+    }
+
+    // Files dropped on the window: one page loads as Load would; several
+    // load the first, saying so; a folder loads nothing, saying why.
+    void dropLoadsAPage() {
+        nemora::test::ConfigHome home;
+        nemora::test::TempDir dir;
+        const std::string first = dir.Write("first.html", nemora::test::HtmlPage(3000, 5));
+        const std::string second = dir.Write("second.html", nemora::test::HtmlPage(3000, 6));
+        const std::string folder = dir.File("folder");
+        std::filesystem::create_directories(folder);
+        test::RecordingHelp help;
+        ModalAnswerer answers;
+        Window window(help);
+        window.dialog.Initialise(std::nullopt);
+        Show(window);
+
+        auto drop = [&](const std::vector<std::string>& paths) {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const auto& path : paths) urls.append(QUrl::fromLocalFile(Qs(path)));
+            data.setUrls(urls);
+            const QPointF at(10, 10);
+            QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(&window.dialog, &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(&window.dialog, &dropped);
+        };
+
+        drop({folder});
+        QVERIFY(!window.State().PageLoaded);
+        QCOMPARE(answers.messages.size(), std::size_t{1});
+        QVERIFY(answers.messages.back().text.contains(QStringLiteral("nemora-cli lock -r")));
+
+        drop({first});
+        QVERIFY(window.State().PageLoaded);
+        QVERIFY(window.Edit(kPathField)->text().endsWith(QStringLiteral("/first.html")));
+        QCOMPARE(answers.messages.size(), std::size_t{1});
+        QCOMPARE(window.dialog.focusWidget(), window.Edit(kPasswordField));
+
+        drop({second, first});
+        QCOMPARE(answers.messages.size(), std::size_t{2});
+        QVERIFY(answers.messages.back().text.contains(QStringLiteral("second.html")));
+        QVERIFY(window.Edit(kPathField)->text().endsWith(QStringLiteral("/second.html")));
     }
 };
 
