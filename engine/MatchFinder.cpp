@@ -1,48 +1,18 @@
 #include "engine/MatchFinder.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <iterator>
 
+#include "engine/ByteMatch.h"
 #include "engine/StreamFormat.h"
 
 namespace nemora::engine {
 namespace {
 
-std::uint64_t Load64(const std::uint8_t* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-std::uint32_t Load32(const std::uint8_t* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-// How many bytes of a and b agree, counting from `from` up to `limit`.
-// Reads only a[0..limit) and b[0..limit).
-std::uint32_t MatchLength(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t from,
-                          std::uint32_t limit) {
-    std::uint32_t n = from;
-    while (n + 8 <= limit) {
-        const std::uint64_t diff = Load64(a + n) ^ Load64(b + n);
-        if (diff != 0) {
-            if constexpr (std::endian::native == std::endian::little) {
-                return n + static_cast<std::uint32_t>(std::countr_zero(diff)) / 8;
-            } else {
-                return n + static_cast<std::uint32_t>(std::countl_zero(diff)) / 8;
-            }
-        }
-        n += 8;
-    }
-    while (n < limit && a[n] == b[n]) ++n;
-    return n;
-}
-
-constexpr std::uint64_t kPrime = 0x9E3779B185EBCA87ull;
+using bytes::kPrime;
+using bytes::Load32;
+using bytes::Load64;
+using bytes::MatchLength;
 
 // The next 5 bytes as a key, and whether they are all one value.
 std::uint64_t Key5(const std::uint8_t* p) {

@@ -1,63 +1,18 @@
 #include "engine/RunIndex.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <iterator>
+
+#include "engine/ByteMatch.h"
 
 namespace nemora::engine {
 namespace {
 
-std::uint64_t Load64(const std::uint8_t* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-std::uint32_t Load32(const std::uint8_t* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-constexpr std::uint64_t kPrime = 0x9E3779B185EBCA87ull;
-
-// How many of the bytes p[0..limit) agree with q[0..limit), counting from the start.
-std::uint32_t Agree(const std::uint8_t* p, const std::uint8_t* q, std::uint32_t limit) {
-    std::uint32_t n = 0;
-    while (n + 8 <= limit) {
-        const std::uint64_t diff = Load64(p + n) ^ Load64(q + n);
-        if (diff != 0) {
-            if constexpr (std::endian::native == std::endian::little) {
-                return n + static_cast<std::uint32_t>(std::countr_zero(diff)) / 8;
-            } else {
-                return n + static_cast<std::uint32_t>(std::countl_zero(diff)) / 8;
-            }
-        }
-        n += 8;
-    }
-    while (n < limit && p[n] == q[n]) ++n;
-    return n;
-}
-
-// How many bytes from p on, at most limit, equal p[0].
-std::uint32_t RunLength(const std::uint8_t* p, std::uint32_t limit) {
-    const std::uint64_t same = std::uint64_t{p[0]} * 0x0101010101010101ull;
-    std::uint32_t n = 0;
-    while (n + 8 <= limit) {
-        const std::uint64_t diff = Load64(p + n) ^ same;
-        if (diff != 0) {
-            if constexpr (std::endian::native == std::endian::little) {
-                return n + static_cast<std::uint32_t>(std::countr_zero(diff)) / 8;
-            } else {
-                return n + static_cast<std::uint32_t>(std::countl_zero(diff)) / 8;
-            }
-        }
-        n += 8;
-    }
-    while (n < limit && p[n] == p[0]) ++n;
-    return n;
-}
+using bytes::kPrime;
+using bytes::Load32;
+using bytes::Load64;
+using bytes::MatchLength;
+using bytes::RunLength;
 
 }  // namespace
 
@@ -145,7 +100,7 @@ std::uint32_t RunIndex::Find(std::uint32_t pos, std::uint32_t limit, std::uint32
     auto consider = [&](std::uint32_t x) {
         const std::uint32_t cap = std::min(pos - x, limit);
         if (cap < best || (cap == best && x <= bestAt)) return;
-        const std::uint32_t length = Agree(page_ + x, here, cap);
+        const std::uint32_t length = MatchLength(page_ + x, here, 0, cap);
         if (length > best || (length == best && x > bestAt)) {
             best = length;
             bestAt = x;
