@@ -16,8 +16,8 @@ namespace {
 constexpr std::uint32_t kRingSize = 0x8200;           // 130 pieces of 256 bytes
 constexpr std::uint32_t kCopyBackThreshold = 0x8100;  // kWindow + one piece
 constexpr std::uint32_t kCopyBackPiece = 256;
-constexpr std::uint32_t kProgressStep = 1024;
-constexpr std::uint32_t kUnitsPerStep = 4;
+constexpr std::uint32_t kProgressStep = PageCompressor::kProgressStep;
+constexpr std::uint32_t kUnitsPerStep = PageCompressor::kUnitsPerStep;
 
 // Each stretch first enters the window behind it (32 KiB) and parses a few
 // KiB into the next, so short stretches waste work; long ones leave a small

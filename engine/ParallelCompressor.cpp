@@ -5,13 +5,14 @@
 #include <new>
 #include <system_error>
 
+#include "engine/PageCompressor.h"
 #include "engine/StreamFormat.h"
 
 namespace nemora::engine {
 namespace {
 
-constexpr std::uint32_t kProgressStep = 1024;
-constexpr std::uint32_t kUnitsPerStep = 4;
+constexpr std::uint32_t kProgressStep = PageCompressor::kProgressStep;
+constexpr std::uint32_t kUnitsPerStep = PageCompressor::kUnitsPerStep;
 // Joins that failed in a row before the rest of the page is parsed on the
 // calling thread alone.
 constexpr std::uint32_t kGiveUp = 3;
