@@ -24,6 +24,9 @@ struct PublicationOptions {
     std::int32_t cookieKeepTicks = CookieKeepTicks::kDefault;  // ticks, not days
     bool confirm = false;  // ask the visitor before the cookie is stored
     bool comment = true;   // keep the explanatory comments in the pages
+    // The language of what the visitor reads (messages, buttons) and of the
+    // pages' comments; the visitor may not read the author's language.
+    res::Language pageLanguage = res::Language::Japanese;
 
     // The strong lock (docs/strong-format.md) in place of the default set:
     // one page under the page's own name and the shared script. The password

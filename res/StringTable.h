@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace nemora::res {
 
@@ -10,11 +11,28 @@ struct StringEntry {
     const char* text;  // UTF-8
 };
 
-// The program's texts by string-table id (res/strings.txt).
+// The languages the program's texts come in. Japanese is the program's own;
+// English serves those who read no Japanese.
+enum class Language { Japanese, English };
+
+// The program's texts by string-table id (res/strings.txt, and its English
+// set res/strings.en.txt).
 class StringTable {
 public:
-    // The text of `id`, or an empty text when the table has none.
+    // The text of `id` in the program's language, or an empty text when the
+    // table has none.
     static const char* Get(std::uint32_t id);
+    // The text of `id` in `language`; a text the English set lacks comes from
+    // the Japanese one, so an id never goes blank in one language only.
+    static const char* Get(std::uint32_t id, Language language);
+
+    // The language Get(id) answers in: Japanese until set. The program sets
+    // it once at start, before any thread reads a text.
+    static void SetLanguage(Language language);
+    static Language CurrentLanguage();
+
+    // Every entry of one language's own set, by rising id.
+    static std::span<const StringEntry> Entries(Language language);
 };
 
 }  // namespace nemora::res
