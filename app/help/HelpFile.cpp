@@ -76,6 +76,17 @@ QStringList HelpFile::Candidates(const QString& executable, const QStringList& d
     return paths;
 }
 
+QStringList HelpFile::ForLanguage(const QStringList& candidates, res::Language language) {
+    if (language != res::Language::English) return candidates;
+    const QString extension = QStringLiteral(".HLP");
+    QStringList paths;
+    for (const QString& path : candidates) {
+        if (path.endsWith(extension))
+            paths.append(path.chopped(extension.size()) + QStringLiteral(".en") + extension);
+    }
+    return paths + candidates;
+}
+
 const HelpFile::Topic* HelpFile::Find(std::uint32_t context) const {
     const auto found = topics_.find(context);
     return found == topics_.end() ? nullptr : &found->second;

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "res/StringTable.h"
+
 namespace nemora::app {
 
 // The program's help file: topics by context number. The file is UTF-8
@@ -36,6 +38,10 @@ public:
     // Where the running program looks, in order: beside the executable, then
     // in the installed data folder under the executable's name.
     static QStringList Candidates(const QString& executable, const QStringList& dataFolders);
+    // The candidates for a reader of `language`: for English, each place's
+    // English help ("nemora.en.HLP") first, then the same places' Japanese
+    // help, so a missing English file still leaves help to show.
+    static QStringList ForLanguage(const QStringList& candidates, res::Language language);
 
     const QString& Title() const { return title_; }
     const Topic* Find(std::uint32_t context) const;

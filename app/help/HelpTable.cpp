@@ -29,10 +29,11 @@ constexpr std::array<HelpRow, 19> kMainControls = {{
     {1049, kHelpLogo},
 }};
 
-constexpr std::array<HelpRow, 6> kMainMenuItems = {{
+constexpr std::array<HelpRow, 7> kMainMenuItems = {{
     {32771, 520},  // 読込み(&O)
     {32772, 528},  // 暗号化して保存(&A)...
     {32776, 521},  // 詳細(&D)...
+    {32777, 537},  // 英語のページを作成(&E), ours
     {32773, 531},  // 終了(&X)
     {57670, 532},  // 目次(&H)
     {32774, 533},  // Vostel Nemoraについて(&A)...

@@ -22,7 +22,9 @@ QStringList HelpViewer::DefaultCandidates() {
     const QString executable = QCoreApplication::applicationFilePath();
     const QString relative = QDir(QFileInfo(executable).absolutePath())
                                  .filePath(QStringLiteral(NEMORA_RELATIVE_DATA_DIR));
-    return HelpFile::Candidates(executable, {relative, QStringLiteral(NEMORA_DATA_DIR)});
+    return HelpFile::ForLanguage(
+        HelpFile::Candidates(executable, {relative, QStringLiteral(NEMORA_DATA_DIR)}),
+        res::StringTable::CurrentLanguage());
 }
 
 std::optional<HelpFile> HelpViewer::Load() const {

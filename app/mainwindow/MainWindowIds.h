@@ -28,6 +28,8 @@ constexpr int kSaveCommand = 32772;
 constexpr int kExitCommand = 32773;
 constexpr int kAboutCommand = 32774;
 constexpr int kDetailsCommand = 32776;
+// Ours: publish the visitor's side in English rather than Japanese.
+constexpr int kEnglishPagesCommand = 32777;
 constexpr int kHelpContentsCommand = 57670;
 // The About item that the window adds to its system menu.
 constexpr int kAboutSystemCommand = 16;

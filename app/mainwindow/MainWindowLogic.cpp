@@ -9,6 +9,7 @@
 #include "publish/PathNames.h"
 #include "publish/PublicationDefaults.h"
 #include "publish/SaveHost.h"
+#include "res/LanguageChoice.h"
 #include "res/StringTable.h"
 
 namespace nemora::app {
@@ -173,6 +174,12 @@ bool MainWindowLogic::OnCommand(int id) {
         case kDetailsCommand:
             Details();
             return true;
+        case kEnglishPagesCommand:
+            state_.PageLanguage = state_.PageLanguage == res::Language::English
+                                      ? res::Language::Japanese
+                                      : res::Language::English;
+            ShowMembers();
+            return true;
         case kHelpContentsCommand:
             window_.ShowHelpContents();
             return true;
@@ -223,6 +230,7 @@ publish::PublicationOptions MainWindowLogic::Options() const {
     options.confirm = state_.Confirm;
     options.comment = state_.Comment;
     options.strong = state_.Strong;
+    options.pageLanguage = state_.PageLanguage;
     return options;
 }
 
@@ -317,6 +325,7 @@ void MainWindowLogic::ShowMembers() {
     window_.SetCheck(kConfirmBox, state_.Confirm);
     window_.SetCheck(kCommentBox, state_.Comment);
     window_.SetCheck(kStrongBox, state_.Strong);
+    window_.CheckMenuItem(kEnglishPagesCommand, state_.PageLanguage == res::Language::English);
 }
 
 SettingsStore MainWindowLogic::OpenStore() const {
@@ -339,6 +348,9 @@ void MainWindowLogic::ReadSettings() {
         state_.EncodeType = store.ReadString("EncodeType");
         // Missing in the settings of earlier versions: the default form.
         ReadFlag(store, "StrongLock", state_.Strong);
+        // Stored by its short name; anything else keeps the default.
+        state_.PageLanguage = res::LanguageChoice::Parse(store.ReadString("PageLanguage"))
+                                  .value_or(state_.PageLanguage);
     });
 }
 
@@ -355,6 +367,7 @@ void MainWindowLogic::WriteSettings() {
         WriteFlag(store, "Confirm", state_.Confirm);
         store.WriteString("EncodeType", state_.EncodeType);
         WriteFlag(store, "StrongLock", state_.Strong);
+        store.WriteString("PageLanguage", res::LanguageChoice::Name(state_.PageLanguage));
     });
 }
 

@@ -6,6 +6,7 @@
 #include "engine/SecretString.h"
 #include "publish/CookieKeepTicks.h"
 #include "publish/PublicationDefaults.h"
+#include "res/StringTable.h"
 
 namespace nemora::app {
 
@@ -26,6 +27,8 @@ struct MainWindowMembers {
     std::string EncodeType = publish::defaults::kEncodeType;
     // Save in the strong form instead of the default set of files.
     bool Strong = false;
+    // The language of the published pages, whatever the window speaks.
+    res::Language PageLanguage = res::Language::Japanese;
     // The password field changed since the document last took a password.
     bool PasswordChanged = false;
 };

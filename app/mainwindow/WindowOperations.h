@@ -33,6 +33,8 @@ public:
     virtual int Selection(int id) const = 0;
     virtual void SetDefaultButton(int id) = 0;
     virtual void EnableMenuItem(int id, bool enable) = 0;
+    // The check mark of a menu item that is an option.
+    virtual void CheckMenuItem(int id, bool checked) = 0;
     virtual void AppendSystemMenuItem(int id, const std::string& text) = 0;
     // Redraws the whole window.
     virtual void Repaint() = 0;

@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "app/resources/TemplateLanguage.h"
+
 namespace nemora::app {
 namespace {
 
@@ -65,7 +67,7 @@ std::optional<DialogTemplate> DialogTemplate::Parse(const QByteArray& json, QStr
         Fail(error, parseError.errorString());
         return std::nullopt;
     }
-    const QJsonObject root = document.object();
+    const QJsonObject root = TemplateLanguage::Apply(document.object());
     DialogTemplate result;
     result.id = root.value("id").toInt();
     result.caption = root.value("caption").toString();
@@ -86,7 +88,7 @@ std::optional<DialogTemplate> DialogTemplate::Parse(const QByteArray& json, QStr
     result.menu = root.value("menu").toInt(0);
 
     for (const QJsonValue& value : root.value("controls").toArray()) {
-        const QJsonObject object = value.toObject();
+        const QJsonObject object = TemplateLanguage::Apply(value.toObject());
         ControlTemplate control;
         control.id = object.value("id").toInt(ControlTemplate::kNoId);
         control.kind = object.value("kind").toString();

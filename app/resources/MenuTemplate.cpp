@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "app/resources/TemplateLanguage.h"
+
 namespace nemora::app {
 namespace {
 
@@ -28,6 +30,7 @@ QMenuBar* MenuTemplate::Build(QWidget* parent) const {
             QAction* action = popup->addAction(item.text);
             action->setProperty(kCommandId, item.id);
             action->setEnabled(!item.grayed);
+            action->setCheckable(item.checkable);
         }
     }
     return bar;
@@ -54,16 +57,17 @@ std::optional<MenuTemplate> MenuTemplate::Parse(const QByteArray& json) {
     MenuTemplate result;
     result.id = document.object().value("id").toInt();
     for (const QJsonValue& menuValue : document.object().value("menus").toArray()) {
-        const QJsonObject menuObject = menuValue.toObject();
+        const QJsonObject menuObject = TemplateLanguage::Apply(menuValue.toObject());
         Menu menu;
         menu.text = menuObject.value("text").toString();
         for (const QJsonValue& itemValue : menuObject.value("items").toArray()) {
-            const QJsonObject itemObject = itemValue.toObject();
+            const QJsonObject itemObject = TemplateLanguage::Apply(itemValue.toObject());
             Item item;
             item.separator = itemObject.value("separator").toBool(false);
             item.id = itemObject.value("id").toInt(0);
             item.text = itemObject.value("text").toString();
             item.grayed = itemObject.value("grayed").toBool(false);
+            item.checkable = itemObject.value("checkable").toBool(false);
             if (!item.separator && item.id <= 0) return std::nullopt;
             menu.items.push_back(item);
         }

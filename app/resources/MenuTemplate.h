@@ -19,6 +19,7 @@ struct MenuTemplate {
         int id = 0;
         QString text;  // "\t" separates the shortcut's text
         bool grayed = false;
+        bool checkable = false;  // an option shown with a check mark
         bool separator = false;
     };
     struct Menu {

@@ -274,6 +274,12 @@ void MainDialog::EnableMenuItem(int id, bool enable) {
     });
 }
 
+void MainDialog::CheckMenuItem(int id, bool checked) {
+    ForEachCommand(MenuBar(), [id, checked](QAction* action, int command) {
+        if (command == id) action->setChecked(checked);
+    });
+}
+
 // The platform offers no system menu of the program's own: the item goes
 // into the menu that a right click on the window's face opens.
 void MainDialog::AppendSystemMenuItem(int id, const std::string& text) {

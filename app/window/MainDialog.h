@@ -78,6 +78,7 @@ private:
     int Selection(int id) const override;
     void SetDefaultButton(int id) override;
     void EnableMenuItem(int id, bool enable) override;
+    void CheckMenuItem(int id, bool checked) override;
     void AppendSystemMenuItem(int id, const std::string& text) override;
     void Repaint() override;
     void ShowMessage(std::uint32_t id) override;

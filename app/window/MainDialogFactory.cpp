@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "app/Application.h"
+#include "app/shell/SelfSnapshot.h"
 #include "app/window/MainDialog.h"
 
 namespace nemora::app {
@@ -22,6 +23,8 @@ std::unique_ptr<QDialog> MainDialogFactory::Create(Application& application,
             static_cast<void>(created->Logic().LoadPage(path));
         });
     }
+    if (const QString folder = SelfSnapshot::Folder(); !folder.isEmpty())
+        SelfSnapshot::Arm(application, *window, folder);
     return window;
 }
 

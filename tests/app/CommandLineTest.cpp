@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "app/shell/CommandLine.h"
+#include "app/shell/LanguageSwitch.h"
 
 namespace nemora::app {
 namespace {
@@ -20,6 +21,8 @@ private slots:
     void joinQuotesWhatHoldsBlanks_data();
     void joinQuotesWhatHoldsBlanks();
     void joinedArgumentsScanBack();
+    void languageSwitchIsTakenOut_data();
+    void languageSwitchIsTakenOut();
 };
 
 void CommandLineTest::scan_data() {
@@ -125,6 +128,48 @@ void CommandLineTest::joinedArgumentsScanBack() {
     QCOMPARE(result.flags, N);
     QVERIFY(result.startupFile);
     QCOMPARE(*result.startupFile, std::string(argv[1]));
+}
+
+void CommandLineTest::languageSwitchIsTakenOut_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("left");
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<int>("language");  // -1: refused
+    const int en = static_cast<int>(res::Language::English);
+    const int ja = static_cast<int>(res::Language::Japanese);
+    QTest::newRow("absent") << QStringList{"/N", "a.html"} << QStringList{"/N", "a.html"} << false
+                            << -1;
+    QTest::newRow("separate") << QStringList{"--lang", "en", "/N", "a.html"}
+                              << QStringList{"/N", "a.html"} << true << en;
+    QTest::newRow("joined, after the page")
+        << QStringList{"a.html", "--lang=ja"} << QStringList{"a.html"} << true << ja;
+    QTest::newRow("the last one counts")
+        << QStringList{"--lang=en", "--lang", "ja"} << QStringList{} << true << ja;
+    QTest::newRow("unknown name") << QStringList{"--lang", "fr", "a.html"} << QStringList{"a.html"}
+                                  << true << -1;
+    QTest::newRow("name missing") << QStringList{"/R", "--lang"} << QStringList{"/R"} << true << -1;
+    QTest::newRow("a longer switch is not ours")
+        << QStringList{"--language=en"} << QStringList{"--language=en"} << false << -1;
+}
+
+void CommandLineTest::languageSwitchIsTakenOut() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, left);
+    QFETCH(bool, present);
+    QFETCH(int, language);
+    std::vector<QByteArray> bytes{"nemora"};
+    for (const QString& argument : arguments) bytes.push_back(argument.toUtf8());
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes) argv.push_back(b.data());
+    argv.push_back(nullptr);
+    int argc = static_cast<int>(argv.size()) - 1;
+    const LanguageSwitch::Taken taken = LanguageSwitch::Take(argc, argv.data());
+    QStringList remaining;
+    for (int i = 1; i < argc; ++i) remaining.append(QString::fromUtf8(argv[i]));
+    QCOMPARE(remaining, left);
+    QCOMPARE(argv[argc], nullptr);
+    QCOMPARE(taken.present, present);
+    QCOMPARE(taken.language ? static_cast<int>(*taken.language) : -1, language);
 }
 
 }  // namespace nemora::app

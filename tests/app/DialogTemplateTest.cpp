@@ -10,7 +10,10 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
@@ -20,6 +23,9 @@
 #include "app/resources/MessageBox.h"
 #include "app/resources/ResourceText.h"
 #include "app/resources/TemplateDialog.h"
+#include "res/StringTable.h"
+
+Q_DECLARE_METATYPE(nemora::res::Language)
 
 namespace nemora::app {
 
@@ -33,6 +39,7 @@ private slots:
     void badTemplatesAreRefused();
     void everyTemplateBuilds_data();
     void everyTemplateBuilds();
+    void mainMenuCarriesCommandIds_data();
     void mainMenuCarriesCommandIds();
     void messageBoxes_data();
     void messageBoxes();
@@ -81,17 +88,52 @@ void DialogTemplateTest::badTemplatesAreRefused() {
 
 void DialogTemplateTest::everyTemplateBuilds_data() {
     QTest::addColumn<int>("id");
-    QTest::newRow("About box") << 100;
-    QTest::newRow("main window") << 102;
-    QTest::newRow("progress") << 131;
-    QTest::newRow("details") << 139;
-    QTest::newRow("splash") << 140;
+    QTest::addColumn<res::Language>("language");
+    const std::pair<const char*, int> templates[] = {{"About box", 100},
+                                                     {"main window", 102},
+                                                     {"progress", 131},
+                                                     {"details", 139},
+                                                     {"splash", 140}};
+    for (const auto& [name, id] : templates) {
+        QTest::addRow("%s, Japanese", name) << id << res::Language::Japanese;
+        QTest::addRow("%s, English", name) << id << res::Language::English;
+    }
 }
+
+namespace {
+
+// Hiragana, katakana (half-width too) and kanji: a text left untranslated.
+bool HasJapanese(const QString& text) {
+    static const QRegularExpression japanese(
+        QStringLiteral("[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}\\x{ff61}-\\x{ff9f}]"));
+    return japanese.match(text).hasMatch();
+}
+
+// The room a control's text has: a check box's box and a button's frame take
+// their share.
+int TextRoom(QWidget* widget) {
+    QStyle* style = widget->style();
+    if (qobject_cast<QCheckBox*>(widget)) {
+        return widget->width() - style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, widget) -
+               style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, widget);
+    }
+    if (qobject_cast<QPushButton*>(widget))
+        return widget->width() - 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, widget);
+    if (qobject_cast<QGroupBox*>(widget)) return widget->width() - widget->fontMetrics().height();
+    return widget->width();
+}
+
+}  // namespace
 
 // Every template builds, and each control is where its template puts it, of
 // its kind, enabled as the template says, found by its id, and in tab order.
 void DialogTemplateTest::everyTemplateBuilds() {
     QFETCH(int, id);
+    QFETCH(res::Language, language);
+    res::StringTable::SetLanguage(language);
+    const auto japaneseAgain =
+        qScopeGuard([] { res::StringTable::SetLanguage(res::Language::Japanese); });
+    const bool english = language == res::Language::English;
     const std::optional<DialogTemplate> source = DialogTemplate::Load(id);
     QVERIFY(source);
 
@@ -140,6 +182,16 @@ void DialogTemplateTest::everyTemplateBuilds() {
             QCOMPARE(button->text(), control.text);
             QCOMPARE(button->isDefault(), kind == "defpushbutton");
         }
+        if (english) {
+            // Every English text is English, and fits its control uncut.
+            QString text = control.text + control.items.join(QString());
+            QVERIFY2(!HasJapanese(text), qPrintable(text));
+            text = QString(control.text).remove('&').trimmed();
+            if (!text.isEmpty() && kind != "edit" && kind != "combobox") {
+                QVERIFY2(widget->fontMetrics().horizontalAdvance(text) <= TextRoom(widget),
+                         qPrintable(text));
+            }
+        }
         if (control.Has("tabstop")) tabbable.push_back(widget);
         if (control.Has("notabstop")) QVERIFY(!(widget->focusPolicy() & Qt::TabFocus));
         if (kind == "button") {
@@ -158,10 +210,39 @@ void DialogTemplateTest::everyTemplateBuilds() {
 
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    dialog.grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/template-%1.png").arg(id));
+    if (english) QVERIFY(!HasJapanese(dialog.windowTitle()));
+    dialog.grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/template-%1%2.png")
+                           .arg(id)
+                           .arg(english ? QStringLiteral("-en") : QString()));
+}
+
+void DialogTemplateTest::mainMenuCarriesCommandIds_data() {
+    QTest::addColumn<res::Language>("language");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("Japanese") << res::Language::Japanese
+                              << QStringList{"32771 読込み(&O) on",
+                                             "32772 暗号化して保存(&A)... grayed",
+                                             "32776 詳細(&D)... grayed",
+                                             "32777 英語のページを作成(&E) on checkable",
+                                             "32773 終了(&X)\tAlt+F4 on",
+                                             "57670 目次(&H) on",
+                                             "32774 Vostel Nemoraについて(&A)... on"};
+    QTest::newRow("English") << res::Language::English
+                             << QStringList{"32771 &Load on",
+                                            "32772 Encrypt and &Save... grayed",
+                                            "32776 &Details... grayed",
+                                            "32777 Publish Pages in &English on checkable",
+                                            "32773 E&xit\tAlt+F4 on",
+                                            "57670 &Contents on",
+                                            "32774 &About Vostel Nemora... on"};
 }
 
 void DialogTemplateTest::mainMenuCarriesCommandIds() {
+    QFETCH(res::Language, language);
+    QFETCH(QStringList, expected);
+    res::StringTable::SetLanguage(language);
+    const auto japaneseAgain =
+        qScopeGuard([] { res::StringTable::SetLanguage(res::Language::Japanese); });
     const std::optional<MenuTemplate> menu = MenuTemplate::Load(130);
     QVERIFY(menu);
     QMenuBar* bar = menu->Build(nullptr);
@@ -170,16 +251,13 @@ void DialogTemplateTest::mainMenuCarriesCommandIds() {
     for (QAction* top : bar->actions()) {
         for (QAction* item : top->menu()->actions()) {
             if (item->isSeparator()) continue;
-            seen.append(QStringLiteral("%1 %2 %3")
+            seen.append(QStringLiteral("%1 %2 %3%4")
                             .arg(MenuTemplate::CommandId(item))
                             .arg(item->text())
-                            .arg(item->isEnabled() ? "on" : "grayed"));
+                            .arg(item->isEnabled() ? "on" : "grayed")
+                            .arg(item->isCheckable() ? " checkable" : ""));
         }
     }
-    const QStringList expected = {
-        "32771 読込み(&O) on",      "32772 暗号化して保存(&A)... grayed",
-        "32776 詳細(&D)... grayed", "32773 終了(&X)\tAlt+F4 on",
-        "57670 目次(&H) on",        "32774 Vostel Nemoraについて(&A)... on"};
     QCOMPARE(seen, expected);
 }
 

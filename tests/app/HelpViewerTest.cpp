@@ -14,7 +14,10 @@ class HelpViewerTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void helpFileHasEveryTopic_data();
     void helpFileHasEveryTopic();
+    void englishHelpMatchesTheJapanese();
+    void englishReaderLooksForEnglishHelpFirst();
     void helpFileIsNamedAfterTheExecutable_data();
     void helpFileIsNamedAfterTheExecutable();
     void installedBuildAlsoLooksInDataFolder();
@@ -28,10 +31,17 @@ private:
     QTemporaryDir folder_;
 };
 
+void HelpViewerTest::helpFileHasEveryTopic_data() {
+    QTest::addColumn<QString>("path");
+    QTest::newRow("Japanese") << QStringLiteral(NEMORA_HELP_SOURCE);
+    QTest::newRow("English") << QStringLiteral(NEMORA_HELP_SOURCE_EN);
+}
+
 // Every context number that a request can name has a topic with a title
 // and a short text, and every link leads to a topic.
 void HelpViewerTest::helpFileHasEveryTopic() {
-    const std::optional<HelpFile> file = HelpFile::Load(QStringLiteral(NEMORA_HELP_SOURCE));
+    QFETCH(QString, path);
+    const std::optional<HelpFile> file = HelpFile::Load(path);
     QVERIFY(file);
     QVERIFY(!file->Title().isEmpty());
     std::vector<std::uint32_t> contexts = {kHelpContents,
@@ -59,6 +69,40 @@ void HelpViewerTest::helpFileHasEveryTopic() {
                      qPrintable(QStringLiteral("%1 -> %2").arg(context).arg(match.captured(1))));
         }
     }
+}
+
+// The English help tells the same story: the same topics, each with the
+// same links in the same order.
+void HelpViewerTest::englishHelpMatchesTheJapanese() {
+    const std::optional<HelpFile> japanese = HelpFile::Load(QStringLiteral(NEMORA_HELP_SOURCE));
+    const std::optional<HelpFile> english = HelpFile::Load(QStringLiteral(NEMORA_HELP_SOURCE_EN));
+    QVERIFY(japanese && english);
+    const auto shape = [](const HelpFile& file) {
+        static const QRegularExpression link(QStringLiteral("\\(topic:(\\d+)\\)"));
+        QStringList topics;
+        for (const auto& [context, topic] : file.Topics()) {
+            QStringList links;
+            for (const QRegularExpressionMatch& match : link.globalMatch(topic.text))
+                links.append(match.captured(1));
+            topics.append(QStringLiteral("%1: %2").arg(context).arg(links.join(',')));
+        }
+        return topics;
+    };
+    QCOMPARE(shape(*english), shape(*japanese));
+    static const QRegularExpression japaneseText(
+        QStringLiteral("[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}]"));
+    for (const auto& [context, topic] : english->Topics()) {
+        QVERIFY2(!japaneseText.match(topic.title + topic.text).hasMatch(),
+                 qPrintable(QString::number(context)));
+    }
+}
+
+void HelpViewerTest::englishReaderLooksForEnglishHelpFirst() {
+    const QStringList places{"/usr/bin/nemora.HLP", "/usr/share/nemora/nemora.HLP"};
+    QCOMPARE(HelpFile::ForLanguage(places, res::Language::Japanese), places);
+    QCOMPARE(HelpFile::ForLanguage(places, res::Language::English),
+             (QStringList{"/usr/bin/nemora.en.HLP", "/usr/share/nemora/nemora.en.HLP",
+                          "/usr/bin/nemora.HLP", "/usr/share/nemora/nemora.HLP"}));
 }
 
 void HelpViewerTest::helpFileIsNamedAfterTheExecutable_data() {

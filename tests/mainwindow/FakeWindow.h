@@ -66,6 +66,7 @@ public:
     int Selection(int id) const override { return At(id).selection; }
     void SetDefaultButton(int id) override { defaultButton = id; }
     void EnableMenuItem(int id, bool enable) override { menuItems[id] = enable; }
+    void CheckMenuItem(int id, bool checked) override { menuChecks[id] = checked; }
     void AppendSystemMenuItem(int id, const std::string& text) override {
         systemMenu.emplace_back(id, text);
     }
@@ -122,6 +123,7 @@ public:
 
     std::map<int, Control> controls;
     std::map<int, bool> menuItems;
+    std::map<int, bool> menuChecks;
     int defaultButton = mainwindow::kLoadButton;
     std::optional<int> focus;
     std::vector<std::pair<int, std::string>> systemMenu;

@@ -387,7 +387,8 @@ TEST_F(MainWindowLogicTest, DestroyWritesTheWholeSectionAndClosesHelp) {
                   "\"Comment\"=hex:01\n"
                   "\"Confirm\"=hex:00\n"
                   "\"EncodeType\"=\"shift_jis\"\n"
-                  "\"StrongLock\"=hex:00\n\n");
+                  "\"StrongLock\"=hex:00\n"
+                  "\"PageLanguage\"=\"ja\"\n\n");
 }
 
 // Writing a page fails after its file was made (here a full disk): the
@@ -624,6 +625,35 @@ TEST_F(MainWindowLogicTest, StrongBoxIsRememberedAndMissingMeansOff) {
         EXPECT_EQ(Field(kStrongBox).checked, c.strong);
         EXPECT_EQ(logic_->State().Path, page);
     }
+}
+
+// The menu's option publishes the visitor's side in English; it shows as a
+// check mark, survives a restart, and an unknown stored value means Japanese.
+TEST_F(MainWindowLogicTest, EnglishPagesOptionIsCheckedAndRemembered) {
+    Start();
+    EXPECT_FALSE(window_.menuChecks.at(kEnglishPagesCommand));
+    EXPECT_TRUE(logic_->OnCommand(kEnglishPagesCommand));
+    EXPECT_EQ(logic_->State().PageLanguage, res::Language::English);
+    EXPECT_TRUE(window_.menuChecks.at(kEnglishPagesCommand));
+    Restart();
+    EXPECT_EQ(logic_->State().PageLanguage, res::Language::English);
+    EXPECT_TRUE(window_.menuChecks.at(kEnglishPagesCommand));
+
+    const std::string stored = home_.ReadRegistry();
+    const std::string english = "\"PageLanguage\"=\"en\"\n";
+    const std::size_t at = stored.find(english);
+    ASSERT_NE(at, std::string::npos);
+    for (const std::string& value : {std::string(), std::string("\"PageLanguage\"=\"xx\"\n")}) {
+        logic_.reset();
+        home_.WriteRegistry(std::string(stored).replace(at, english.size(), value));
+        window_ = FakeWindow();
+        Start();
+        EXPECT_EQ(logic_->State().PageLanguage, res::Language::Japanese) << value;
+        EXPECT_FALSE(window_.menuChecks.at(kEnglishPagesCommand));
+    }
+    logic_->OnCommand(kEnglishPagesCommand);
+    logic_->OnCommand(kEnglishPagesCommand);
+    EXPECT_EQ(logic_->State().PageLanguage, res::Language::Japanese);
 }
 
 // Details name the form a save would write now, as the box stands.
