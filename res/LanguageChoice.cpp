@@ -6,7 +6,8 @@
 namespace nemora::res {
 namespace {
 
-std::optional<std::string> Variable(const LanguageChoice::Environment& environment, const char* name) {
+std::optional<std::string> Variable(const LanguageChoice::Environment& environment,
+                                    const char* name) {
     std::optional<std::string> value = environment(name);
     if (value && value->empty()) return std::nullopt;
     return value;

@@ -1,9 +1,9 @@
-#include "res/LanguageChoice.h"
+#include <map>
+#include <string>
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <string>
+#include "res/LanguageChoice.h"
 
 namespace nemora::res {
 namespace {
@@ -21,22 +21,30 @@ const Case kCases[] = {
     {"Japanese locale", {{"LANG", "ja_JP.UTF-8"}}, Language::Japanese},
     {"English locale", {{"LANG", "en_US.UTF-8"}}, Language::English},
     {"any other locale is English", {{"LANG", "de_DE.UTF-8"}}, Language::English},
-    {"LC_MESSAGES beats LANG", {{"LANG", "ja_JP.UTF-8"}, {"LC_MESSAGES", "en_GB"}},
+    {"LC_MESSAGES beats LANG",
+     {{"LANG", "ja_JP.UTF-8"}, {"LC_MESSAGES", "en_GB"}},
      Language::English},
-    {"LC_ALL beats LC_MESSAGES", {{"LC_ALL", "ja_JP"}, {"LC_MESSAGES", "en_GB"}},
+    {"LC_ALL beats LC_MESSAGES",
+     {{"LC_ALL", "ja_JP"}, {"LC_MESSAGES", "en_GB"}},
      Language::Japanese},
     {"an empty LC_ALL is unset", {{"LC_ALL", ""}, {"LANG", "en_US"}}, Language::English},
-    {"LANGUAGE's first known entry", {{"LANG", "de_DE"}, {"LANGUAGE", "fr:ja:en"}},
+    {"LANGUAGE's first known entry",
+     {{"LANG", "de_DE"}, {"LANGUAGE", "fr:ja:en"}},
      Language::Japanese},
-    {"LANGUAGE without a known entry", {{"LANG", "ja_JP"}, {"LANGUAGE", "fr:de"}},
+    {"LANGUAGE without a known entry",
+     {{"LANG", "ja_JP"}, {"LANGUAGE", "fr:de"}},
      Language::Japanese},
-    {"LANGUAGE ignored under the C locale", {{"LANG", "C"}, {"LANGUAGE", "en"}},
+    {"LANGUAGE ignored under the C locale",
+     {{"LANG", "C"}, {"LANGUAGE", "en"}},
      Language::Japanese},
-    {"NEMORA_LANG forces English", {{"LANG", "ja_JP.UTF-8"}, {"NEMORA_LANG", "en"}},
+    {"NEMORA_LANG forces English",
+     {{"LANG", "ja_JP.UTF-8"}, {"NEMORA_LANG", "en"}},
      Language::English},
-    {"NEMORA_LANG forces Japanese", {{"LC_ALL", "en_US"}, {"NEMORA_LANG", "ja"}},
+    {"NEMORA_LANG forces Japanese",
+     {{"LC_ALL", "en_US"}, {"NEMORA_LANG", "ja"}},
      Language::Japanese},
-    {"an unknown NEMORA_LANG is ignored", {{"LANG", "en_US"}, {"NEMORA_LANG", "xx"}},
+    {"an unknown NEMORA_LANG is ignored",
+     {{"LANG", "en_US"}, {"NEMORA_LANG", "xx"}},
      Language::English},
 };
 

@@ -1,12 +1,12 @@
-#include "res/StringTable.h"
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <regex>
 #include <set>
 #include <string>
+
+#include <gtest/gtest.h>
+
+#include "res/StringTable.h"
 
 namespace nemora::res {
 namespace {
