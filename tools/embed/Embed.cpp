@@ -3,6 +3,8 @@
 //
 //   nemora_embed bytes SYMBOL INPUT OUTPUT.cpp     the file as it is
 //   nemora_embed template SYMBOL INPUT OUTPUT.cpp  UTF-8 with LF -> code page 932 with CR LF
+//   ... bytes|template SYMBOL INPUT OUTPUT.cpp PAIRS  the same after a translation file's
+//                                                 pairs (Translation.h) are applied
 //   nemora_embed strings SYMBOL INPUT OUTPUT.cpp   "id<TAB>text" lines -> a sorted table
 //   nemora_embed joined SYMBOL OUTPUT.cpp INPUT... the files one after the other
 
@@ -15,6 +17,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "tools/embed/Translation.h"
 
 namespace {
 
@@ -124,11 +128,17 @@ std::string StringTable(const std::string& symbol, const std::string& text,
 int main(int argc, char** argv) {
     try {
         const std::vector<std::string> args(argv + 1, argv + argc);
-        if (args.size() == 4 && args[0] == "bytes") {
-            WriteIfChanged(args[3], ByteArray(args[1], ReadFile(args[2]), args[2]));
-        } else if (args.size() == 4 && args[0] == "template") {
-            WriteIfChanged(
-                args[3], ByteArray(args[1], ToTemplateBytes(ReadFile(args[2]), args[2]), args[2]));
+        const bool source =
+            (args.size() == 4 || args.size() == 5) && (args[0] == "bytes" || args[0] == "template");
+        if (source) {
+            std::string text = ReadFile(args[2]);
+            std::string from = args[2];
+            if (args.size() == 5) {
+                text = nemora::embed::Translate(text, ReadFile(args[4]), args[4]);
+                from += " + " + args[4];
+            }
+            if (args[0] == "template") text = ToTemplateBytes(text, from);
+            WriteIfChanged(args[3], ByteArray(args[1], text, from));
         } else if (args.size() >= 4 && args[0] == "joined") {
             std::string bytes;
             std::string from;
@@ -140,10 +150,9 @@ int main(int argc, char** argv) {
         } else if (args.size() == 4 && args[0] == "strings") {
             WriteIfChanged(args[3], StringTable(args[1], ReadFile(args[2]), args[2]));
         } else {
-            std::fprintf(
-                stderr,
-                "usage: nemora_embed bytes|template|strings SYMBOL INPUT OUTPUT"
-                " | joined SYMBOL OUTPUT INPUT...\n");
+            std::fprintf(stderr,
+                         "usage: nemora_embed bytes|template SYMBOL INPUT OUTPUT [PAIRS]"
+                         " | strings SYMBOL INPUT OUTPUT | joined SYMBOL OUTPUT INPUT...\n");
             return 2;
         }
     } catch (const std::exception& e) {
