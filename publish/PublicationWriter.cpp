@@ -20,6 +20,22 @@ constexpr const char* kDecoderPage = "decoder.htm";
 constexpr const char* kDecoderArchive = "decoder.jar";
 constexpr const char* kStrongScript = "nemora-strong.js";
 
+// The templates the visitor reads, in the page language; the decoder
+// archive and the strong lock's script serve both languages.
+std::uint32_t LoaderTemplate(res::Language language) {
+    return language == res::Language::English ? res::kLoaderTemplateEnglish : res::kLoaderTemplate;
+}
+
+std::uint32_t DecoderTemplate(res::Language language) {
+    return language == res::Language::English ? res::kDecoderTemplateEnglish
+                                              : res::kDecoderTemplate;
+}
+
+std::uint32_t StrongPageTemplate(res::Language language) {
+    return language == res::Language::English ? res::kStrongPageTemplateEnglish
+                                              : res::kStrongPageTemplate;
+}
+
 }  // namespace
 
 PublicationWriter::PublicationWriter(engine::FileLayer& files, ResourceSource& resources,
@@ -175,8 +191,8 @@ PublicationOutcome PublicationWriter::WriteStrongPage(
     const std::string& path, const PublicationOptions& options, const std::string& siteTop,
     const std::vector<std::uint8_t>& container) const {
     std::vector<std::uint8_t> templ;
-    if (const Result loaded =
-            resources_.Load(res::ResourceType::Html, res::kStrongPageTemplate, templ);
+    if (const Result loaded = resources_.Load(res::ResourceType::Html,
+                                              StrongPageTemplate(options.pageLanguage), templ);
         loaded != Result::Ok) {
         return {loaded};
     }
@@ -192,7 +208,9 @@ PublicationOutcome PublicationWriter::WriteStrongPage(
     }
     const std::unique_ptr<engine::OutputFile> file = files_.CreateReplacing(path);
     if (!file) return {Result::CannotCreate};
-    if (StrongPage::Write(templ, options.prompt, remember, container, *file) && file->Commit()) {
+    if (StrongPage::Write(templ, options.prompt, options.pageLanguage, remember, container,
+                          *file) &&
+        file->Commit()) {
         return {Result::Ok};
     }
     return {file->Failure(), path};
@@ -212,9 +230,9 @@ PublicationOutcome PublicationWriter::WriteLoader(const std::string& pageFileNam
     const TemplateValues values = TemplateValues::From(pageFileName, options, identifiers_);
     const auto comments =
         options.comment ? TemplateExpander::Comments::Keep : TemplateExpander::Comments::Drop;
-    PublicationOutcome outcome =
-        WritePage(res::ResourceType::Html, res::kLoaderTemplate, folder + pageFileName,
-                  Expansion{&values, comments, TemplateExpander::ValueMarkers::Active});
+    PublicationOutcome outcome = WritePage(
+        res::ResourceType::Html, LoaderTemplate(options.pageLanguage), folder + pageFileName,
+        Expansion{&values, comments, TemplateExpander::ValueMarkers::Active});
     if (outcome.result == Result::Ok) outcome.result = Result::Published;
     return outcome;
 }
@@ -231,7 +249,8 @@ PublicationOutcome PublicationWriter::WriteSharedFiles(const PublicationOptions&
         const TemplateValues values = TemplateValues::From("", options, identifiers_);
         const auto comments =
             options.comment ? TemplateExpander::Comments::Keep : TemplateExpander::Comments::Drop;
-        outcome = WritePage(res::ResourceType::Html, res::kDecoderTemplate, folder + kDecoderPage,
+        outcome = WritePage(res::ResourceType::Html, DecoderTemplate(options.pageLanguage),
+                            folder + kDecoderPage,
                             Expansion{&values, comments, TemplateExpander::ValueMarkers::Inactive});
         if (outcome.result == Result::Ok) {
             outcome = WritePage(res::ResourceType::Jar, res::kDecoderArchive,

@@ -90,7 +90,7 @@ std::string StrongPage::OptionsJson(const std::optional<Remember>& remember) {
 }
 
 bool StrongPage::Write(std::span<const std::uint8_t> templ, std::string_view prompt,
-                       const std::optional<Remember>& remember,
+                       res::Language language, const std::optional<Remember>& remember,
                        std::span<const std::uint8_t> container, engine::OutputFile& out) {
     const std::string_view text(reinterpret_cast<const char*>(templ.data()), templ.size());
     const std::size_t promptAt = text.find(kPromptMarker);
@@ -100,7 +100,8 @@ bool StrongPage::Write(std::span<const std::uint8_t> templ, std::string_view pro
         dataAt == std::string_view::npos || !(promptAt < optionsAt && optionsAt < dataAt)) {
         return false;
     }
-    const std::string shownPrompt = HtmlEscape(prompt, res::StringTable::Get(kDefaultPrompt));
+    const std::string shownPrompt =
+        HtmlEscape(prompt, res::StringTable::Get(kDefaultPrompt, language));
     const std::size_t afterPrompt = promptAt + kPromptMarker.size();
     const std::size_t afterOptions = optionsAt + kOptionsMarker.size();
     return WriteText(out, text.substr(0, promptAt)) && WriteText(out, shownPrompt) &&

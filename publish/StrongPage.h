@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/OutputFile.h"
+#include "res/StringTable.h"
 
 namespace nemora::publish {
 
@@ -29,9 +30,10 @@ public:
     };
 
     // False when a write fails, or when the template lacks a marker (the
-    // page would not open).
+    // page would not open). An empty prompt gives the default one in
+    // `language`, the page's.
     static bool Write(std::span<const std::uint8_t> templ, std::string_view prompt,
-                      const std::optional<Remember>& remember,
+                      res::Language language, const std::optional<Remember>& remember,
                       std::span<const std::uint8_t> container, engine::OutputFile& out);
 
     // The container a published page carries, decoded from its data

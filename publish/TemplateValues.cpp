@@ -26,7 +26,9 @@ TemplateValues TemplateValues::From(const std::string& pageFileName,
     TemplateValues values;
     values.dataFile = UrlEscape(DataFileName(pageFileName));
     values.prompt = MarkupValue(options.prompt);
-    if (values.prompt.empty()) values.prompt = res::StringTable::Get(kDefaultPrompt);
+    if (values.prompt.empty()) {
+        values.prompt = res::StringTable::Get(kDefaultPrompt, options.pageLanguage);
+    }
     values.cookieOn = options.cookieOn;
     if (options.cookieOn) values.cookieKey = MarkupValue(options.cookieKey);
     if (!options.cookieOn || ticks == CookieKeepTicks::kSession) {

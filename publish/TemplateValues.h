@@ -12,7 +12,7 @@ namespace nemora::publish {
 // into the page (code page 932).
 struct TemplateValues {
     std::string dataFile;       // %0: the data file's name, URL-escaped
-    std::string prompt;         // %1: markup-escaped, "Password" when empty
+    std::string prompt;         // %1: markup-escaped, "Password" when empty (page language)
     std::string cookieKey;      // %2: markup-escaped; nothing is written when cookies are off
     std::string keepDays;       // %3: a number literal
     std::string askSaveCookie;  // %4: "true" or "false"

@@ -8,6 +8,12 @@ extern const std::uint8_t kLoaderTemplate[];
 extern const std::size_t kLoaderTemplateSize;
 extern const std::uint8_t kDecoderTemplate[];
 extern const std::size_t kDecoderTemplateSize;
+extern const std::uint8_t kLoaderTemplateEnglish[];
+extern const std::size_t kLoaderTemplateEnglishSize;
+extern const std::uint8_t kDecoderTemplateEnglish[];
+extern const std::size_t kDecoderTemplateEnglishSize;
+extern const std::uint8_t kStrongPageTemplateEnglish[];
+extern const std::size_t kStrongPageTemplateEnglishSize;
 extern const std::uint8_t kDecoderArchive[];
 extern const std::size_t kDecoderArchiveSize;
 extern const std::uint8_t kStrongPageTemplate[];
@@ -24,11 +30,20 @@ std::optional<std::span<const std::uint8_t>> EmbeddedResource::Find(ResourceType
     if (type == ResourceType::Html && id == kDecoderTemplate) {
         return std::span(data::kDecoderTemplate, data::kDecoderTemplateSize);
     }
+    if (type == ResourceType::Html && id == kLoaderTemplateEnglish) {
+        return std::span(data::kLoaderTemplateEnglish, data::kLoaderTemplateEnglishSize);
+    }
+    if (type == ResourceType::Html && id == kDecoderTemplateEnglish) {
+        return std::span(data::kDecoderTemplateEnglish, data::kDecoderTemplateEnglishSize);
+    }
     if (type == ResourceType::Jar && id == kDecoderArchive) {
         return std::span(data::kDecoderArchive, data::kDecoderArchiveSize);
     }
     if (type == ResourceType::Html && id == kStrongPageTemplate) {
         return std::span(data::kStrongPageTemplate, data::kStrongPageTemplateSize);
+    }
+    if (type == ResourceType::Html && id == kStrongPageTemplateEnglish) {
+        return std::span(data::kStrongPageTemplateEnglish, data::kStrongPageTemplateEnglishSize);
     }
     if (type == ResourceType::Script && id == kStrongScript) {
         return std::span(data::kStrongScript, data::kStrongScriptSize);

@@ -331,8 +331,173 @@ TEST_F(PublicationWriterTest, WritePagesStopsAtTheFailingFile) {
     EXPECT_TRUE(test::Entries(dir.Path() / "faulty").empty()) << "no half-written page is left";
 }
 
+// The page language picks the pages the visitor reads; comments go or stay
+// as the author chose, in either language.
+TEST_F(PublicationWriterTest, PagesAreWrittenInThePageLanguage) {
+    struct Text {
+        const char* file;
+        const char* text;  // UTF-8
+    };
+    struct Case {
+        const char* name;
+        res::Language language;
+        bool strong;
+        bool comment;
+        std::vector<Text> has;
+        std::vector<Text> lacks;
+    };
+    const Case cases[] = {
+        {"Japanese",
+         res::Language::Japanese,
+         false,
+         true,
+         {{"index.html", "//\tデコードパラメーター"},
+          {"index.html", "閉じないよう注意してください"},
+          {"decoder.htm", "\"パスワードが違います\""}},
+         {{"index.html", "Decoding parameters"}, {"decoder.htm", "Wrong password"}}},
+        {"English",
+         res::Language::English,
+         false,
+         true,
+         {{"index.html", "//\tDecoding parameters"},
+          {"index.html", "Please do not close the decoder window"},
+          {"decoder.htm", "\"Wrong password.\""},
+          {"decoder.htm", "//\tDecoding error messages"}},
+         {{"index.html", "デコードパラメーター"}, {"decoder.htm", "パスワードが違います"}}},
+        {"English without comments",
+         res::Language::English,
+         false,
+         false,
+         {{"index.html", "Please do not close the decoder window"},
+          {"decoder.htm", "\"Wrong password.\""}},
+         {{"index.html", "Decoding parameters"},
+          {"index.html", "$"},
+          {"decoder.htm", "Decoding error messages"}}},
+        {"Japanese, strong",
+         res::Language::Japanese,
+         true,
+         true,
+         {{"index.html", "<html lang=\"ja\">"}, {"index.html", ">開く<"}},
+         {{"index.html", ">Open<"}}},
+        {"English, strong",
+         res::Language::English,
+         true,
+         true,
+         {{"index.html", "<html lang=\"en\">"},
+          {"index.html", "<title>Password-protected page</title>"},
+          {"index.html", ">Open<"}},
+         {{"index.html", "開く"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PublicationOptions o = options;
+        o.pageLanguage = c.language;
+        o.comment = c.comment;
+        o.strong = c.strong;
+        o.kdf = {engine::strong::kLeastMemoryKiB, engine::strong::kLeastPasses, 1};
+        const fs::path folder = dir.Path() / c.name;
+        ASSERT_EQ(PublicationWriter().Publish(Page(), o, folder.string(), nullptr).result,
+                  Result::Published);
+        const auto read = [&](const char* file) {
+            const auto bytes = test::ReadAll((folder / file).string());
+            const std::string text(bytes.begin(), bytes.end());
+            // The default form's pages are code page 932, the strong one UTF-8.
+            return c.strong ? text : TextCodec::FromCp932(text).value_or("");
+        };
+        for (const Text& t : c.has)
+            EXPECT_NE(read(t.file).find(t.text), std::string::npos) << t.text;
+        for (const Text& t : c.lacks)
+            EXPECT_EQ(read(t.file).find(t.text), std::string::npos) << t.text;
+    }
+}
+
+// What of `text` is not ASCII where the visitor or the author reads it: the
+// comment blocks between $0 and $1 always; the code's own comments (from
+// "//" to the line's end) only unless `codeComments` says they may stay.
+std::string NotAsciiOutsideCodeComments(const std::string& text, bool codeComments) {
+    std::string rest;
+    std::string found;
+    const auto check = [&found](const std::string& part) {
+        for (std::size_t i = 0; i < part.size() && found.empty(); ++i) {
+            if (static_cast<unsigned char>(part[i]) >= 0x80) {
+                const std::size_t from = i < 40 ? 0 : i - 40;
+                found = part.substr(from, 80);
+            }
+        }
+    };
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t open = text.find("$0", at);
+        const std::size_t close = open == std::string::npos ? open : text.find("$1", open);
+        if (close == std::string::npos) {
+            rest += text.substr(at);
+            break;
+        }
+        rest += text.substr(at, open - at);
+        check(text.substr(open, close - open));
+        at = close + 2;
+    }
+    if (codeComments) {
+        std::string code;
+        std::size_t lineStart = 0;
+        while (lineStart < rest.size()) {
+            std::size_t lineEnd = rest.find('\n', lineStart);
+            if (lineEnd == std::string::npos) lineEnd = rest.size();
+            const std::string line = rest.substr(lineStart, lineEnd - lineStart);
+            std::size_t comment = line.find("//");
+            while (comment != std::string::npos && comment > 0 && line[comment - 1] == ':') {
+                comment = line.find("//", comment + 2);  // an address, not a comment
+            }
+            code += line.substr(0, comment) + "\n";
+            lineStart = lineEnd + 1;
+        }
+        rest = code;
+    }
+    check(rest);
+    return found;
+}
+
+// The English pages hold no Japanese where anyone reads them (the decoder's
+// code comments may stay Japanese), and keep every marker of the Japanese
+// pages: a translation that ate one would break the expansion.
+TEST(EmbeddedTemplatesTest, EnglishPagesSpeakEnglishAndKeepEveryMarker) {
+    struct Case {
+        const char* name;
+        std::uint32_t japanese;
+        std::uint32_t english;
+        bool codeComments;  // the code's comments may stay Japanese
+    };
+    const Case cases[] = {
+        {"loader", res::kLoaderTemplate, res::kLoaderTemplateEnglish, false},
+        {"decoder", res::kDecoderTemplate, res::kDecoderTemplateEnglish, true},
+        {"strong page", res::kStrongPageTemplate, res::kStrongPageTemplateEnglish, false},
+    };
+    const auto count = [](const std::string& text, std::string_view marker) {
+        std::size_t n = 0;
+        for (std::size_t at = text.find(marker); at != std::string::npos;
+             at = text.find(marker, at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto ja = res::EmbeddedResource::Find(res::ResourceType::Html, c.japanese);
+        const auto en = res::EmbeddedResource::Find(res::ResourceType::Html, c.english);
+        ASSERT_TRUE(ja && en);
+        const std::string japanese(ja->begin(), ja->end());
+        const std::string english(en->begin(), en->end());
+        EXPECT_EQ(NotAsciiOutsideCodeComments(english, c.codeComments), "");
+        for (std::string_view marker :
+             {"$0", "$1", "$$", "%0", "%1", "%2", "%3", "%4", "%5", "%%", "@NEMORA_PROMPT@",
+              "@NEMORA_OPTIONS@", "@NEMORA_DATA@", "<SCRIPT", "<script", "<NOSCRIPT"}) {
+            EXPECT_EQ(count(english, marker), count(japanese, marker)) << marker;
+        }
+    }
+}
+
 TEST(EmbeddedTemplatesTest, AreCodePage932WithCrLfOnly) {
-    for (std::uint32_t id : {res::kLoaderTemplate, res::kDecoderTemplate}) {
+    for (std::uint32_t id : {res::kLoaderTemplate, res::kDecoderTemplate,
+                             res::kLoaderTemplateEnglish, res::kDecoderTemplateEnglish}) {
         SCOPED_TRACE(id);
         const auto bytes = res::EmbeddedResource::Find(res::ResourceType::Html, id);
         ASSERT_TRUE(bytes);

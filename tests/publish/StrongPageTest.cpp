@@ -54,22 +54,24 @@ TEST(StrongPageTest, WritesTheContainerInPiecesThatReadBackWhole) {
         SCOPED_TRACE(size);
         const std::vector<std::uint8_t> container = test::RandomBytes(size, 7);
         MemoryFile file;
-        ASSERT_TRUE(StrongPage::Write(Span(templ), "<b>鍵</b>", std::nullopt, container, file));
+        ASSERT_TRUE(StrongPage::Write(Span(templ), "<b>鍵</b>", res::Language::Japanese,
+                                      std::nullopt, container, file));
         EXPECT_TRUE(file.text.starts_with("<label>&#60;b&#62;鍵&#60;/b&#62;</label>"));
         EXPECT_TRUE(file.text.ends_with("</script>end"));
         EXPECT_EQ(StrongPage::ReadContainer(Span(file.text)), container);
     }
     MemoryFile file;
-    ASSERT_TRUE(StrongPage::Write(Span(templ), "", std::nullopt, {}, file));
+    ASSERT_TRUE(
+        StrongPage::Write(Span(templ), "", res::Language::Japanese, std::nullopt, {}, file));
     EXPECT_TRUE(file.text.starts_with("<label>Password</label>")) << "an empty prompt";
 }
 
 TEST(StrongPageTest, RefusesTemplatesAndPagesItCannotUse) {
     MemoryFile file;
-    EXPECT_FALSE(
-        StrongPage::Write(Span("@NEMORA_PROMPT@ @NEMORA_DATA@"), "p", std::nullopt, {}, file));
+    EXPECT_FALSE(StrongPage::Write(Span("@NEMORA_PROMPT@ @NEMORA_DATA@"), "p",
+                                   res::Language::Japanese, std::nullopt, {}, file));
     EXPECT_FALSE(StrongPage::Write(Span("@NEMORA_DATA@ @NEMORA_OPTIONS@ @NEMORA_PROMPT@"), "p",
-                                   std::nullopt, {}, file));
+                                   res::Language::Japanese, std::nullopt, {}, file));
     for (const std::string_view page :
          {"<html>no data here</html>", "<script id=\"nemora-data\">QUJD",
           "<script id=\"nemora-data\">not*base64</script>"}) {

@@ -23,18 +23,41 @@
   var TOKEN = 4;
   var PADDING = 0x20;
 
+  // The visitor's texts in each page language. One script serves every page
+  // of a folder, whatever its language: the page's lang attribute chooses.
   var MESSAGES = {
-    busy: '鍵を生成しています…',
-    opening: 'ページを開いています…',
-    empty: 'パスワードを入力してください。',
-    wrong: 'パスワードが違います。もう一度入力してください。',
-    damaged: 'データが壊れているため、このページを開けません。',
-    encoding: 'このページの文字コードにブラウザーが対応していません。',
-    memory: 'メモリーが足りないため、鍵を生成できません。ほかのタブを閉じてからもう一度お試しください。',
-    unsupported: 'このブラウザーではページを開けません。新しいブラウザーでお試しください。',
-    show: '表示',
-    hide: '隠す',
+    ja: {
+      busy: '鍵を生成しています…',
+      opening: 'ページを開いています…',
+      empty: 'パスワードを入力してください。',
+      wrong: 'パスワードが違います。もう一度入力してください。',
+      damaged: 'データが壊れているため、このページを開けません。',
+      encoding: 'このページの文字コードにブラウザーが対応していません。',
+      memory: 'メモリーが足りないため、鍵を生成できません。ほかのタブを閉じてからもう一度お試しください。',
+      unsupported: 'このブラウザーではページを開けません。新しいブラウザーでお試しください。',
+      show: '表示',
+      hide: '隠す',
+    },
+    en: {
+      busy: 'Generating the key…',
+      opening: 'Opening the page…',
+      empty: 'Please enter the password.',
+      wrong: 'Wrong password. Please try again.',
+      damaged: 'This page cannot be opened because its data is damaged.',
+      encoding: 'Your browser does not support the character encoding of this page.',
+      memory: 'There is not enough memory to generate the key. Close other tabs and try again.',
+      unsupported: 'This page cannot be opened in this browser. Please try a newer browser.',
+      show: 'Show',
+      hide: 'Hide',
+    },
   };
+
+  // Japanese for a page without a known language: pages published before
+  // there was a choice say "ja".
+  function PageMessages() {
+    var lang = (document.documentElement.getAttribute('lang') || '').toLowerCase().split('-')[0];
+    return Object.prototype.hasOwnProperty.call(MESSAGES, lang) ? MESSAGES[lang] : MESSAGES.ja;
+  }
 
   function Ascii(text) {
     var bytes = new Uint8Array(text.length);
@@ -237,6 +260,7 @@
   }
 
   function Start() {
+    var messages = PageMessages();
     var form = document.getElementById('nemora-form');
     var field = document.getElementById('nemora-field');
     var password = document.getElementById('nemora-password');
@@ -264,7 +288,7 @@
     }
 
     if (!self.NemoraCrypto || typeof WebAssembly !== 'object' || typeof TextDecoder !== 'function') {
-      Say(MESSAGES.unsupported, true);
+      Say(messages.unsupported, true);
       return;
     }
     var data;
@@ -275,7 +299,7 @@
     }
     var header = ReadHeader(data);
     if (!header) {
-      Say(MESSAGES.damaged, true);
+      Say(messages.damaged, true);
       return;
     }
     var options = Options();
@@ -297,7 +321,7 @@
       }
       master.fill(0);
       SetBusy(false);
-      Say(MESSAGES[result.outcome], true);
+      Say(messages[result.outcome], true);
       if (result.outcome === 'wrong') {
         password.select();
         password.focus();
@@ -307,7 +331,7 @@
     showButton.addEventListener('click', function () {
       var shown = password.type === 'password';
       password.type = shown ? 'text' : 'password';
-      showButton.textContent = shown ? MESSAGES.hide : MESSAGES.show;
+      showButton.textContent = shown ? messages.hide : messages.show;
       showButton.setAttribute('aria-pressed', shown ? 'true' : 'false');
       password.focus();
     });
@@ -316,11 +340,11 @@
       event.preventDefault();
       if (busy) return;
       if (password.value === '') {
-        Say(MESSAGES.empty, true);
+        Say(messages.empty, true);
         password.focus();
         return;
       }
-      SetBusy(true, MESSAGES.busy);
+      SetBusy(true, messages.busy);
       var typed = new TextEncoder().encode(password.value);
       // Two frames, so the busy state is painted before the derivation
       // holds the page's thread.
@@ -329,7 +353,7 @@
           self.NemoraCrypto.argon2id(typed, header.salt, header.memory, header.passes, header.lanes)
             .then(function (master) {
               typed.fill(0);
-              Say(MESSAGES.opening, false);
+              Say(messages.opening, false);
               return Open(header, master).then(function (result) {
                 Opened(result, master, true);
               });
@@ -337,7 +361,7 @@
             .catch(function () {
               typed.fill(0);
               SetBusy(false);
-              Say(MESSAGES.memory, true);
+              Say(messages.memory, true);
             });
         }, 0);
       });
@@ -348,7 +372,7 @@
       Ready();
       return;
     }
-    SetBusy(true, MESSAGES.opening);
+    SetBusy(true, messages.opening);
     Open(header, remembered).then(function (result) {
       if (result.outcome === 'open') {
         Opened(result, remembered, false);
