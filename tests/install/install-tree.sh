@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch DESTDIR with the usual Debian prefix and
-# checks the tree: both programs run from there, the help file lies where the
-# window program looks for it relative to itself, and the desktop entry and
-# AppStream metainfo pass their validators.
-#   install-tree.sh BUILD_DIR VERSION
+# checks the tree: both programs run from there, the window program (on the
+# offscreen platform) finds its help and Qt's translations relative to itself
+# in Japanese and in English, and the desktop entry and AppStream metainfo
+# pass their validators. The window's pictures in both languages go to
+# SHOTS_DIR.
+#   install-tree.sh BUILD_DIR VERSION SHOTS_DIR
 set -euo pipefail
 build=$1
 version=$2
+shots=$3
 dest=$(mktemp -d)
 trap 'rm -rf "$dest"' EXIT
 
@@ -15,7 +18,7 @@ root="$dest/usr"
 
 fail() { echo "install-tree: $*" >&2; exit 1; }
 
-for file in bin/nemora bin/nemora-cli share/nemora/nemora.HLP \
+for file in bin/nemora bin/nemora-cli share/nemora/nemora.HLP share/nemora/nemora.en.HLP \
     share/applications/jp.vostel.nemora.desktop share/metainfo/jp.vostel.nemora.metainfo.xml \
     share/man/man1/nemora.1 share/man/man1/nemora-cli.1; do
   [ -s "$root/$file" ] || fail "missing or empty: $file"
@@ -37,6 +40,38 @@ done
 "$root/bin/nemora-cli" --help | grep -q 'Usage: nemora-cli' || fail "nemora-cli --help"
 grep -q '^\.SH' "$root/share/man/man1/nemora-cli.1" || fail "nemora-cli(1) has no sections"
 grep -q 'unlock' "$root/share/man/man1/nemora-cli.1" || fail "nemora-cli(1) lacks the subcommands"
+
+# The installed window program, run as a user of each language would: its
+# window title, its help (the English one for English) and Qt's own texts.
+rm -rf "$shots" && mkdir -p "$shots"
+snapshot() {  # LANG-NAME LOCALE HELP-TITLE QT-CANCEL
+  local lang=$1 locale=$2 help=$3 cancel=$4
+  # A first start for each language: its own settings.
+  env -i PATH="$PATH" HOME="$dest/home-$lang" \
+    XDG_RUNTIME_DIR="$dest/run" LANG="$locale" QT_QPA_PLATFORM=offscreen \
+    QT_LOGGING_RULES='qt.qpa.*=false' NEMORA_SNAPSHOT_DIR="$shots" \
+    timeout 60 "$root/bin/nemora" /N "$page" || fail "nemora under $locale exited $?"
+  local report="$shots/snapshot-$lang.txt"
+  [ -s "$report" ] || fail "nemora under $locale wrote no snapshot"
+  grep -qx "help=$help" "$report" || fail "help under $locale: $(grep '^help=' "$report")"
+  grep -qx "qt-cancel=$cancel" "$report" || fail "Qt texts under $locale: $(grep '^qt-cancel=' "$report")"
+  for picture in main help; do
+    [ -s "$shots/$picture-$lang.png" ] || fail "no $picture picture under $locale"
+  done
+}
+mkdir -p "$dest/run" && chmod 700 "$dest/run"
+# With a page loaded, as the store's screenshot shows it.
+page="$dest/site/index.html"
+mkdir -p "$(dirname "$page")"
+cp "$(dirname "$0")/../../res/sample/sample.html" "$page"
+snapshot ja ja_JP.UTF-8 "Vostel Nemora ヘルプ" "キャンセル"
+snapshot en en_US.UTF-8 "Vostel Nemora Help" "Cancel"
+# The same program gives the same pictures with the switch as with the locale.
+cp "$shots/main-en.png" "$dest/by-locale.png"
+env -i PATH="$PATH" HOME="$dest/home-en" XDG_RUNTIME_DIR="$dest/run" LANG=ja_JP.UTF-8 \
+  QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES='qt.qpa.*=false' NEMORA_SNAPSHOT_DIR="$shots" \
+  timeout 60 "$root/bin/nemora" --lang en /N "$page" || fail "nemora --lang en"
+cmp -s "$shots/main-en.png" "$dest/by-locale.png" || fail "--lang en differs from an English locale"
 
 desktop-file-validate "$root/share/applications/jp.vostel.nemora.desktop"
 appstreamcli validate --no-net "$root/share/metainfo/jp.vostel.nemora.metainfo.xml" >/dev/null \
