@@ -175,10 +175,12 @@ bool MainWindowLogic::OnCommand(int id) {
             Details();
             return true;
         case kEnglishPagesCommand:
+            // Only the check mark changes: the fields keep what is typed.
             state_.PageLanguage = state_.PageLanguage == res::Language::English
                                       ? res::Language::Japanese
                                       : res::Language::English;
-            ShowMembers();
+            window_.CheckMenuItem(kEnglishPagesCommand,
+                                  state_.PageLanguage == res::Language::English);
             return true;
         case kHelpContentsCommand:
             window_.ShowHelpContents();

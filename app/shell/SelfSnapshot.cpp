@@ -1,9 +1,13 @@
 #include "app/shell/SelfSnapshot.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
 #include <QTimer>
 #include <QWidget>
 
@@ -24,6 +28,25 @@ QWidget* HelpWindowBeside(const QDialog& mainWindow) {
     return nullptr;
 }
 
+// The texts the main window shows: menus, labels, group boxes and buttons,
+// in the order of the window's children.
+QString ShownTexts(const QDialog& mainWindow) {
+    QStringList texts;
+    for (const QWidget* widget : mainWindow.findChildren<QWidget*>()) {
+        if (const auto* bar = qobject_cast<const QMenuBar*>(widget)) {
+            for (const QAction* menu : bar->actions()) texts.append(menu->text());
+        } else if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+            texts.append(label->text());
+        } else if (const auto* group = qobject_cast<const QGroupBox*>(widget)) {
+            texts.append(group->title());
+        } else if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+            texts.append(button->text());
+        }
+    }
+    texts.removeAll(QString());
+    return texts.join('|');
+}
+
 bool Take(QDialog& mainWindow, const QDir& folder, Application& application) {
     const QString language = res::LanguageChoice::Name(res::StringTable::CurrentLanguage());
     bool written =
@@ -35,9 +58,9 @@ bool Take(QDialog& mainWindow, const QDir& folder, Application& application) {
     QFile report(folder.filePath(QStringLiteral("snapshot-%1.txt").arg(language)));
     if (!report.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
     const QString text =
-        QStringLiteral("language=%1\nwindow=%2\nhelp=%3\nqt-cancel=%4\n")
+        QStringLiteral("language=%1\nwindow=%2\nhelp=%3\nqt-cancel=%4\ntexts=%5\n")
             .arg(language, mainWindow.windowTitle(), help ? help->windowTitle() : QString(),
-                 QCoreApplication::translate("QPlatformTheme", "Cancel"));
+                 QCoreApplication::translate("QPlatformTheme", "Cancel"), ShownTexts(mainWindow));
     written &= report.write(text.toUtf8()) > 0;
     return written;
 }

@@ -9,11 +9,12 @@ namespace nemora::app {
 class Application;
 
 // With NEMORA_SNAPSHOT_DIR set, the program photographs itself once its main
-// window is up and then ends: the main window, and its help contents, as
+// window is up and then ends: the main window and its help contents as
 // "main-<lang>.png" and "help-<lang>.png", and what it found in
-// "snapshot-<lang>.txt" (language, help title, Qt's own texts). The install
-// tests run the installed program this way to see that it finds its help
-// and translations, and the same pictures serve as the store screenshot.
+// "snapshot-<lang>.txt" (language, help title, Qt's own texts, the window's
+// texts). The install test runs the installed program this way to see that
+// it finds its help and translations; the same pictures serve as the store
+// screenshots.
 class SelfSnapshot {
 public:
     // The folder to write to; empty when no snapshot was asked for.

@@ -44,8 +44,8 @@ grep -q 'unlock' "$root/share/man/man1/nemora-cli.1" || fail "nemora-cli(1) lack
 # The installed window program, run as a user of each language would: its
 # window title, its help (the English one for English) and Qt's own texts.
 rm -rf "$shots" && mkdir -p "$shots"
-snapshot() {  # LANG-NAME LOCALE HELP-TITLE QT-CANCEL
-  local lang=$1 locale=$2 help=$3 cancel=$4
+snapshot() {  # LANG-NAME LOCALE HELP-TITLE QT-CANCEL WINDOW-TEXTS
+  local lang=$1 locale=$2 help=$3 cancel=$4 texts=$5
   # A first start for each language: its own settings.
   env -i PATH="$PATH" HOME="$dest/home-$lang" \
     XDG_RUNTIME_DIR="$dest/run" LANG="$locale" QT_QPA_PLATFORM=offscreen \
@@ -55,6 +55,7 @@ snapshot() {  # LANG-NAME LOCALE HELP-TITLE QT-CANCEL
   [ -s "$report" ] || fail "nemora under $locale wrote no snapshot"
   grep -qx "help=$help" "$report" || fail "help under $locale: $(grep '^help=' "$report")"
   grep -qx "qt-cancel=$cancel" "$report" || fail "Qt texts under $locale: $(grep '^qt-cancel=' "$report")"
+  grep -qxF "texts=$texts" "$report" || fail "window under $locale: $(grep '^texts=' "$report")"
   for picture in main help; do
     [ -s "$shots/$picture-$lang.png" ] || fail "no $picture picture under $locale"
   done
@@ -64,8 +65,11 @@ mkdir -p "$dest/run" && chmod 700 "$dest/run"
 page="$dest/site/index.html"
 mkdir -p "$(dirname "$page")"
 cp "$(dirname "$0")/../../res/sample/sample.html" "$page"
-snapshot ja ja_JP.UTF-8 "Vostel Nemora ヘルプ" "キャンセル"
-snapshot en en_US.UTF-8 "Vostel Nemora Help" "Cancel"
+blank='                             '
+snapshot ja ja_JP.UTF-8 "Vostel Nemora ヘルプ" "キャンセル" \
+  "ファイル(&F)|ヘルプ(&H)|$blank|ロックするファイル|パスワード : |プロンプト  : |Cookieを利用する|キーワード : |有効期間  : |日|パスワード保存の確認|コメントの作成|強力な保護|読込み|暗号化/保存"
+snapshot en en_US.UTF-8 "Vostel Nemora Help" "Cancel" \
+  "&File|&Help|$blank|Page to lock|Password: |Prompt: |Use a cookie|Keyword: |Keep for: |days|Ask before saving the password|Write comments|Strong protection|Load|Encrypt/Save"
 # The same program gives the same pictures with the switch as with the locale.
 cp "$shots/main-en.png" "$dest/by-locale.png"
 env -i PATH="$PATH" HOME="$dest/home-en" XDG_RUNTIME_DIR="$dest/run" LANG=ja_JP.UTF-8 \

@@ -656,6 +656,27 @@ TEST_F(MainWindowLogicTest, EnglishPagesOptionIsCheckedAndRemembered) {
     EXPECT_EQ(logic_->State().PageLanguage, res::Language::Japanese);
 }
 
+// A save publishes the loader page in the language the option names.
+TEST_F(MainWindowLogicTest, EnglishPagesOptionReachesTheLoaderPage) {
+    const std::string noScript = "This page cannot be read while JavaScript is disabled.";
+    for (const bool english : {false, true}) {
+        SCOPED_TRACE(english);
+        window_ = FakeWindow();
+        Start();
+        LoadedPage();
+        Type(kPasswordField, "pw");
+        if (english != (logic_->State().PageLanguage == res::Language::English))
+            logic_->OnCommand(kEnglishPagesCommand);
+        const std::string folder = dir_.File(english ? "out-en" : "out-ja");
+        window_.folderAnswers = {folder};
+        logic_->OnCommand(kSaveButton);
+        EXPECT_EQ(window_.messages, std::vector<std::uint32_t>{3005});
+        const std::vector<std::uint8_t> loader = nemora::test::ReadAll(folder + "/index.html");
+        EXPECT_EQ(std::string(loader.begin(), loader.end()).find(noScript) != std::string::npos,
+                  english);
+    }
+}
+
 // Details name the form a save would write now, as the box stands.
 TEST_F(MainWindowLogicTest, DetailsShowTheFormOfTheBox) {
     Start();
