@@ -33,6 +33,7 @@
 #include "publish/SitePublisher.h"
 #include "publish/StrongPage.h"
 #include "publish/TextCodec.h"
+#include "res/LanguageChoice.h"
 #include "res/StringTable.h"
 
 namespace {
@@ -75,6 +76,10 @@ struct LockOptions {
     // The prompt, the keyword and the confirm flag are read straight into
     // the publication's options; the rest is turned into them after parsing.
     publish::PublicationOptions publication;
+    // Without --prompt the prompt is the default one in the page language,
+    // whatever language the terminal speaks.
+    bool promptGiven = false;
+    std::string pageLanguage = res::LanguageChoice::Name(res::Language::Japanese);
     bool noCookie = false;
     std::string cookieDays = "7";
     bool noComment = false;
@@ -175,6 +180,11 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
         cli::Report(kProgram, cli::CliText::ShortPassword);
     }
     publish::PublicationOptions publication = options.publication;
+    publication.pageLanguage = *res::LanguageChoice::Parse(options.pageLanguage);
+    if (!options.promptGiven) {
+        publication.prompt =
+            res::StringTable::Get(publish::defaults::kPromptText, publication.pageLanguage);
+    }
     publication.password = std::move(*password);
     publication.cookieOn = !options.noCookie;
     publication.cookieKeepTicks = keepTicks;
@@ -297,20 +307,37 @@ void AddPasswordOptions(CLI::App* command, cli::PasswordOptions& password) {
 
 int main(int argc, char** argv) {
     publish::ProtectProcessSecrets();
+    // The messages' language: NEMORA_LANG or the locale, unless --lang says
+    // otherwise once the arguments are parsed.
+    res::StringTable::SetLanguage(res::LanguageChoice::FromEnvironment());
     CLI::App app{
         "Nemora: publishes HTML pages locked with a password (the data file, the "
         "loader page, decoder.htm and decoder.jar), and reads data files back.",
         "nemora-cli"};
     app.set_version_flag("--version", "nemora-cli " NEMORA_VERSION);
     app.require_subcommand(1);
+    // The subcommands hand options they do not know to the program, so the
+    // global --lang may come before or after them.
+    app.fallthrough();
+    std::string messageLanguage;
+    app.add_option("--lang", messageLanguage,
+                   "The language of the messages: en or ja (default: NEMORA_LANG, then the "
+                   "locale)")
+        ->check(CLI::IsMember({"en", "ja"}));
 
     LockOptions lock;
     CLI::App* lockCommand = app.add_subcommand("lock", "Publish pages into a folder");
     lockCommand->add_option("pages", lock.pages, "The HTML pages to lock")->required();
     lockCommand->add_option("-o,--output", lock.folder, "The output folder (made if missing)")
         ->required();
+    lockCommand->add_option("--prompt", lock.publication.prompt,
+                            "The text above the password field (default: a request for the "
+                            "password in the page language)");
     lockCommand
-        ->add_option("--prompt", lock.publication.prompt, "The text above the password field")
+        ->add_option("--page-language", lock.pageLanguage,
+                     "The language of what the visitor reads, and of the pages' comments: ja "
+                     "or en")
+        ->check(CLI::IsMember({"ja", "en"}))
         ->capture_default_str();
     lockCommand->add_option("--cookie-key", lock.publication.cookieKey, "The cookie's keyword")
         ->capture_default_str();
@@ -370,7 +397,11 @@ int main(int argc, char** argv) {
         const int status = app.exit(e);
         return status == 0 ? cli::kExitOk : cli::kExitUsage;
     }
+    if (!messageLanguage.empty()) {
+        res::StringTable::SetLanguage(*res::LanguageChoice::Parse(messageLanguage));
+    }
     if (lockCommand->parsed()) {
+        lock.promptGiven = lockCommand->count("--prompt") > 0;
         const std::optional<std::int32_t> keepTicks = KeepTicks(lock.cookieDays);
         if (!keepTicks) {
             std::fprintf(stderr, "nemora-cli: --cookie-days: %s\n", lock.cookieDays.c_str());

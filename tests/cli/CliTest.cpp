@@ -1,5 +1,6 @@
 // Runs the real nemora-cli as a user would.
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include "engine/Key.h"
 #include "engine/StreamReader.h"
 #include "publish/StrongPage.h"
+#include "publish/TextCodec.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
@@ -27,11 +29,22 @@ protected:
         pagePath = dir.Write("page.html", page);
     }
 
+    // The messages the cases look for are Japanese, whatever the locale of
+    // the machine that runs the tests, unless a case sets or unsets
+    // NEMORA_LANG itself.
+    static ProcessResult Spawn(std::vector<std::string> args, ProcessOptions options) {
+        args.insert(args.begin(), kCli);
+        if (std::find(options.unset.begin(), options.unset.end(), "NEMORA_LANG") ==
+            options.unset.end()) {
+            options.env.try_emplace("NEMORA_LANG", "ja");
+        }
+        return RunProcess(args, options);
+    }
+
     // The environment never offers a password unless a case asks for it.
     ProcessResult Run(std::vector<std::string> args, ProcessOptions options = {}) {
-        args.insert(args.begin(), kCli);
         options.unset.push_back("NEMORA_PASSWORD");
-        return RunProcess(args, options);
+        return Spawn(std::move(args), std::move(options));
     }
 
     ProcessResult Lock(const std::string& folder, std::vector<std::string> extra = {}) {
@@ -60,9 +73,9 @@ TEST_F(CliTest, PublishesAndReadsBackWithEachPasswordSource) {
     for (const Source& source : sources) {
         SCOPED_TRACE(source.name);
         const std::string out = (dir.Path() / source.name).string();
-        std::vector<std::string> lock = {kCli, "lock", pagePath, "-o", out};
+        std::vector<std::string> lock = {"lock", pagePath, "-o", out};
         lock.insert(lock.end(), source.args.begin(), source.args.end());
-        const ProcessResult locked = RunProcess(lock, source.options);
+        const ProcessResult locked = Spawn(lock, source.options);
         ASSERT_EQ(locked.status, 0) << locked.err;
         EXPECT_NE(locked.out.find("page.html: ファイルを作成しました"), std::string::npos)
             << locked.out;
@@ -124,6 +137,16 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
          {},
          2,
          "--cookie-days"},
+        {"an unknown page language",
+         {"lock", pagePath, "-o", out, "--page-language", "de", "--password-stdin"},
+         {.input = "pw\n"},
+         2,
+         "--page-language"},
+        {"an unknown message language",
+         {"--lang", "de", "unlock", out + "/page.zvk", "--password-stdin"},
+         {.input = "secret\n"},
+         2,
+         "--lang"},
         {"a wrong password",
          {"unlock", out + "/page.zvk", "--password-stdin"},
          {.input = "nope\n"},
@@ -168,6 +191,102 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
         const ProcessResult result = Run(c.args, c.options);
         EXPECT_EQ(result.status, c.status) << result.err;
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+}
+
+// The command line speaks the language --lang names, else NEMORA_LANG's,
+// else the locale's; the switch may stand before or after the subcommand.
+TEST_F(CliTest, MessagesComeInTheChosenLanguage) {
+    const std::string out = (dir.Path() / "out").string();
+    ASSERT_EQ(Lock(out).status, 0);
+    struct Case {
+        const char* name;
+        std::vector<std::string> before;  // the switches before the subcommand
+        std::vector<std::string> after;
+        ProcessOptions options;
+        const char* message;
+    };
+    const std::vector<std::string> noLocale = {"NEMORA_LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES"};
+    const Case cases[] = {
+        {"--lang en", {"--lang", "en"}, {}, {}, "Wrong password"},
+        {"--lang en after the subcommand", {}, {"--lang", "en"}, {}, "Wrong password"},
+        {"NEMORA_LANG=en", {}, {}, {.env = {{"NEMORA_LANG", "en"}}}, "Wrong password"},
+        {"--lang ja over NEMORA_LANG=en",
+         {"--lang", "ja"},
+         {},
+         {.env = {{"NEMORA_LANG", "en"}}},
+         "パスワードが違います"},
+        {"an English locale",
+         {},
+         {},
+         {.env = {{"LANG", "en_GB.UTF-8"}}, .unset = noLocale},
+         "Wrong password"},
+        {"no locale", {}, {}, {.env = {{"LANG", "C"}}, .unset = noLocale}, "パスワードが違います"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = c.before;
+        args.insert(args.end(), {"unlock", "--password-stdin", out + "/page.zvk"});
+        args.insert(args.end(), c.after.begin(), c.after.end());
+        ProcessOptions options = c.options;
+        options.input = "nope\n";
+        const ProcessResult result = Run(args, options);
+        EXPECT_EQ(result.status, 6) << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+}
+
+// --page-language chooses the language of what the visitor reads, the
+// default prompt's with it; the language of the messages has no say in it.
+TEST_F(CliTest, PageLanguageChoosesThePagesNotTheMessages) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        const char* prompt;         // the loader's strPrompt
+        const char* wrongPassword;  // decoder.htm's message
+        const char* published;      // the command line's message
+    };
+    const Case cases[] = {
+        {"the default",
+         {},
+         "パスワードを入力して下さい。",
+         "パスワードが違います",
+         "ファイルを作成しました"},
+        {"English pages",
+         {"--page-language", "en"},
+         "Enter the password.",
+         "Wrong password.",
+         "ファイルを作成しました"},
+        {"English messages",
+         {"--lang", "en"},
+         "パスワードを入力して下さい。",
+         "パスワードが違います",
+         "The files have been created"},
+        {"Japanese pages named",
+         {"--page-language", "ja", "--lang", "en"},
+         "パスワードを入力して下さい。",
+         "パスワードが違います",
+         "The files have been created"},
+        {"a prompt of the author's own",
+         {"--page-language", "en", "--prompt", "Members only"},
+         "Members only",
+         "Wrong password.",
+         "ファイルを作成しました"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path out = dir.Path() / c.name;
+        const ProcessResult result = Lock(out.string(), c.args);
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_NE(result.out.find(c.published), std::string::npos) << result.out;
+        const auto text = [&](const char* file) {
+            const auto bytes = ReadAll((out / file).string());
+            return publish::TextCodec::FromCp932(std::string(bytes.begin(), bytes.end()))
+                .value_or("");
+        };
+        EXPECT_NE(text("page.html").find(std::string("var strPrompt = \"") + c.prompt + "\";"),
+                  std::string::npos);
+        EXPECT_NE(text("decoder.htm").find(c.wrongPassword), std::string::npos);
     }
 }
 
@@ -434,6 +553,37 @@ TEST_F(SiteTest, DataFilesAreTheSameWhateverTheNumberOfWorkers) {
     struct stat linked {};
     ASSERT_EQ(::stat((four + "/docs/logo.png").c_str(), &linked), 0);
     EXPECT_EQ(linked.st_nlink, 2u) << "--link makes a hard link";
+}
+
+// Every page and every folder's shared page of a site come in the page
+// language, in either form.
+TEST_F(SiteTest, TheWholeSiteComesInThePageLanguage) {
+    fs::remove(site / "broken.html");
+    const char* pages[] = {"index.html", "docs/index.html", "docs/v1.2/Guide.HTM"};
+    const std::string plain = (dir.Path() / "plain").string();
+    ASSERT_EQ(LockSite(plain, {"--page-language", "en"}).status, 0);
+    for (const char* folder : {"", "docs/", "docs/v1.2/"}) {
+        SCOPED_TRACE(folder);
+        const auto decoder = ReadAll(plain + "/" + folder + "decoder.htm");
+        EXPECT_NE(std::string(decoder.begin(), decoder.end()).find("\"Wrong password.\""),
+                  std::string::npos);
+    }
+    const std::string strong = (dir.Path() / "strong").string();
+    ASSERT_EQ(LockSite(strong, {"--page-language", "en", "--strong", "--kdf-memory", "19",
+                                "--kdf-passes", "2"})
+                  .status,
+              0);
+    for (const char* name : pages) {
+        SCOPED_TRACE(name);
+        const auto loader = ReadAll(plain + "/" + name);
+        EXPECT_NE(std::string(loader.begin(), loader.end())
+                      .find("var strPrompt = \"Enter the password.\";"),
+                  std::string::npos);
+        const auto bytes = ReadAll(strong + "/" + name);
+        const std::string text(bytes.begin(), bytes.end());
+        EXPECT_NE(text.find("<html lang=\"en\">"), std::string::npos);
+        EXPECT_NE(text.find(">Enter the password.</label>"), std::string::npos);
+    }
 }
 
 TEST_F(SiteTest, RefusesAnOutputFolderInsideTheSiteAndTheReverse) {
