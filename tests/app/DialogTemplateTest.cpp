@@ -14,6 +14,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTimer>
 
@@ -120,6 +121,14 @@ int TextRoom(QWidget* widget) {
     if (qobject_cast<QPushButton*>(widget))
         return widget->width() - 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, widget);
     if (qobject_cast<QGroupBox*>(widget)) return widget->width() - widget->fontMetrics().height();
+    if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        option.editable = combo->isEditable();
+        return style
+            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo)
+            .width();
+    }
     return widget->width();
 }
 
@@ -190,6 +199,12 @@ void DialogTemplateTest::everyTemplateBuilds() {
             if (!text.isEmpty() && kind != "edit" && kind != "combobox") {
                 QVERIFY2(widget->fontMetrics().horizontalAdvance(text) <= TextRoom(widget),
                          qPrintable(text));
+            }
+            // A list's items show in its field when chosen, unless the field
+            // scrolls (the encodings' fixed names).
+            for (const QString& item : control.Has("autohscroll") ? QStringList() : control.items) {
+                QVERIFY2(widget->fontMetrics().horizontalAdvance(item) <= TextRoom(widget),
+                         qPrintable(item));
             }
         }
         if (control.Has("tabstop")) tabbable.push_back(widget);
