@@ -13,7 +13,7 @@ set -euo pipefail
 export LC_ALL=C
 cd "$(dirname "$0")/.."
 
-staticrypt_version=3.5.4
+source bench/peer.sh
 runs=${1:-5}
 case $runs in '' | *[!0-9]* | 0) echo "site.sh: RUNS must be a whole number above 0" >&2 && exit 2 ;; esac
 site=/usr/share/doc/python3.11/html
@@ -52,13 +52,7 @@ fi
 mkdir -p "$work"
 peer=$(mktemp -d)
 trap 'rm -rf "$peer"' EXIT
-npm install --prefix "$peer" --no-audit --no-fund --no-save --ignore-scripts \
-  "staticrypt@$staticrypt_version" >/dev/null
-staticrypt=$peer/node_modules/staticrypt/cli/index.js
-if [ ! -f "$staticrypt" ]; then
-  echo "site.sh: staticrypt $staticrypt_version did not install" >&2
-  exit 1
-fi
+staticrypt=$(install_staticrypt "$peer" site.sh)
 printf '%s\n' "$password" >"$work/password"
 if [ -f "$deleted_stamp" ]; then
   wait_s=$(($(cat "$deleted_stamp") + settle_seconds - $(date +%s)))

@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-staticrypt_version=3.5.4
+source bench/peer.sh
 runs=${1:-7}
 
 tools/install-deps.sh
@@ -34,13 +34,7 @@ fi
 
 peer=$(mktemp -d)
 trap 'rm -rf "$peer"' EXIT
-npm install --prefix "$peer" --no-audit --no-fund --no-save --ignore-scripts \
-  "staticrypt@$staticrypt_version" >/dev/null
-staticrypt=$peer/node_modules/staticrypt/cli/index.js
-if [ ! -f "$staticrypt" ]; then
-  echo "strong.sh: staticrypt $staticrypt_version did not install" >&2
-  exit 1
-fi
+staticrypt=$(install_staticrypt "$peer" strong.sh)
 
 work=build/release/strong-bench-work
 rm -rf "$work"
