@@ -76,8 +76,9 @@ void MainWindowLogic::Initialise(const std::optional<std::string>& startupFile) 
     }
     ReadSettings();
     if (!state_.Path.empty() && !window_.PathExists(state_.Path)) state_.Path.clear();
+    // The default prompt is read by the visitor: it comes in the pages' language.
     if (state_.Prompt.empty())
-        state_.Prompt = res::StringTable::Get(publish::defaults::kPromptText);
+        state_.Prompt = res::StringTable::Get(publish::defaults::kPromptText, state_.PageLanguage);
     if (state_.CookieKey.empty())
         state_.CookieKey = res::StringTable::Get(publish::defaults::kCookieKeyText);
     ShowMembers();
@@ -175,12 +176,7 @@ bool MainWindowLogic::OnCommand(int id) {
             Details();
             return true;
         case kEnglishPagesCommand:
-            // Only the check mark changes: the fields keep what is typed.
-            state_.PageLanguage = state_.PageLanguage == res::Language::English
-                                      ? res::Language::Japanese
-                                      : res::Language::English;
-            window_.CheckMenuItem(kEnglishPagesCommand,
-                                  state_.PageLanguage == res::Language::English);
+            TogglePageLanguage();
             return true;
         case kHelpContentsCommand:
             window_.ShowHelpContents();
@@ -245,6 +241,20 @@ void MainWindowLogic::Details() {
     if (!chosen) return;
     state_.EncodeType = *chosen;
     SetCharCodeName();
+}
+
+// Only the check mark and an untouched default prompt change: the other
+// fields keep what is typed, and so does a prompt of the author's own.
+void MainWindowLogic::TogglePageLanguage() {
+    const res::Language before = state_.PageLanguage;
+    state_.PageLanguage =
+        before == res::Language::English ? res::Language::Japanese : res::Language::English;
+    window_.CheckMenuItem(kEnglishPagesCommand, state_.PageLanguage == res::Language::English);
+    if (window_.Text(kPromptField) ==
+        res::StringTable::Get(publish::defaults::kPromptText, before)) {
+        state_.Prompt = res::StringTable::Get(publish::defaults::kPromptText, state_.PageLanguage);
+        window_.SetText(kPromptField, state_.Prompt);
+    }
 }
 
 void MainWindowLogic::Exit() {

@@ -65,6 +65,7 @@ private:
     void Load();
     void Save();
     void Details();
+    void TogglePageLanguage();
     void Exit();
 
     void ReadControls();

@@ -656,6 +656,43 @@ TEST_F(MainWindowLogicTest, EnglishPagesOptionIsCheckedAndRemembered) {
     EXPECT_EQ(logic_->State().PageLanguage, res::Language::Japanese);
 }
 
+// The default prompt is for the visitor: it follows the pages' language,
+// while a prompt the author typed, and the typed password, stay.
+TEST_F(MainWindowLogicTest, DefaultPromptFollowsThePageLanguage) {
+    const std::string japanese = "パスワードを入力して下さい。";
+    const std::string english = "Enter the password.";
+    const struct {
+        const char* name;
+        std::optional<std::string> typed;
+        std::string afterEnglish;
+        std::string afterJapanese;
+    } cases[] = {
+        {"default", std::nullopt, english, japanese},
+        {"typed", std::string("合言葉は?"), "合言葉は?", "合言葉は?"},
+        {"English typed on Japanese pages", english, english, japanese},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window_ = FakeWindow();
+        home_.WriteRegistry("");
+        Start();
+        LoadedPage();
+        EXPECT_EQ(Field(kPromptField).text, japanese);
+        if (c.typed) Type(kPromptField, *c.typed);
+        Type(kPasswordField, "pw");
+        logic_->OnCommand(kEnglishPagesCommand);
+        EXPECT_EQ(Field(kPromptField).text, c.afterEnglish);
+        EXPECT_EQ(Field(kPasswordField).text, "pw");
+        logic_->OnCommand(kEnglishPagesCommand);
+        EXPECT_EQ(Field(kPromptField).text, c.afterJapanese);
+    }
+    // A first start with English pages chosen before offers the English one.
+    logic_->OnCommand(kEnglishPagesCommand);
+    Type(kPromptField, "");
+    Restart();
+    EXPECT_EQ(Field(kPromptField).text, english);
+}
+
 // A save publishes the loader page in the language the option names.
 TEST_F(MainWindowLogicTest, EnglishPagesOptionReachesTheLoaderPage) {
     const std::string noScript = "This page cannot be read while JavaScript is disabled.";
