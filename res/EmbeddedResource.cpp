@@ -22,31 +22,36 @@ extern const std::uint8_t kStrongScript[];
 extern const std::size_t kStrongScriptSize;
 }  // namespace data
 
+namespace {
+
+struct Entry {
+    ResourceType type;
+    std::uint32_t id;
+    const std::uint8_t* bytes;
+    const std::size_t& size;  // defined in another generated file
+};
+
+const Entry kEntries[] = {
+    {ResourceType::Html, kLoaderTemplate, data::kLoaderTemplate, data::kLoaderTemplateSize},
+    {ResourceType::Html, kDecoderTemplate, data::kDecoderTemplate, data::kDecoderTemplateSize},
+    {ResourceType::Html, kLoaderTemplateEnglish, data::kLoaderTemplateEnglish,
+     data::kLoaderTemplateEnglishSize},
+    {ResourceType::Html, kDecoderTemplateEnglish, data::kDecoderTemplateEnglish,
+     data::kDecoderTemplateEnglishSize},
+    {ResourceType::Jar, kDecoderArchive, data::kDecoderArchive, data::kDecoderArchiveSize},
+    {ResourceType::Html, kStrongPageTemplate, data::kStrongPageTemplate,
+     data::kStrongPageTemplateSize},
+    {ResourceType::Html, kStrongPageTemplateEnglish, data::kStrongPageTemplateEnglish,
+     data::kStrongPageTemplateEnglishSize},
+    {ResourceType::Script, kStrongScript, data::kStrongScript, data::kStrongScriptSize},
+};
+
+}  // namespace
+
 std::optional<std::span<const std::uint8_t>> EmbeddedResource::Find(ResourceType type,
                                                                     std::uint32_t id) {
-    if (type == ResourceType::Html && id == kLoaderTemplate) {
-        return std::span(data::kLoaderTemplate, data::kLoaderTemplateSize);
-    }
-    if (type == ResourceType::Html && id == kDecoderTemplate) {
-        return std::span(data::kDecoderTemplate, data::kDecoderTemplateSize);
-    }
-    if (type == ResourceType::Html && id == kLoaderTemplateEnglish) {
-        return std::span(data::kLoaderTemplateEnglish, data::kLoaderTemplateEnglishSize);
-    }
-    if (type == ResourceType::Html && id == kDecoderTemplateEnglish) {
-        return std::span(data::kDecoderTemplateEnglish, data::kDecoderTemplateEnglishSize);
-    }
-    if (type == ResourceType::Jar && id == kDecoderArchive) {
-        return std::span(data::kDecoderArchive, data::kDecoderArchiveSize);
-    }
-    if (type == ResourceType::Html && id == kStrongPageTemplate) {
-        return std::span(data::kStrongPageTemplate, data::kStrongPageTemplateSize);
-    }
-    if (type == ResourceType::Html && id == kStrongPageTemplateEnglish) {
-        return std::span(data::kStrongPageTemplateEnglish, data::kStrongPageTemplateEnglishSize);
-    }
-    if (type == ResourceType::Script && id == kStrongScript) {
-        return std::span(data::kStrongScript, data::kStrongScriptSize);
+    for (const Entry& entry : kEntries) {
+        if (entry.type == type && entry.id == id) return std::span(entry.bytes, entry.size);
     }
     return std::nullopt;
 }
