@@ -49,6 +49,11 @@ Result LockedDocument::Load(ProgressSink* sink, const std::string& path) {
     return result;
 }
 
+std::span<const std::uint8_t> LockedDocument::Page() const {
+    if (state_ != DocumentState::Loaded) return {};
+    return {stream_.Bytes() + format::kHeaderSize, stream_.PageSize()};
+}
+
 Result LockedDocument::Compress(ProgressSink* sink, const CompressorOptions& options) {
     if (state_ != DocumentState::Loaded) return Result::CompressFailed;
     const Result result = stream_.Compress(sink, options);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,6 +83,11 @@ public:
     // it is. CompressFailed, with `out` empty, when no page is compressed or
     // the memory cannot be had.
     Result PlainStream(std::vector<std::uint8_t>& out) const;
+
+    // The page's bytes as read, from Load until Compress puts the body in
+    // their place; empty in any other state. A caller that names the page's
+    // encoding from its bytes looks here in between.
+    std::span<const std::uint8_t> Page() const;
 
     // Sets the name block from the page's encoding name.
     void SetCharCodeName(std::string_view name);

@@ -124,6 +124,17 @@ TEST_F(LockedDocumentTest, LoadsAndSavesWithTheExactReports) {
     }
 }
 
+// The page's own bytes, for naming its encoding, between Load and Compress.
+TEST_F(LockedDocumentTest, ThePageIsThereFromLoadUntilCompress) {
+    const std::vector<std::uint8_t> page = test::HtmlPage(5000, 4);
+    LockedDocument doc;
+    EXPECT_TRUE(doc.Page().empty());
+    ASSERT_EQ(doc.Load(nullptr, dir.Write("page.html", page)), Result::Ok);
+    EXPECT_EQ(std::vector<std::uint8_t>(doc.Page().begin(), doc.Page().end()), page);
+    ASSERT_EQ(doc.Compress(nullptr), Result::Ok);
+    EXPECT_TRUE(doc.Page().empty());
+}
+
 TEST_F(LockedDocumentTest, StopAtAnyLoadReportLeavesTheDocumentUnusable) {
     const auto page = test::HtmlPage(100 * 1024, 4);
     const std::string path = dir.Write("page.html", page);
