@@ -26,6 +26,8 @@
 #include "engine/posix/DurableFileLayer.h"
 #include "engine/strong/StrongKey.h"
 #include "engine/strong/StrongReader.h"
+#include "publish/EncodingLabels.h"
+#include "publish/PageEncoding.h"
 #include "publish/PathNames.h"
 #include "publish/ProcessProtection.h"
 #include "publish/PublicationDefaults.h"
@@ -54,6 +56,8 @@ std::size_t CharacterCount(std::string_view utf8) {
 }
 
 constexpr const char* kProgram = "nemora-cli";
+// --encoding's default: each page's own encoding.
+constexpr const char* kAutoEncoding = "auto";
 
 // What cannot be read as a data file: its message and exit status. A file
 // that cannot be had at all is not a damaged one.
@@ -83,7 +87,9 @@ struct LockOptions {
     bool noCookie = false;
     std::string cookieDays = "7";
     bool noComment = false;
-    std::string encoding = publish::defaults::kEncodeType;
+    std::string encoding = kAutoEncoding;
+    // What --encoding gives every page, spelt for the form; nothing for auto.
+    std::optional<std::string> givenEncoding;
     std::uint32_t kdfMemoryMiB = engine::strong::kDefaultMemoryKiB / 1024;
     // -r: the one page argument is a site's folder.
     bool recursive = false;
@@ -163,9 +169,37 @@ int LockSite(const LockOptions& options, const publish::PublicationOptions& publ
     site.rules.includeHidden = options.includeHidden;
     site.jobs = options.jobs;
     site.link = options.link;
-    site.encodeType = options.encoding;
+    site.encodeType = options.givenEncoding;
     site.publication = publication;
     return cli::PublishSite(site);
+}
+
+// A name --encoding gives, spelt as the form's decoders read it; "auto"
+// leaves each page its own. False, with the accepted names printed, for a
+// name those decoders cannot read.
+bool TakeEncoding(LockOptions& options) {
+    if (options.encoding == kAutoEncoding) return true;
+    const bool strong = options.publication.strong;
+    if (const auto name = publish::EncodingLabels::ForForm(options.encoding, strong)) {
+        options.givenEncoding = std::string(*name);
+        return true;
+    }
+    cli::Report(std::string(kProgram) + ": --encoding",
+                strong ? cli::CliText::EncodingUnknown : cli::CliText::EncodingNotForClassic,
+                options.encoding);
+    return false;
+}
+
+// Gives the document its page's encoding name, as the window writes it; false,
+// with the refusal reported, when the form's decoders cannot read the page.
+bool NameEncoding(engine::LockedDocument& document, const std::string& name,
+                  const publish::PageEncoding::Named& encoding) {
+    if (encoding.result != engine::Result::Ok) {
+        cli::Report(name, encoding.result, encoding.found);
+        return false;
+    }
+    document.SetCharCodeName(publish::PublicationWriter::CharCodeName(encoding.name));
+    return true;
 }
 
 int Lock(const LockOptions& options, std::int32_t keepTicks) {
@@ -208,21 +242,29 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
     for (const std::string& typed : options.pages) {
         const std::string page = NormalPath(typed);
         const std::string name = publish::LastComponent(page);
-        // The same bytes as the window writes for the name.
-        document.SetCharCodeName(publish::PublicationWriter::CharCodeName(options.encoding));
         std::error_code ignored;
         const bool large = std::filesystem::file_size(page, ignored) > kProgressThreshold;
         const bool showProgress = large && ::isatty(STDERR_FILENO) == 1;
 
         engine::Result loaded;
+        publish::PageEncoding::Named encoding;
         {
             cli::TerminalProgress progress(showProgress);
             loaded = document.Load(&progress, page);
-            if (loaded == engine::Result::Ok) loaded = document.Compress(&progress);
+            // Named while the page's own bytes are there, before the compression.
+            if (loaded == engine::Result::Ok) {
+                encoding = publish::PageEncoding::Of(document.Page(), options.givenEncoding,
+                                                     publication.strong);
+                loaded = document.Compress(&progress);
+            }
         }
         if (loaded != engine::Result::Ok) {
             cli::Report(name, loaded);
             status = cli::kExitLoad;
+            continue;
+        }
+        if (!NameEncoding(document, name, encoding)) {
+            if (status == cli::kExitOk) status = cli::ExitCodeOfSave(encoding.result);
             continue;
         }
 
@@ -350,7 +392,15 @@ int main(int argc, char** argv) {
                           "Ask the visitor before the cookie is stored");
     lockCommand->add_flag("--no-comment", lock.noComment,
                           "Leave the explanatory comments out of the pages");
-    lockCommand->add_option("--encoding", lock.encoding, "The page's character code name")
+    lockCommand
+        ->add_option("--encoding", lock.encoding,
+                     "The pages' character encoding. auto finds each page's own, as a browser "
+                     "does: a byte order mark, <meta charset> or <meta http-equiv=Content-Type> "
+                     "in its first 1024 bytes, or an XML declaration; else UTF-8 for a page "
+                     "whose bytes are UTF-8, else shift_jis. A name wins over it: the classic "
+                     "form reads shift_jis, iso-8859-1, iso-2022-jp, cseucpkdfmtjapanese and "
+                     "UTF8 (or their other names, such as utf-8 or euc-jp), the strong form any "
+                     "encoding browsers know")
         ->capture_default_str();
     lockCommand->add_flag("-r,--recursive", lock.recursive,
                           "Publish a whole site: the one argument is its folder, mirrored into "
@@ -407,6 +457,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "nemora-cli: --cookie-days: %s\n", lock.cookieDays.c_str());
             return cli::kExitUsage;
         }
+        if (!TakeEncoding(lock)) return cli::kExitUsage;
         return Lock(lock, *keepTicks);
     }
     return Unlock(unlock);

@@ -14,6 +14,7 @@
 #include "engine/LockedDocument.h"
 #include "engine/posix/DurableFileLayer.h"
 #include "publish/FolderMaker.h"
+#include "publish/PageEncoding.h"
 #include "publish/ValueFormat.h"
 
 namespace nemora::publish {
@@ -162,12 +163,10 @@ private:
     void Work() {
         // Each worker locks its pages in a document of its own.
         engine::LockedDocument document(files_);
-        const std::string name = PublicationWriter::CharCodeName(options_.encodeType);
         while (std::optional<Task> task = queue_.Pop()) {
             if (Stopped()) continue;
             switch (task->kind) {
                 case Task::Kind::Page:
-                    document.SetCharCodeName(name);
                     PublishPage(document, *task);
                     break;
                 case Task::Kind::Copy:
@@ -185,11 +184,21 @@ private:
         // The pages already keep every worker busy: one thread per page.
         engine::CompressorOptions compressor;
         compressor.threads = options_.jobs > 1 ? 1 : 0;
-        if (result == Result::Ok) result = document.Compress(nullptr, compressor);
+        // Named while the page's own bytes are there, before the compression.
+        PageEncoding::Named encoding;
+        if (result == Result::Ok) {
+            encoding =
+                PageEncoding::Of(document.Page(), options_.encodeType, options_.publication.strong);
+            result = document.Compress(nullptr, compressor);
+        }
         const std::string folder = FolderOf(task.relative);
         const std::string mirror = MirrorFolder(options_.out, folder);
         PublicationOutcome outcome{result};
-        if (result == Result::Ok) {
+        if (result == Result::Ok && encoding.result != Result::Ok) {
+            // The refusal's message names the encoding where a file error names the file.
+            outcome = {encoding.result, encoding.found};
+        } else if (result == Result::Ok) {
+            document.SetCharCodeName(PublicationWriter::CharCodeName(encoding.name));
             PublicationPage page{document, task.path};
             page.sharedFiles = false;
             page.siteTop = UpToTop(folder);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,9 @@ public:
         unsigned jobs = 1;
         // Hard links in place of copies where the file system allows.
         bool link = false;
-        // The name block of every page.
-        std::string encodeType = defaults::kEncodeType;
+        // The name block of every page, spelt for the form's decoders
+        // (EncodingLabels::ForForm); nothing: each page's own (PageEncoding).
+        std::optional<std::string> encodeType;
         PublicationOptions publication;
         // Set (from a signal handler, say) to end the run early: the files in
         // hand are finished, whole, and nothing new is begun.
@@ -40,7 +42,7 @@ public:
     struct Failure {
         std::string relative;
         engine::Result result = engine::Result::Ok;
-        std::string file;  // the file a file-error result names
+        std::string file;  // the file a file-error result names, the encoding a refusal names
     };
 
     // Counters that other threads may read while the run goes on.

@@ -10,7 +10,7 @@ const path = require('node:path');
 const { after, before, describe, it } = require('node:test');
 const {
   TIMEOUT, ERROR_MESSAGES, WorkFolder, Publish, StartServer, Launch, Visitor, FirstOf, ScriptCalls,
-  Applet,
+  Applet, Stream,
 } = require('./support');
 
 // Bytes above 0x7F make the applet's key (sums modulo 256) differ from the
@@ -39,20 +39,6 @@ function AssertSameResults(script, applet, calls) {
     if (calls[i][0] === 'GetCookie') AssertSameCookie(script[i], applet[i], what);
     else assert.equal(script[i], applet[i], what);
   }
-}
-
-// A plain stream: header, character-code block and body (Latin-1 text).
-function Stream(length, name, body) {
-  const header = Buffer.alloc(8);
-  header.write('KZUT', 0, 'latin1');
-  header.writeUInt32LE(length >>> 0, 4);
-  const nameBytes = Buffer.from(name, 'latin1');
-  let block = nameBytes.subarray(0, 256);
-  if (nameBytes.length < 256) {
-    block = Buffer.alloc(8 * (Math.floor(nameBytes.length / 8) + 1));
-    nameBytes.copy(block);
-  }
-  return Buffer.concat([header, block, Buffer.from(body, 'latin1')]);
 }
 
 describe('the script decoder and the applet', () => {

@@ -189,6 +189,20 @@ async function ScriptCalls(visitor, decoderWindow, calls, now) {
   }), calls);
 }
 
+// A plain stream: header, character-code block and body (Latin-1 text).
+function Stream(length, name, body) {
+  const header = Buffer.alloc(8);
+  header.write('KZUT', 0, 'latin1');
+  header.writeUInt32LE(length >>> 0, 4);
+  const nameBytes = Buffer.from(name, 'latin1');
+  let block = nameBytes.subarray(0, 256);
+  if (nameBytes.length < 256) {
+    block = Buffer.alloc(8 * (Math.floor(nameBytes.length / 8) + 1));
+    nameBytes.copy(block);
+  }
+  return Buffer.concat([header, block, Buffer.from(body, 'latin1')]);
+}
+
 // The applet's classes from a published decoder.jar, asked through AppletOracle.
 class Applet {
   // `folder` keeps the compiled classes of test files that run side by side apart.
@@ -248,4 +262,5 @@ module.exports = {
   WaitingDecoder,
   ScriptCalls,
   Applet,
+  Stream,
 };

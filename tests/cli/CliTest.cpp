@@ -9,6 +9,7 @@
 
 #include "engine/Key.h"
 #include "engine/StreamReader.h"
+#include "engine/strong/StrongReader.h"
 #include "publish/StrongPage.h"
 #include "publish/TextCodec.h"
 #include "tests/support/Process.h"
@@ -51,6 +52,20 @@ protected:
         std::vector<std::string> args = {"lock", pagePath, "-o", folder, "--password-stdin"};
         args.insert(args.end(), extra.begin(), extra.end());
         return Run(args, {.input = "secret\n"});
+    }
+
+    // The page and encoding name a published page holds.
+    static engine::UnlockedPage UnlockData(const std::string& dataFile,
+                                           const std::string& password) {
+        const std::vector<std::uint8_t> data = ReadAll(dataFile);
+        return engine::StreamReader(engine::DeriveKey(password)).Read(data.data(), data.size());
+    }
+    static engine::UnlockedPage UnlockStrong(const std::string& strongPage,
+                                             const std::string& password) {
+        const std::vector<std::uint8_t> container =
+            publish::StrongPage::ReadContainer(ReadAll(strongPage))
+                .value_or(std::vector<std::uint8_t>());
+        return engine::strong::StrongReader::Read(container.data(), container.size(), password);
     }
 
     TempDir dir;
@@ -326,15 +341,97 @@ TEST_F(CliTest, CookieDaysAreCutToWholeTicks) {
     }
 }
 
-// The name block holds the encoding name in code page 932, as the window writes it.
-TEST_F(CliTest, EncodingNameIsWrittenInCodePage932) {
-    const std::string out = (dir.Path() / "named").string();
-    ASSERT_EQ(Lock(out, {"--encoding", "日本"}).status, 0);
-    const std::vector<std::uint8_t> data = ReadAll(out + "/page.zvk");
-    const engine::UnlockedPage back =
-        engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size());
-    ASSERT_EQ(back.status, engine::Result::Ok);
-    EXPECT_EQ(back.encodingName, "\x93\xfa\x96\x7b");
+// Without --encoding each page is named by its own encoding, as a browser
+// finds it, spelt for the form's decoders; a name given wins. An encoding
+// the classic decoders lack refuses that page only.
+TEST_F(CliTest, EachPageIsNamedByItsOwnEncodingUnlessOneIsGiven) {
+    const std::string utf8 = dir.Write(
+        "os.html", Bytes("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>os \u2014 "
+                         "Miscellaneous</title></head><body><p>\u00b6 \u00e9 \u65e5\u672c\u8a9e"
+                         "</p></body></html>\n"));
+    const std::string undeclared = dir.Write("plain.html", Bytes("<p>caf\u00e9</p>\n"));
+    const std::string latin = dir.Write("latin.html", Bytes("<meta charset=windows-1252>caf\xe9"));
+    const std::string koi8 = dir.Write("koi8.html", Bytes("<meta charset=koi8-r>\xf0\xd2\xc9"));
+    const std::string utf16 = dir.Write("utf16.html", Bytes(std::string("\xff\xfe<\0p\0>\0", 8)));
+    const std::vector<std::string> strong = {"--strong", "--kdf-memory", "19", "--kdf-passes", "2"};
+    struct Case {
+        const char* name;
+        std::string page;
+        std::vector<std::string> args;
+        int status;
+        const char* recorded;  // empty: nothing written
+        const char* message;
+    };
+    const Case cases[] = {
+        {"UTF-8 declared", utf8, {}, 0, "UTF8", ""},
+        {"UTF-8 declared, strong", utf8, strong, 0, "utf-8", ""},
+        {"UTF-8 bytes, nothing declared", undeclared, {}, 0, "UTF8", ""},
+        {"Shift_JIS declared", pagePath, {}, 0, "shift_jis", ""},
+        {"windows-1252 declared", latin, {}, 0, "iso-8859-1", ""},
+        {"KOI8-R declared", koi8, {}, 5, "", "koi8-r"},
+        {"KOI8-R declared, strong", koi8, strong, 0, "koi8-r", ""},
+        {"auto named", utf8, {"--encoding", "auto"}, 0, "UTF8", ""},
+        {"a name given wins", pagePath, {"--encoding", "utf-8"}, 0, "UTF8", ""},
+        {"a name given, strong", koi8, {"--encoding", "UTF8", "--strong"}, 0, "utf-8", ""},
+        {"UTF-16 is refused when loaded", utf16, {}, 4, "", "テキストが壊れている"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string out = (dir.Path() / c.name).string();
+        std::vector<std::string> args = {"lock", c.page, "-o", out, "--password-stdin"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ProcessResult result = Run(args, {.input = "secret\n"});
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        if (c.recorded[0] == '\0') {
+            EXPECT_FALSE(fs::exists(out));
+            continue;
+        }
+        const std::string stem = fs::path(c.page).stem().string();
+        const bool strongForm = std::count(c.args.begin(), c.args.end(), "--strong") > 0;
+        const engine::UnlockedPage back = strongForm
+                                              ? UnlockStrong(out + "/" + stem + ".html", "secret")
+                                              : UnlockData(out + "/" + stem + ".zvk", "secret");
+        ASSERT_EQ(back.status, engine::Result::Ok);
+        EXPECT_EQ(back.encodingName, c.recorded);
+    }
+    // The page that the classic decoders cannot read: the hint names the strong form.
+    const ProcessResult refused =
+        Run({"lock", koi8, "-o", dir.File("hint"), "--password-stdin"}, {.input = "secret\n"});
+    EXPECT_NE(refused.err.find("(--strong)"), std::string::npos) << refused.err;
+}
+
+// A name the form's decoders cannot read is refused with the names they
+// take, before the password is asked and before anything is written.
+TEST_F(CliTest, AGivenEncodingTheFormCannotReadIsRefused) {
+    const char* const classicNames = "shift_jis, iso-8859-1, iso-2022-jp, cseucpkdfmtjapanese";
+    const char* const strongNames = "utf-8, shift_jis, euc-jp, windows-1252";
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {"an unknown name", {"--encoding", "bogus-enc"}, classicNames},
+        {"a name the classic decoders lack", {"--encoding", "koi8-r"}, classicNames},
+        {"a name beyond ASCII", {"--encoding", "日本"}, classicNames},
+        {"an unknown name, strong", {"--encoding", "bogus-enc", "--strong"}, strongNames},
+        {"a name browsers do not decode, strong",
+         {"--encoding", "iso-2022-kr", "--strong"},
+         strongNames},
+    };
+    const std::string out = (dir.Path() / "out").string();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {"lock", pagePath, "-o", out};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        // No password can be had: asked first, it would end the run with 3.
+        const ProcessResult result = Run(args, {.detach = true});
+        EXPECT_EQ(result.status, 2) << result.err;
+        EXPECT_NE(result.err.find("--encoding"), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(c.args[1]), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
 }
 
 TEST_F(CliTest, WarnsOfPasswordsShorterThanTwelveCharacters) {
@@ -583,6 +680,43 @@ TEST_F(SiteTest, TheWholeSiteComesInThePageLanguage) {
         const std::string text(bytes.begin(), bytes.end());
         EXPECT_NE(text.find("<html lang=\"en\">"), std::string::npos);
         EXPECT_NE(text.find(">Enter the password.</label>"), std::string::npos);
+    }
+}
+
+// lock -r names each page by its own encoding too, or all by the one given.
+TEST_F(CliTest, EachPageOfASiteIsNamedByItsOwnEncoding) {
+    fs::create_directories(dir.Path() / "site" / "docs");
+    dir.Write("site/a.html", Bytes("<meta charset=\"UTF-8\"><p>\u00e9</p>"));
+    dir.Write("site/docs/b.html", HtmlPage(2000, 31));
+    dir.Write("site/c.html", Bytes("<meta charset=koi8-r>\xf0\xd2\xc9"));
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        std::vector<std::pair<std::string, std::string>> recorded;  // data file, name
+    } cases[] = {
+        {"each its own", {}, 5, {{"a.zvk", "UTF8"}, {"docs/b.zvk", "shift_jis"}}},
+        {"one given",
+         {"--encoding", "utf-8"},
+         0,
+         {{"a.zvk", "UTF8"}, {"docs/b.zvk", "UTF8"}, {"c.zvk", "UTF8"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string out = (dir.Path() / c.name).string();
+        std::vector<std::string> args = {"lock", "-r", dir.File("site"),
+                                         "-o",   out,  "--password-stdin"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ProcessResult result = Run(args, {.input = "secret\n"});
+        EXPECT_EQ(result.status, c.status) << result.err;
+        for (const auto& [file, name] : c.recorded) {
+            SCOPED_TRACE(file);
+            EXPECT_EQ(UnlockData(out + "/" + file, "secret").encodingName, name);
+        }
+        if (c.status == 0) continue;
+        EXPECT_NE(result.err.find("c.html: "), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("koi8-r"), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(out + "/c.zvk"));
     }
 }
 
