@@ -6,6 +6,7 @@
 #include "app/mainwindow/MainWindowIds.h"
 #include "app/mainwindow/WindowOperations.h"
 #include "app/settings/SettingsStore.h"
+#include "publish/PageEncoding.h"
 #include "publish/PathNames.h"
 #include "publish/PublicationDefaults.h"
 #include "publish/SaveHost.h"
@@ -101,9 +102,15 @@ Result MainWindowLogic::LoadPage(const std::string& path) {
     if (path.empty()) return Result::Ok;
     engine::ProgressSink* sink = window_.OpenProgress(kLoadCaption);
     Result result = document_.Load(sink, path);
-    if (result == Result::Ok) result = document_.Compress(sink);
+    std::optional<std::string> own;
+    if (result == Result::Ok) {
+        // Found while the page's own bytes are there, before the compression.
+        own = publish::PageEncoding::ForWindow(document_.Page());
+        result = document_.Compress(sink);
+    }
     window_.CloseProgress();
     if (result == Result::Ok) {
+        TakePageEncoding(own);
         EnterPageReady(path);
         return result;
     }
@@ -112,6 +119,14 @@ Result MainWindowLogic::LoadPage(const std::string& path) {
     // loaded before stays usable.
     if (result != Result::CannotOpen) EnterNoPage();
     return result;
+}
+
+// The page's own encoding, or where its bytes tell nothing the setting: the
+// encoding an earlier page declared would be as wrong for it as any other.
+void MainWindowLogic::TakePageEncoding(const std::optional<std::string>& own) {
+    if (!encodeTypeSetting_) encodeTypeSetting_ = state_.EncodeType;
+    state_.EncodeType = own.value_or(*encodeTypeSetting_);
+    SetCharCodeName();
 }
 
 void MainWindowLogic::EnterPageReady(const std::string& path) {
@@ -240,6 +255,7 @@ void MainWindowLogic::Details() {
         window_.RunDetails(document_.PageSize(), document_.DataSize(), state_.EncodeType, form);
     if (!chosen) return;
     state_.EncodeType = *chosen;
+    encodeTypeSetting_ = *chosen;
     SetCharCodeName();
 }
 
@@ -377,7 +393,8 @@ void MainWindowLogic::WriteSettings() {
         store.WriteNumber("CookieKeepDays", state_.CookieKeepDays);
         WriteFlag(store, "Comment", state_.Comment);
         WriteFlag(store, "Confirm", state_.Confirm);
-        store.WriteString("EncodeType", state_.EncodeType);
+        // The author's setting, not the encoding of the page last loaded.
+        store.WriteString("EncodeType", encodeTypeSetting_.value_or(state_.EncodeType));
         WriteFlag(store, "StrongLock", state_.Strong);
         store.WriteString("PageLanguage", res::LanguageChoice::Name(state_.PageLanguage));
     });

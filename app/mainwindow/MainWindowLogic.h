@@ -75,6 +75,7 @@ private:
     void WriteSettings();
     SettingsStore OpenStore() const;
 
+    void TakePageEncoding(const std::optional<std::string>& own);
     void EnterPageReady(const std::string& path);
     void EnterNoPage();
     void EnableCookieControls(bool withComment);
@@ -85,6 +86,10 @@ private:
     publish::PublicationWriter& writer_;
     engine::LockedDocument document_;
     MainWindowMembers state_;
+    // The encoding name a page whose bytes tell nothing gets: the one read
+    // from the settings, or later the one chosen in Details. Taken at the
+    // first load, since the members are read from the settings at start.
+    std::optional<std::string> encodeTypeSetting_;
     std::string displayPath_;
 };
 

@@ -528,6 +528,68 @@ TEST_F(MainWindowLogicTest, DetailsChangeTheEncodingName) {
         "euc-kr");
 }
 
+// A loaded page is named by its own encoding, the classic decoders' name
+// where there is one; a page whose bytes tell nothing gets the setting, never
+// the encoding of the page loaded before it. The setting is what the author
+// chose, in Details or before: a page's own encoding never replaces it.
+TEST_F(MainWindowLogicTest, ALoadedPageIsNamedByItsOwnEncoding) {
+    Start();
+    const struct {
+        const char* file;
+        std::string bytes;
+        const char* encodeType;
+    } pages[] = {
+        {"utf8.html",
+         "<!DOCTYPE html><meta charset=\"utf-8\"><p>\u2014 \u00b6 \u00e9 \u65e5\u672c\u8a9e</p>",
+         "UTF8"},
+        {"plain.html", "<p>plain ASCII</p>", "shift_jis"},
+        {"undeclared.html", "<p>caf\u00e9</p>", "UTF8"},
+        {"sjis.html", "<p>\x93\xfa\x96\x7b</p>", "shift_jis"},
+        {"latin.html", "<meta charset=latin1><p>caf\xe9</p>", "iso-8859-1"},
+        {"koi8.html", "<meta charset=koi8-r><p>\xf0\xd2</p>", "koi8-r"},
+    };
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.file);
+        const std::string path = dir_.Write(page.file, nemora::test::Bytes(page.bytes));
+        ASSERT_EQ(logic_->LoadPage(path), Result::Ok);
+        EXPECT_EQ(logic_->State().EncodeType, page.encodeType);
+    }
+
+    // Details shows the name, and the save writes it.
+    ASSERT_EQ(logic_->LoadPage(dir_.File("utf8.html")), Result::Ok);
+    window_.detailsAnswers = {std::nullopt};
+    logic_->OnCommand(kDetailsCommand);
+    EXPECT_EQ(window_.detailsCalls.back().encodeType, "UTF8");
+    Type(kPasswordField, "pw");
+    window_.folderAnswers = {dir_.File("out")};
+    logic_->OnCommand(kSaveButton);
+    const std::vector<std::uint8_t> data = nemora::test::ReadAll(dir_.File("out/utf8.zvk"));
+    EXPECT_EQ(
+        engine::StreamReader(engine::DeriveKey("pw")).Read(data.data(), data.size()).encodingName,
+        "UTF8");
+    Restart();
+    EXPECT_EQ(logic_->State().EncodeType, "shift_jis");
+
+    // A name chosen in Details is the setting from then on; a typed one is
+    // written in code page 932.
+    ASSERT_EQ(logic_->LoadPage(dir_.File("plain.html")), Result::Ok);
+    window_.detailsAnswers = {"日本"};
+    logic_->OnCommand(kDetailsCommand);
+    ASSERT_EQ(logic_->LoadPage(dir_.File("utf8.html")), Result::Ok);
+    EXPECT_EQ(logic_->State().EncodeType, "UTF8");
+    ASSERT_EQ(logic_->LoadPage(dir_.File("plain.html")), Result::Ok);
+    EXPECT_EQ(logic_->State().EncodeType, "日本");
+    Type(kPasswordField, "pw");
+    window_.folderAnswers = {dir_.File("typed")};
+    logic_->OnCommand(kSaveButton);
+    const std::vector<std::uint8_t> typed = nemora::test::ReadAll(dir_.File("typed/plain.zvk"));
+    EXPECT_EQ(
+        engine::StreamReader(engine::DeriveKey("pw")).Read(typed.data(), typed.size()).encodingName,
+        "\x93\xfa\x96\x7b");
+    Restart();
+    EXPECT_EQ(logic_->State().EncodeType, "日本");
+}
+
 // With the strong box ticked a save writes the page and the shared script
 // only, and takes any character in the password; without it, a password that
 // code page 932 cannot hold is refused before the folder is asked for.
