@@ -307,9 +307,10 @@ void AddPasswordOptions(CLI::App* command, cli::PasswordOptions& password) {
 
 int main(int argc, char** argv) {
     publish::ProtectProcessSecrets();
-    // The messages' language: NEMORA_LANG or the locale, unless --lang says
-    // otherwise once the arguments are parsed.
-    res::StringTable::SetLanguage(res::LanguageChoice::FromEnvironment());
+    // The messages' language: NEMORA_LANG or the locale (English unless it
+    // asks for Japanese), unless --lang says otherwise once the arguments
+    // are parsed.
+    res::StringTable::SetLanguage(res::LanguageChoice::ForCommandLine());
     CLI::App app{
         "Nemora: publishes HTML pages locked with a password (the data file, the "
         "loader page, decoder.htm and decoder.jar), and reads data files back.",
@@ -322,7 +323,7 @@ int main(int argc, char** argv) {
     std::string messageLanguage;
     app.add_option("--lang", messageLanguage,
                    "The language of the messages: en or ja (default: NEMORA_LANG, then the "
-                   "locale)")
+                   "locale: English unless it asks for Japanese)")
         ->check(CLI::IsMember({"en", "ja"}));
 
     LockOptions lock;

@@ -195,7 +195,8 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
 }
 
 // The command line speaks the language --lang names, else NEMORA_LANG's,
-// else the locale's; the switch may stand before or after the subcommand.
+// else the locale's as gettext reads it: English unless the locale asks for
+// Japanese. The switch may stand before or after the subcommand.
 TEST_F(CliTest, MessagesComeInTheChosenLanguage) {
     const std::string out = (dir.Path() / "out").string();
     ASSERT_EQ(Lock(out).status, 0);
@@ -207,6 +208,8 @@ TEST_F(CliTest, MessagesComeInTheChosenLanguage) {
         const char* message;
     };
     const std::vector<std::string> noLocale = {"NEMORA_LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES"};
+    std::vector<std::string> nothingSet = noLocale;
+    nothingSet.push_back("LANG");
     const Case cases[] = {
         {"--lang en", {"--lang", "en"}, {}, {}, "Wrong password"},
         {"--lang en after the subcommand", {}, {"--lang", "en"}, {}, "Wrong password"},
@@ -221,7 +224,30 @@ TEST_F(CliTest, MessagesComeInTheChosenLanguage) {
          {},
          {.env = {{"LANG", "en_GB.UTF-8"}}, .unset = noLocale},
          "Wrong password"},
-        {"no locale", {}, {}, {.env = {{"LANG", "C"}}, .unset = noLocale}, "パスワードが違います"},
+        {"a Japanese locale",
+         {},
+         {},
+         {.env = {{"LANG", "ja_JP.UTF-8"}}, .unset = noLocale},
+         "パスワードが違います"},
+        {"the C locale", {}, {}, {.env = {{"LANG", "C"}}, .unset = noLocale}, "Wrong password"},
+        {"C.UTF-8", {}, {}, {.env = {{"LANG", "C.UTF-8"}}, .unset = noLocale}, "Wrong password"},
+        {"no locale at all", {}, {}, {.unset = nothingSet}, "Wrong password"},
+        {"LANGUAGE under C.UTF-8",
+         {},
+         {},
+         {.env = {{"LANG", "C.UTF-8"}, {"LANGUAGE", "ja"}},
+          .unset = {"NEMORA_LANG", "LC_ALL", "LC_MESSAGES"}},
+         "パスワードが違います"},
+        {"LANGUAGE under the C locale",
+         {},
+         {},
+         {.env = {{"LC_ALL", "C"}, {"LANGUAGE", "ja"}}, .unset = {"NEMORA_LANG"}},
+         "Wrong password"},
+        {"--lang ja under C.UTF-8",
+         {"--lang", "ja"},
+         {},
+         {.env = {{"LANG", "C.UTF-8"}}, .unset = noLocale},
+         "パスワードが違います"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
