@@ -23,6 +23,10 @@ enum class CliText : std::uint32_t {
     SiteUnreadable = 40018,
     SiteSummary = 40019,
     SiteInterrupted = 40020,
+    ClassicNotice = 42200,
+    StrongFormOnly = 42201,
+    ClassicPasswordHint = 42202,
+    SameOptionTwice = 42203,
     // Messages of the window's string table that the command line shares.
     ReadFailed = 2001,
     CannotOpen = 2005,

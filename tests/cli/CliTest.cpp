@@ -3,14 +3,20 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include "engine/Key.h"
+#include "engine/LockedDocument.h"
 #include "engine/StreamReader.h"
+#include "engine/posix/DurableFileLayer.h"
+#include "publish/PublicationWriter.h"
 #include "publish/StrongPage.h"
 #include "publish/TextCodec.h"
+#include "res/StringTable.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
@@ -21,6 +27,45 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kCli = NEMORA_CLI_PATH;
+
+// The children speak Japanese (NEMORA_LANG=ja): a text of theirs by id.
+std::string JapaneseText(std::uint32_t id, const std::string& argument = {}) {
+    std::string text = res::StringTable::Get(id, res::Language::Japanese);
+    if (const std::size_t at = text.find("%1"); at != std::string::npos)
+        text.replace(at, 2, argument);
+    return text;
+}
+
+constexpr std::uint32_t kClassicNotice = 42200;
+constexpr std::uint32_t kShortPasswordWarning = 40010;
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos;
+         at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
+// A file's text with the loader page's decoder-window name (24 letters,
+// new at every save) blanked.
+std::string WithoutWindowName(const std::vector<std::uint8_t>& bytes) {
+    std::string text(bytes.begin(), bytes.end());
+    const std::string open = "window.open(\"\", \"";
+    if (const std::size_t at = text.find(open); at != std::string::npos)
+        text.replace(at + open.size(), 24, 24, '*');
+    return text;
+}
+
+// The strong page's options element: what the browser may remember.
+std::string OptionsElement(const std::vector<std::uint8_t>& bytes) {
+    const std::string text(bytes.begin(), bytes.end());
+    const std::string start = "<script id=\"nemora-options\" type=\"application/json\">";
+    const std::size_t from = text.find(start);
+    if (from == std::string::npos) return {};
+    const std::size_t to = text.find("</script>", from);
+    return text.substr(from + start.size(), to - from - start.size());
+}
 
 class CliTest : public ::testing::Test {
 protected:
@@ -47,9 +92,17 @@ protected:
         return Spawn(std::move(args), std::move(options));
     }
 
+    // The cases' helpers publish the classic form, whose files most cases
+    // read, unless a case names the strong one.
+    static std::vector<std::string> FormOf(const std::vector<std::string>& extra) {
+        const bool strong = std::find(extra.begin(), extra.end(), "--strong") != extra.end();
+        return strong ? std::vector<std::string>{} : std::vector<std::string>{"--classic"};
+    }
+
     ProcessResult Lock(const std::string& folder, std::vector<std::string> extra = {}) {
         std::vector<std::string> args = {"lock", pagePath, "-o", folder, "--password-stdin"};
         args.insert(args.end(), extra.begin(), extra.end());
+        for (const std::string& form : FormOf(extra)) args.push_back(form);
         return Run(args, {.input = "secret\n"});
     }
 
@@ -73,7 +126,7 @@ TEST_F(CliTest, PublishesAndReadsBackWithEachPasswordSource) {
     for (const Source& source : sources) {
         SCOPED_TRACE(source.name);
         const std::string out = (dir.Path() / source.name).string();
-        std::vector<std::string> lock = {"lock", pagePath, "-o", out};
+        std::vector<std::string> lock = {"lock", pagePath, "-o", out, "--classic"};
         lock.insert(lock.end(), source.args.begin(), source.args.end());
         const ProcessResult locked = Spawn(lock, source.options);
         ASSERT_EQ(locked.status, 0) << locked.err;
@@ -378,9 +431,10 @@ TEST_F(CliTest, WarnsOfPasswordsShorterThanTwelveCharacters) {
 TEST_F(CliTest, SeveralPagesShareOneFolderAndAFailureSpoilsOnlyItsPage) {
     const std::string second = dir.Write("second.html", HtmlPage(2000, 22));
     const std::string out = (dir.Path() / "site").string();
-    const ProcessResult result = Run({"lock", pagePath, dir.File("missing.html"), second, "-o", out,
-                                      "--no-cookie", "--no-comment", "--password-stdin"},
-                                     {.input = "pw\n"});
+    const ProcessResult result =
+        Run({"lock", pagePath, dir.File("missing.html"), second, "-o", out, "--classic",
+             "--no-cookie", "--no-comment", "--password-stdin"},
+            {.input = "pw\n"});
     EXPECT_EQ(result.status, 4);
     const std::vector<std::string> written = {"decoder.htm", "decoder.jar", "page.html",
                                               "page.zvk",    "second.html", "second.zvk"};
@@ -479,6 +533,231 @@ TEST_F(CliTest, StrongLockPublishesPagesThatUnlockReadsBack) {
     }
 }
 
+// The command line writes the strong form unless --classic asks for the
+// classic set; --strong names the default.
+TEST_F(CliTest, WritesTheStrongFormUnlessClassicIsGiven) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::vector<std::string> written;
+        bool strong;
+    };
+    const Case cases[] = {
+        {"the default", {}, {"nemora-strong.js", "page.html"}, true},
+        {"--strong", {"--strong"}, {"nemora-strong.js", "page.html"}, true},
+        {"--classic",
+         {"--classic"},
+         {"decoder.htm", "decoder.jar", "page.html", "page.zvk"},
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string out = (dir.Path() / c.name).string();
+        std::vector<std::string> args = {"lock", pagePath, "-o", out, "--password-stdin"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ProcessResult result = Run(args, {.input = "secret\n"});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(Entries(out), c.written);
+        EXPECT_EQ(publish::StrongPage::ReadContainer(ReadAll(out + "/page.html")).has_value(),
+                  c.strong);
+    }
+}
+
+// --classic writes what the window's save writes for the same choices, byte
+// for byte, under the remember options' names and their former ones alike.
+TEST_F(CliTest, ClassicSetIsTheSavesByteForByte) {
+    using publish::CookieKeepTicks;
+    using Choices = std::function<void(publish::PublicationOptions&)>;
+    const Choices members = [](publish::PublicationOptions& o) {
+        o.cookieKey = "Members";
+        o.cookieKeepTicks = CookieKeepTicks::kUnlimited;
+        o.confirm = true;
+    };
+    const Choices forgetting = [](publish::PublicationOptions& o) { o.cookieOn = false; };
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        Choices choices;
+    };
+    const Case cases[] = {
+        {"the defaults", {}, [](publish::PublicationOptions&) {}},
+        {"no-remember", {"--no-remember"}, forgetting},
+        {"no-cookie", {"--no-cookie"}, forgetting},
+        {"remember options",
+         {"--remember-name", "Members", "--remember-days", "unlimited", "--confirm"},
+         members},
+        {"their former names",
+         {"--cookie-key", "Members", "--cookie-days", "unlimited", "--confirm"},
+         members},
+        {"English pages without comments",
+         {"--remember-days", "2.5", "--no-comment", "--page-language", "en"},
+         [](publish::PublicationOptions& o) {
+             o.cookieKeepTicks = CookieKeepTicks::FromDays(2.5);
+             o.comment = false;
+             o.pageLanguage = res::Language::English;
+             o.prompt = res::StringTable::Get(publish::defaults::kPromptText, o.pageLanguage);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path locked = dir.Path() / "locked" / c.name;
+        std::vector<std::string> args = {"lock",          pagePath,           "-o",
+                                         locked.string(), "--password-stdin", "--classic"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ProcessResult result = Run(args, {.input = "secret\n"});
+        ASSERT_EQ(result.status, 0) << result.err;
+
+        publish::PublicationOptions options;
+        options.password = engine::SecretString("secret");
+        options.prompt =
+            res::StringTable::Get(publish::defaults::kPromptText, res::Language::Japanese);
+        c.choices(options);
+        engine::LockedDocument document(engine::posix::DurableFileLayer::Instance());
+        document.SetCharCodeName(publish::PublicationWriter::CharCodeName("shift_jis"));
+        ASSERT_EQ(document.Load(nullptr, pagePath), engine::Result::Ok);
+        ASSERT_EQ(document.Compress(nullptr), engine::Result::Ok);
+        const fs::path saved = dir.Path() / "saved" / c.name;
+        ASSERT_EQ(publish::PublicationWriter()
+                      .Publish({document, pagePath}, options, saved.string(), nullptr)
+                      .result,
+                  engine::Result::Published);
+
+        ASSERT_EQ(Entries(locked), Entries(saved));
+        for (const std::string& file : Entries(saved)) {
+            SCOPED_TRACE(file);
+            EXPECT_EQ(WithoutWindowName(ReadAll((locked / file).string())),
+                      WithoutWindowName(ReadAll((saved / file).string())));
+        }
+    }
+}
+
+// The strong page remembers the key as the remember options say, under
+// their names and their former ones alike.
+TEST_F(CliTest, StrongPageRemembersAsTheOptionsSay) {
+    using Remember = publish::StrongPage::Remember;
+    const Remember members{"Members", -1, true};
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::optional<Remember> remember;
+    };
+    const Case cases[] = {
+        {"the defaults", {}, Remember{"Key", 7, false}},
+        {"remember options",
+         {"--remember-name", "Members", "--remember-days", "unlimited", "--confirm"},
+         members},
+        {"their former names",
+         {"--cookie-key", "Members", "--cookie-days", "unlimited", "--confirm"},
+         members},
+        {"no-remember", {"--no-remember"}, std::nullopt},
+        {"no-cookie", {"--no-cookie"}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string out = (dir.Path() / c.name).string();
+        std::vector<std::string> args = {
+            "lock", pagePath,          "-o", out, "--kdf-memory", "19", "--kdf-passes",
+            "2",    "--password-stdin"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ProcessResult result = Run(args, {.input = "secret\n"});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(OptionsElement(ReadAll(out + "/page.html")),
+                  publish::StrongPage::OptionsJson(c.remember));
+    }
+}
+
+// What cannot be meant is refused before anything is written: the strong
+// form's options with --classic, one option under both its names, and a
+// classic password that Shift_JIS cannot hold (with the way out).
+TEST_F(CliTest, RefusesChoicesThatCannotGoTogether) {
+    fs::create_directories(dir.Path() / "site");
+    dir.Write("site/index.html", page);
+    const std::string site = dir.File("site");
+    const std::string unmappable = "pass word 😀 phrase\n";
+    const std::string hint = JapaneseText(42202, JapaneseText(2051));
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string input;
+        int status;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"--kdf-memory with --classic",
+         {"lock", pagePath, "--classic", "--kdf-memory", "64"},
+         "secret\n",
+         2,
+         JapaneseText(42201, "--kdf-memory")},
+        {"--kdf-passes with --classic",
+         {"lock", "-r", site, "--kdf-passes", "3", "--classic"},
+         "secret\n",
+         2,
+         JapaneseText(42201, "--kdf-passes")},
+        {"--strong with --classic",
+         {"lock", pagePath, "--strong", "--classic"},
+         "secret\n",
+         2,
+         JapaneseText(42201, "--strong")},
+        {"a name and its former name",
+         {"lock", pagePath, "--remember-days", "2", "--cookie-days", "3"},
+         "secret\n",
+         2,
+         "--remember-days --cookie-days"},
+        {"a classic password Shift_JIS cannot hold",
+         {"lock", pagePath, "--classic"},
+         unmappable,
+         3,
+         hint},
+        {"the same for a site", {"lock", "-r", site, "--classic", "-q"}, unmappable, 3, hint},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string out = (dir.Path() / "out" / c.name).string();
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-o", out, "--password-stdin"});
+        const ProcessResult result = Run(args, {.input = c.input});
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
+// The classic form's notice comes once per run however many pages it
+// writes; --quiet silences it and the short-password warning.
+TEST_F(CliTest, ClassicNoticeOncePerRunUnlessQuiet) {
+    const std::string second = dir.Write("second.html", HtmlPage(2000, 22));
+    fs::create_directories(dir.Path() / "site" / "docs");
+    dir.Write("site/index.html", page);
+    dir.Write("site/docs/index.html", HtmlPage(2000, 23));
+    const std::string site = dir.File("site");
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::size_t notices;
+        std::size_t warnings;
+    };
+    const Case cases[] = {
+        {"two classic pages", {"lock", pagePath, second, "--classic"}, 1, 1},
+        {"a classic site", {"lock", "-r", site, "--classic"}, 1, 1},
+        {"--quiet", {"lock", pagePath, second, "--classic", "--quiet"}, 0, 0},
+        {"-q on a site", {"lock", "-r", site, "-q", "--classic"}, 0, 0},
+        {"the strong form",
+         {"lock", pagePath, second, "--kdf-memory", "19", "--kdf-passes", "2"},
+         0,
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-o", (dir.Path() / c.name).string(), "--password-stdin"});
+        const ProcessResult result = Run(args, {.input = "pw\n"});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(Occurrences(result.err, JapaneseText(kClassicNotice)), c.notices) << result.err;
+        EXPECT_EQ(Occurrences(result.err, JapaneseText(kShortPasswordWarning)), c.warnings)
+            << result.err;
+    }
+}
+
 // A small site as authors have them: nested folders, two pages of one name,
 // an image, a page that cannot be locked, links that lead nowhere, outside
 // or round in a loop, and a hidden folder.
@@ -508,6 +787,7 @@ protected:
         std::vector<std::string> args = {"lock", "-r", site.string(),
                                          "-o",   out,  "--password-stdin"};
         args.insert(args.end(), extra.begin(), extra.end());
+        for (const std::string& form : FormOf(extra)) args.push_back(form);
         return Run(args, {.input = "secret\n"});
     }
 
@@ -609,6 +889,30 @@ TEST_F(SiteTest, TheWholeSiteComesInThePageLanguage) {
         const std::string text(bytes.begin(), bytes.end());
         EXPECT_NE(text.find("<html lang=\"en\">"), std::string::npos);
         EXPECT_NE(text.find(">Enter the password.</label>"), std::string::npos);
+    }
+}
+
+// A site is published in the strong form unless --classic is given: one
+// script per folder beside its pages, no data file and no decoder.
+TEST_F(SiteTest, PublishesTheStrongFormUnlessClassic) {
+    fs::remove(site / "broken.html");
+    const std::string out = (dir.Path() / "out").string();
+    const ProcessResult result = Run({"lock", "-r", site.string(), "-o", out, "--kdf-memory", "19",
+                                      "--kdf-passes", "2", "--password-stdin"},
+                                     {.input = "secret\n"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    for (const char* folder : {"", "docs/", "docs/v1.2/"}) {
+        SCOPED_TRACE(folder);
+        EXPECT_TRUE(fs::exists(out + "/" + folder + "nemora-strong.js"));
+    }
+    for (const char* name : {"index.html", "docs/index.html", "docs/v1.2/Guide.HTM"}) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(publish::StrongPage::ReadContainer(ReadAll(out + "/" + name)).has_value());
+    }
+    for (const std::string& file : Tree(out)) {
+        EXPECT_FALSE(file.ends_with(".zvk") || file.ends_with("decoder.htm") ||
+                     file.ends_with("decoder.jar"))
+            << file;
     }
 }
 
