@@ -351,12 +351,12 @@ public:
 
     std::string ErrPath() const { return Path("stderr.txt"); }
 
-    // Publishes work/NAME.html into work/NAME-site: the data file and the
-    // loader page must be there afterwards.
+    // Publishes work/NAME.html into work/NAME-site in the classic form: the
+    // data file and the loader page must be there afterwards.
     Command Lock(const std::string& name) const {
         const std::string site = work_ + "/" + name + "-site";
-        return {{cli_, "lock", work_ + "/" + name + ".html", "-o", site, "--password-file",
-                 PasswordFile()},
+        return {{cli_, "lock", "--classic", work_ + "/" + name + ".html", "-o", site,
+                 "--password-file", PasswordFile()},
                 {site + "/" + name + ".zvk", site + "/" + name + ".html"}};
     }
 
@@ -418,7 +418,7 @@ void LockJob(const LockCommands& commands, const std::vector<std::uint8_t>& page
     const double ours = MedianRun(lock, commands.ErrPath(), 5);
     const double gz = MedianRun(gzip, commands.ErrPath(), 5);
     std::printf(
-        "\nWhole lock job on %zu bytes of HTML (nemora-cli lock: load, compress, "
+        "\nWhole lock job on %zu bytes of HTML (nemora-cli lock --classic: load, compress, "
         "encipher, write the data file and the loader files): %.3f s; gzip -6 of the "
         "same file into a file: %.3f s; ratio gzip/ours %.2f\n",
         page10.size(), ours, gz, gz / ours);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Whole sites (see bench/SITES.md). First `nemora-cli lock -r` (default form,
-# --strong, and -j 1) beside staticrypt -r on the python3.11-doc HTML tree:
+# Whole sites (see bench/SITES.md). First `nemora-cli lock -r` (--classic,
+# the strong form, and --classic -j 1) beside staticrypt -r on the python3.11-doc HTML tree:
 # wall time, peak memory, published and whole output size; then our time per
 # page and peak memory on generated trees of 1,000 and 10,000 small pages.
 # staticrypt (a pinned version) goes into a scratch folder removed afterwards:
@@ -108,11 +108,11 @@ check_ours() {
     FILENAME == made { have[$1] = $2; next }
     FILENAME == list ".pages" {
       need($0, 1)
-      if (form == "default") { d = $0; sub(/\.[^.\/]*$/, ".zvk", d); need(d, 1) }
+      if (form == "classic") { d = $0; sub(/\.[^.\/]*$/, ".zvk", d); need(d, 1) }
     }
     FILENAME == list ".dirs" {
       p = ($0 == ".") ? "" : $0 "/"
-      if (form == "default") { need(p "decoder.htm", 1); need(p "decoder.jar", 1) }
+      if (form == "classic") { need(p "decoder.htm", 1); need(p "decoder.jar", 1) }
       else need(p "nemora-strong.js", 1)
     }
     FILENAME == list ".copies" { need($0, 0) }
@@ -242,19 +242,19 @@ mkdir -p "$work/out"
 round_no=0
 round() {
   round_no=$((round_no + 1))
-  o1=$work/out/default-$round_no o2=$work/out/strong-$round_no o3=$work/out/j1-$round_no
+  o1=$work/out/classic-$round_no o2=$work/out/strong-$round_no o3=$work/out/j1-$round_no
   o4=$work/out/peer-$round_no
   peer_root=$o4/$(basename "$peer_site")
-  timed default "$o1" check_ours "$o1" "$work/ours" default -- \
-    "$cli" lock -r "$site" -o "$o1" --password-stdin
+  timed classic "$o1" check_ours "$o1" "$work/ours" classic -- \
+    "$cli" lock -r "$site" -o "$o1" --password-stdin --classic
   timed strong "$o2" check_ours "$o2" "$work/ours" strong -- \
     "$cli" lock -r "$site" -o "$o2" --password-stdin --strong
-  timed j1 "$o3" check_ours "$o3" "$work/ours" default -- \
-    "$cli" lock -r "$site" -o "$o3" --password-stdin -j 1
+  timed j1 "$o3" check_ours "$o3" "$work/ours" classic -- \
+    "$cli" lock -r "$site" -o "$o3" --password-stdin --classic -j 1
   STATICRYPT_PASSWORD=$password timed peer "$o4" check_peer "$peer_root" "$work/peer" "$peer_site" -- \
     node "$staticrypt" "$peer_site" -r -d "$o4" --short -c false --remember 7 -s "$peer_salt"
 }
-echo "Warm-up round, then $runs counted rounds (default, --strong, -j 1, staticrypt in turn)"
+echo "Warm-up round, then $runs counted rounds (--classic, --strong, --classic -j 1, staticrypt in turn)"
 counting=0
 round
 counting=1
@@ -263,13 +263,13 @@ load_part1=$(loadavg)
 
 # One nested page of each output opens to its source, checked once, untimed.
 probe=$(grep / "$work/ours.pages" | head -1)
-"$cli" unlock "$o1/${probe%.*}.zvk" -o "$work/probe-default" --password-stdin <"$work/password" >/dev/null 2>&1 ||
+"$cli" unlock "$o1/${probe%.*}.zvk" -o "$work/probe-classic" --password-stdin <"$work/password" >/dev/null 2>&1 ||
   fail "unlock of $o1/${probe%.*}.zvk failed"
 "$cli" unlock "$o2/$probe" -o "$work/probe-strong" --password-stdin <"$work/password" >/dev/null 2>&1 ||
   fail "unlock of $o2/$probe failed"
 STATICRYPT_PASSWORD=$password node "$staticrypt" "$peer_root/$probe" --decrypt -d "$work/probe-peer" \
   -c false -s "$peer_salt" >/dev/null 2>&1
-for f in "$work/probe-default" "$work/probe-strong" "$work/probe-peer/$(basename "$probe")"; do
+for f in "$work/probe-classic" "$work/probe-strong" "$work/probe-peer/$(basename "$probe")"; do
   cmp -s "$f" "$site/$probe" || fail "$f is not $site/$probe"
 done
 
@@ -285,11 +285,11 @@ echo "Source pages: $(mb "$src_pages_bytes") MB. Median of $runs runs (min-max);
 echo
 echo "| run | wall s | user + sys s | peak MiB | published pages MB | of which pages + data + shared | whole output MB | published / source pages |"
 echo "|---|---|---|---|---|---|---|---|"
-for name in default strong j1 peer; do
+for name in classic strong j1 peer; do
   case $name in
-    default) label="nemora-cli lock -r" out=$o1 list=$work/ours ;;
+    classic) label="nemora-cli lock -r --classic" out=$o1 list=$work/ours ;;
     strong) label="nemora-cli lock -r --strong" out=$o2 list=$work/ours ;;
-    j1) label="nemora-cli lock -r -j 1" out=$o3 list=$work/ours ;;
+    j1) label="nemora-cli lock -r --classic -j 1" out=$o3 list=$work/ours ;;
     peer) label="staticrypt $staticrypt_version -r" out=$peer_root list=$work/peer ;;
   esac
   read -r m lo hi <<<"$(figure "$name" 2)"
@@ -307,7 +307,7 @@ for name in default strong j1 peer; do
 done
 echo
 echo "Goals, each of ours against staticrypt (medians):"
-for name in default strong j1; do
+for name in classic strong j1; do
   eval "m=\$${name}_m rss=\$${name}_rss pub=\$${name}_pub"
   awk -v n="$name" -v m="$m" -v pm="$peer_m" -v r="$rss" -v pr="$peer_rss" -v p="$pub" -v pp="$peer_pub" \
     -v pw="$peer_whole" 'function verdict(ok, over) { return ok ? "met" : sprintf("MISSED by %s", over) }
@@ -381,15 +381,16 @@ done
 gen_round() {
   round_no=$((round_no + 1))
   local form count out
-  for form in default j1 strong; do
+  for form in classic j1 strong; do
     for count in 1000 10000; do
       out=$work/out/g$count-$form-$round_no
       local extra=()
       case $form in
-        j1) extra=(-j 1) ;;
+        classic) extra=(--classic) ;;
+        j1) extra=(--classic -j 1) ;;
         strong) extra=(--strong) ;;
       esac
-      timed "g$count-$form" "$out" check_ours "$out" "$work/gen-$count" "${form/j1/default}" -- \
+      timed "g$count-$form" "$out" check_ours "$out" "$work/gen-$count" "${form/j1/classic}" -- \
         "$cli" lock -r "$work/gen-$count/site" -o "$out" --password-stdin "${extra[@]}"
     done
   done
@@ -401,10 +402,10 @@ for ((i = 1; i <= runs; i++)); do gen_round; done
 echo
 echo "| form | 1,000 pages: ms per page | 10,000 pages: ms per page | 10,000 / 1,000 | 1,000: peak MiB | 10,000: peak MiB | 10,000 / 1,000 | CPU ms per page, user + sys: 1,000 | 10,000 |"
 echo "|---|---|---|---|---|---|---|---|---|"
-for form in default j1 strong; do
+for form in classic j1 strong; do
   case $form in
-    default) label="nemora-cli lock -r" ;;
-    j1) label="nemora-cli lock -r -j 1" ;;
+    classic) label="nemora-cli lock -r --classic" ;;
+    j1) label="nemora-cli lock -r --classic -j 1" ;;
     strong) label="nemora-cli lock -r --strong" ;;
   esac
   read -r a alo ahi <<<"$(figure "g1000-$form" 2)"
@@ -424,7 +425,7 @@ for form in default j1 strong; do
 done
 echo
 for count in 1000 10000; do echo "Tree of $count: $(cat "$work/gen-$count.what")"; done
-echo "Whole wall times (ms, median): $(for k in g1000-default g10000-default g1000-j1 g10000-j1 g1000-strong g10000-strong; do
+echo "Whole wall times (ms, median): $(for k in g1000-classic g10000-classic g1000-j1 g10000-j1 g1000-strong g10000-strong; do
   read -r m _ _ <<<"$(figure "$k" 2)"
   printf '%s %.0f  ' "$k" "$(awk -v m="$m" 'BEGIN { print m / 1000 }')"
 done)"

@@ -1,6 +1,6 @@
 'use strict';
 // The strong lock's figures (bench/strong.sh sets this up and runs it):
-// the lock's cost as whole processes beside the default form and one
+// the lock's cost as whole processes beside the classic form and one
 // Argon2id derivation, the published sizes, and the visitor's unlock in
 // headless Chromium, each beside the peer tool staticrypt. Every command it
 // times must exit 0 and leave its outputs, and every page the browser shows
@@ -124,7 +124,8 @@ function LockCost(options, pages) {
     };
     const commands = [
       {
-        argv: [cli, 'lock', source, '-o', folders.default, '--password-file', passwordFile, '--encoding', 'utf-8'],
+        argv: [cli, 'lock', '--classic', source, '-o', folders.default, '--password-file', passwordFile,
+          '--encoding', 'utf-8'],
         fresh: [folders.default],
         outputs: ['.zvk', '.html'].map((ext) => path.join(folders.default, page.name + ext))
           .concat(['decoder.htm', 'decoder.jar'].map((file) => path.join(folders.default, file))),
@@ -294,7 +295,7 @@ function Report(all) {
 
   say();
   say('1. Lock cost, whole process, ms');
-  say('| page | nemora-cli lock | lock --strong | strong - default | staticrypt |');
+  say('| page | nemora-cli lock --classic | lock --strong | strong - classic | staticrypt |');
   say('|---|---|---|---|---|');
   for (const r of all.lock) {
     say(`| ${r.page} | ${s(r.default)} | ${s(r.strong)} | ${ms(r.strong.median - r.default.median)} | ${s(r.staticrypt)} |`);
@@ -357,7 +358,7 @@ function Report(all) {
 
   say();
   say('3. Published size, bytes');
-  say('| page | page bytes | strong page | / page | nemora-strong.js (once a folder) | default: data + loader | ' +
+  say('| page | page bytes | strong page | / page | nemora-strong.js (once a folder) | classic: data + loader | ' +
     'decoder.htm + decoder.jar (once a folder) | staticrypt page | / page |');
   say('|---|---|---|---|---|---|---|---|---|');
   for (const r of all.sizes) {

@@ -25,6 +25,10 @@ enum class CliText : std::uint32_t {
     SiteInterrupted = 40020,
     EncodingNotForClassic = 42100,
     EncodingUnknown = 42101,
+    ClassicNotice = 42200,
+    StrongFormOnly = 42201,
+    ClassicPasswordHint = 42202,
+    SameOptionTwice = 42203,
     // Messages of the window's string table that the command line shares.
     ReadFailed = 2001,
     CannotOpen = 2005,

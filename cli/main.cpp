@@ -90,6 +90,10 @@ struct LockOptions {
     std::string encoding = kAutoEncoding;
     // What --encoding gives every page, spelt for the form; nothing for auto.
     std::optional<std::string> givenEncoding;
+    // The strong form unless --classic; --strong names the default.
+    bool classic = false;
+    bool strongNamed = false;
+    bool quiet = false;
     std::uint32_t kdfMemoryMiB = engine::strong::kDefaultMemoryKiB / 1024;
     // -r: the one page argument is a site's folder.
     bool recursive = false;
@@ -202,7 +206,51 @@ bool NameEncoding(engine::LockedDocument& document, const std::string& name,
     return true;
 }
 
+// The options that the classic form has no use for: refused with --classic
+// rather than silently ignored.
+constexpr const char* kStrongOnly[] = {"--strong", "--kdf-memory", "--kdf-passes"};
+
+// The remember options' names, and the former names (after the classic
+// form's cookie) that stay accepted.
+constexpr std::pair<const char*, const char*> kFormerNames[] = {
+    {"--remember-name", "--cookie-key"},
+    {"--no-remember", "--no-cookie"},
+    {"--remember-days", "--cookie-days"},
+};
+
+// Reports a combination of the lock's options that the parser lets
+// through but that cannot be meant; false when there is none.
+bool ReportConflict(const CLI::App& command, const LockOptions& options) {
+    if (options.classic) {
+        for (const char* name : kStrongOnly) {
+            if (command.count(name) > 0) {
+                cli::Report(kProgram, cli::CliText::StrongFormOnly, name);
+                return true;
+            }
+        }
+    }
+    for (const auto& [name, former] : kFormerNames) {
+        if (command.count(name) > 0 && command.count(former) > 0) {
+            cli::Report(kProgram, cli::CliText::SameOptionTwice, std::string(name) + " " + former);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The classic form keys its cipher from the password's code page 932
+// bytes; a password they cannot hold is refused once for the run, with the
+// way out.
+bool PasswordFitsClassic(const engine::SecretString& password) {
+    if (password.empty() || publish::TextCodec::PasswordToCp932(password.View())) return true;
+    cli::Report(kProgram, cli::CliText::ClassicPasswordHint,
+                res::StringTable::Get(engine::ResultId(engine::Result::PasswordNotShiftJis)));
+    return false;
+}
+
 int Lock(const LockOptions& options, std::int32_t keepTicks) {
+    // Once for the run, before the password is typed for it.
+    if (options.classic && !options.quiet) cli::Report(kProgram, cli::CliText::ClassicNotice);
     std::string error;
     std::optional<engine::SecretString> password =
         cli::ReadPassword(options.password, cli::PasswordEntry::TypedTwice, error);
@@ -210,7 +258,9 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         return cli::kExitPassword;
     }
-    if (!password->empty() && CharacterCount(password->View()) < kRecommendedLength) {
+    if (options.classic && !PasswordFitsClassic(*password)) return cli::kExitPassword;
+    if (!options.quiet && !password->empty() &&
+        CharacterCount(password->View()) < kRecommendedLength) {
         cli::Report(kProgram, cli::CliText::ShortPassword);
     }
     publish::PublicationOptions publication = options.publication;
@@ -219,6 +269,7 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
         publication.prompt =
             res::StringTable::Get(publish::defaults::kPromptText, publication.pageLanguage);
     }
+    publication.strong = !options.classic;
     publication.password = std::move(*password);
     publication.cookieOn = !options.noCookie;
     publication.cookieKeepTicks = keepTicks;
@@ -349,12 +400,15 @@ void AddPasswordOptions(CLI::App* command, cli::PasswordOptions& password) {
 
 int main(int argc, char** argv) {
     publish::ProtectProcessSecrets();
-    // The messages' language: NEMORA_LANG or the locale, unless --lang says
-    // otherwise once the arguments are parsed.
-    res::StringTable::SetLanguage(res::LanguageChoice::FromEnvironment());
+    // The messages' language: NEMORA_LANG or the locale (English unless it
+    // asks for Japanese), unless --lang says otherwise once the arguments
+    // are parsed.
+    res::StringTable::SetLanguage(res::LanguageChoice::ForCommandLine());
     CLI::App app{
-        "Nemora: publishes HTML pages locked with a password (the data file, the "
-        "loader page, decoder.htm and decoder.jar), and reads data files back.",
+        "Nemora: publishes HTML pages locked with a password, and reads them back. The strong "
+        "form, the default, makes each page one page that any current browser opens, beside "
+        "nemora-strong.js. The classic form (lock --classic) writes a data file, a loader page, "
+        "decoder.htm and decoder.jar: it is weak, for compatibility, not for secrets.",
         "nemora-cli"};
     app.set_version_flag("--version", "nemora-cli " NEMORA_VERSION);
     app.require_subcommand(1);
@@ -364,14 +418,39 @@ int main(int argc, char** argv) {
     std::string messageLanguage;
     app.add_option("--lang", messageLanguage,
                    "The language of the messages: en or ja (default: NEMORA_LANG, then the "
-                   "locale)")
+                   "locale: English unless it asks for Japanese)")
         ->check(CLI::IsMember({"en", "ja"}));
 
     LockOptions lock;
-    CLI::App* lockCommand = app.add_subcommand("lock", "Publish pages into a folder");
+    CLI::App* lockCommand = app.add_subcommand(
+        "lock", "Publish pages into a folder, in the strong form unless --classic is given");
     lockCommand->add_option("pages", lock.pages, "The HTML pages to lock")->required();
     lockCommand->add_option("-o,--output", lock.folder, "The output folder (made if missing)")
         ->required();
+    // The form first: the strong one unless --classic.
+    lockCommand->add_flag("--classic", lock.classic,
+                          "Write the classic form instead: a data file (.zvk), a loader page "
+                          "under the page's name, decoder.htm and decoder.jar, as the window "
+                          "writes by default. It is weak (a DES variant keyed from the password "
+                          "alone: whoever has the data file can try passwords offline, very "
+                          "fast) and the password must fit Shift_JIS: use it for compatibility "
+                          "with classic pages, not for secrets");
+    lockCommand->add_flag("--strong", lock.strongNamed,
+                          "The strong form, the default: Argon2id and XChaCha20-Poly1305, each "
+                          "page one page beside nemora-strong.js, opened by any current browser "
+                          "over http, https or from a folder on disk; the password may hold any "
+                          "character (see docs/SECURITY.md)");
+    lockCommand
+        ->add_option("--kdf-memory", lock.kdfMemoryMiB,
+                     "Strong form: the key derivation's memory in MiB (19 to 1024)")
+        ->check(CLI::Range(engine::strong::kLeastMemoryKiB / 1024,
+                           engine::strong::kMostMemoryKiB / 1024))
+        ->capture_default_str();
+    lockCommand
+        ->add_option("--kdf-passes", lock.publication.kdf.passes,
+                     "Strong form: the key derivation's passes (2 to 16)")
+        ->check(CLI::Range(engine::strong::kLeastPasses, engine::strong::kMostPasses))
+        ->capture_default_str();
     lockCommand->add_option("--prompt", lock.publication.prompt,
                             "The text above the password field (default: a request for the "
                             "password in the page language)");
@@ -381,17 +460,33 @@ int main(int argc, char** argv) {
                      "or en")
         ->check(CLI::IsMember({"ja", "en"}))
         ->capture_default_str();
-    lockCommand->add_option("--cookie-key", lock.publication.cookieKey, "The cookie's keyword")
-        ->capture_default_str();
-    lockCommand->add_flag("--no-cookie", lock.noCookie, "Never remember the password in a cookie");
+    // What the visitor's browser may remember: the strong form keeps the key
+    // in the browser's web storage, the classic form in a cookie.
     lockCommand
-        ->add_option("--cookie-days", lock.cookieDays,
-                     "The cookie's lifetime: days (0.0001 to 36500), session or unlimited")
+        ->add_option("--remember-name", lock.publication.cookieKey,
+                     "The name under which the visitor's browser remembers the key: part of "
+                     "the web-storage entry's name (strong form), the cookie's name (classic "
+                     "form); pages that share it share the remembered key")
+        ->capture_default_str();
+    lockCommand->add_flag("--no-remember", lock.noCookie,
+                          "The browser never remembers the key: the password is asked at every "
+                          "visit");
+    lockCommand
+        ->add_option("--remember-days", lock.cookieDays,
+                     "How long the browser remembers the key: days (0.0001 to 36500), session "
+                     "(until the browser closes) or unlimited; in web storage that never goes "
+                     "to the server (strong form) or in a cookie (classic form)")
         ->capture_default_str();
     lockCommand->add_flag("--confirm", lock.publication.confirm,
-                          "Ask the visitor before the cookie is stored");
+                          "Ask the visitor before the browser remembers the key (not with "
+                          "--remember-days session)");
+    // The former names, kept working for scripts and left out of the help.
+    lockCommand->add_option("--cookie-key", lock.publication.cookieKey)->group("");
+    lockCommand->add_flag("--no-cookie", lock.noCookie)->group("");
+    lockCommand->add_option("--cookie-days", lock.cookieDays)->group("");
     lockCommand->add_flag("--no-comment", lock.noComment,
-                          "Leave the explanatory comments out of the pages");
+                          "Leave the explanatory comments out of the classic form's pages (the "
+                          "strong form's page has none)");
     lockCommand
         ->add_option("--encoding", lock.encoding,
                      "The pages' character encoding. auto finds each page's own, as a browser "
@@ -405,9 +500,10 @@ int main(int argc, char** argv) {
     lockCommand->add_flag("-r,--recursive", lock.recursive,
                           "Publish a whole site: the one argument is its folder, mirrored into "
                           "the output folder with its other files");
-    lockCommand->add_option("-j,--jobs", lock.jobs, "With -r: pages locked at once")
-        ->check(CLI::Range(1u, 1024u))
-        ->capture_default_str();
+    lockCommand
+        ->add_option("-j,--jobs", lock.jobs,
+                     "With -r: pages locked at once (default: the number of cores)")
+        ->check(CLI::Range(1u, 1024u));
     lockCommand->add_option("--pages", lock.pageGlobs,
                             "With -r: a glob of the file names that are pages (repeatable; "
                             "default *.html and *.htm in any case)");
@@ -415,27 +511,18 @@ int main(int argc, char** argv) {
                           "With -r: also files and folders whose names start with a dot");
     lockCommand->add_flag("--link", lock.link,
                           "With -r: hard links in place of copies where the file system allows");
-    lockCommand->add_flag("--strong", lock.publication.strong,
-                          "Strong protection: Argon2id and XChaCha20-Poly1305, one page and "
-                          "nemora-strong.js, no Java (see docs/SECURITY.md)");
-    lockCommand
-        ->add_option("--kdf-memory", lock.kdfMemoryMiB,
-                     "With --strong: the key derivation's memory in MiB (19 to 1024)")
-        ->check(CLI::Range(engine::strong::kLeastMemoryKiB / 1024,
-                           engine::strong::kMostMemoryKiB / 1024))
-        ->capture_default_str();
-    lockCommand
-        ->add_option("--kdf-passes", lock.publication.kdf.passes,
-                     "With --strong: the key derivation's passes (2 to 16)")
-        ->check(CLI::Range(engine::strong::kLeastPasses, engine::strong::kMostPasses))
-        ->capture_default_str();
+    lockCommand->add_flag("-q,--quiet", lock.quiet,
+                          "No notices or warnings: neither the classic form's notice nor the "
+                          "short-password warning (errors, and the lines that say what was "
+                          "published, still show)");
     AddPasswordOptions(lockCommand, lock.password);
 
     UnlockOptions unlock;
-    CLI::App* unlockCommand = app.add_subcommand("unlock", "Read a data file back into its page");
+    CLI::App* unlockCommand = app.add_subcommand(
+        "unlock", "Read a published page back: a strong page, or a classic data file");
     unlockCommand
         ->add_option("data-file", unlock.dataFile,
-                     "The data file (.zvk), or a page published with --strong")
+                     "A page published in the strong form, or a classic data file (.zvk)")
         ->required();
     unlockCommand->add_option("-o,--output", unlock.output,
                               "Write the page here instead of standard output");
@@ -451,6 +538,9 @@ int main(int argc, char** argv) {
         res::StringTable::SetLanguage(*res::LanguageChoice::Parse(messageLanguage));
     }
     if (lockCommand->parsed()) {
+        if (ReportConflict(*lockCommand, lock)) return cli::kExitUsage;
+        // The form decides which encoding names its decoders read.
+        lock.publication.strong = !lock.classic;
         lock.promptGiven = lockCommand->count("--prompt") > 0;
         const std::optional<std::int32_t> keepTicks = KeepTicks(lock.cookieDays);
         if (!keepTicks) {

@@ -57,11 +57,16 @@ if [ "${1:-}" = "--fresh" ]; then
   chroot "$root" nemora --version
   mkdir -p "$root/tmp/run" "$root/tmp/shots" && chmod 700 "$root/tmp/run"
   check_window "$root/tmp/shots" chroot "$root"
-  # A page locked and read back on the fresh machine.
+  # A page locked and read back on the fresh machine, in the classic form and
+  # in the default (strong) one, which needs libsodium.
   chroot "$root" sh -c 'printf "<p>fresh</p>" >/tmp/p.html && printf "pw\n" |
-    nemora-cli lock /tmp/p.html -o /tmp/out --password-stdin >/dev/null 2>&1 &&
+    nemora-cli lock /tmp/p.html -o /tmp/out --classic --password-stdin >/dev/null 2>&1 &&
     printf "pw\n" | nemora-cli unlock /tmp/out/p.zvk --password-stdin 2>/dev/null' | grep -q fresh \
     || { echo "package.sh: lock and unlock failed on the fresh machine" >&2; exit 1; }
+  chroot "$root" sh -c 'printf "pw\n" |
+    nemora-cli lock /tmp/p.html -o /tmp/strong --password-stdin >/dev/null 2>&1 &&
+    printf "pw\n" | nemora-cli unlock /tmp/strong/p.html --password-stdin 2>/dev/null' | grep -q fresh \
+    || { echo "package.sh: the strong form's lock and unlock failed on the fresh machine" >&2; exit 1; }
   echo "package.sh: installed and ran $deb on a fresh Debian 12"
 fi
 

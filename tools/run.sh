@@ -2,8 +2,8 @@
 # Installs what is missing, builds, and starts the window program with the
 # bundled sample page loaded. Without a display (or with NEMORA_NO_WINDOW=1)
 # it runs the program's main job on the command line instead: publishes the
-# sample page, locked with a password, into a folder, and reads its data file
-# back to show that it opens.
+# sample page, locked with a password, into a folder in the command line's
+# default (strong) form, and reads it back to show that it opens.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,9 +31,10 @@ echo
 ls -l "$site"
 echo
 echo "Read back with the password \"$password\":"
-NEMORA_PASSWORD="$password" "$cli" unlock "$site/sample.zvk" | head -n 12
+NEMORA_PASSWORD="$password" "$cli" unlock "$site/sample.html" | head -n 12
 echo "..."
 echo
-echo "To open it in a browser, serve the folder and visit the page, for instance:"
-echo "  python3 -m http.server --directory $site 8000   # then open http://127.0.0.1:8000/sample.html"
-echo "and type the password \"$password\"."
+echo "To see it as a visitor does, open $site/sample.html in a browser (from the"
+echo "folder on disk, or served, e.g. python3 -m http.server --directory $site 8000)"
+echo "and type the password \"$password\". The classic form, for compatibility"
+echo "only, is written with: $cli lock --classic ..."

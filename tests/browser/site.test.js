@@ -9,7 +9,9 @@ const { spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const path = require('node:path');
 const { after, before, describe, it } = require('node:test');
-const { settings, WorkFolder, StartServer, Launch, Visitor, PasswordPage, SubmitPassword } = require('./support');
+const {
+  settings, WorkFolder, FormOf, StartServer, Launch, Visitor, PasswordPage, SubmitPassword,
+} = require('./support');
 
 const PASSWORD = 'site wide password';
 
@@ -32,7 +34,8 @@ function MakeSite(top) {
 
 function LockSite(site, out, options = []) {
   const result = spawnSync(settings.cli,
-    ['lock', '-r', site, '-o', out, '--password-stdin', '--encoding', 'utf-8', ...options],
+    ['lock', '-r', site, '-o', out, '--password-stdin', '--encoding', 'utf-8', ...options,
+      ...FormOf(options)],
     { input: `${PASSWORD}\n`, encoding: 'utf8' });
   assert.equal(result.status, 0, `nemora-cli lock -r failed (${result.status}): ${result.stderr}`);
 }

@@ -51,6 +51,12 @@ function WorkFolder(name) {
   return dir;
 }
 
+// The classic form, which most cases visit, unless the options name the
+// strong one.
+function FormOf(options) {
+  return options.includes('--strong') ? [] : ['--classic'];
+}
+
 // Publishes `page` (bytes or UTF-8 text) as FOLDER/NAME with nemora-cli.
 function Publish(folder, name, page, password, options = []) {
   const sources = path.join(path.dirname(folder), '.pages', path.basename(folder));
@@ -59,7 +65,7 @@ function Publish(folder, name, page, password, options = []) {
   fs.writeFileSync(pageFile, page);
   const result = spawnSync(
     settings.cli,
-    ['lock', pageFile, '-o', folder, '--password-stdin', ...options],
+    ['lock', pageFile, '-o', folder, '--password-stdin', ...options, ...FormOf(options)],
     { input: `${password}\n`, encoding: 'utf8' });
   assert.equal(result.status, 0,
     `nemora-cli lock ${name} failed (${result.status}): ${result.stderr}${result.stdout}`);
@@ -250,6 +256,7 @@ module.exports = {
   WARNING_LINES,
   ERROR_MESSAGES,
   WorkFolder,
+  FormOf,
   Publish,
   Encode,
   StartServer,

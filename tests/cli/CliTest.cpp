@@ -3,15 +3,21 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include "engine/Key.h"
+#include "engine/LockedDocument.h"
 #include "engine/StreamReader.h"
+#include "engine/posix/DurableFileLayer.h"
 #include "engine/strong/StrongReader.h"
+#include "publish/PublicationWriter.h"
 #include "publish/StrongPage.h"
 #include "publish/TextCodec.h"
+#include "res/StringTable.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
@@ -22,6 +28,45 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kCli = NEMORA_CLI_PATH;
+
+// The children speak Japanese (NEMORA_LANG=ja): a text of theirs by id.
+std::string JapaneseText(std::uint32_t id, const std::string& argument = {}) {
+    std::string text = res::StringTable::Get(id, res::Language::Japanese);
+    if (const std::size_t at = text.find("%1"); at != std::string::npos)
+        text.replace(at, 2, argument);
+    return text;
+}
+
+constexpr std::uint32_t kClassicNotice = 42200;
+constexpr std::uint32_t kShortPasswordWarning = 40010;
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos;
+         at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
+// A file's text with the loader page's decoder-window name (24 letters,
+// new at every save) blanked.
+std::string WithoutWindowName(const std::vector<std::uint8_t>& bytes) {
+    std::string text(bytes.begin(), bytes.end());
+    const std::string open = "window.open(\"\", \"";
+    if (const std::size_t at = text.find(open); at != std::string::npos)
+        text.replace(at + open.size(), 24, 24, '*');
+    return text;
+}
+
+// The strong page's options element: what the browser may remember.
+std::string OptionsElement(const std::vector<std::uint8_t>& bytes) {
+    const std::string text(bytes.begin(), bytes.end());
+    const std::string start = "<script id=\"nemora-options\" type=\"application/json\">";
+    const std::size_t from = text.find(start);
+    if (from == std::string::npos) return {};
+    const std::size_t to = text.find("</script>", from);
+    return text.substr(from + start.size(), to - from - start.size());
+}
 
 class CliTest : public ::testing::Test {
 protected:
@@ -48,9 +93,17 @@ protected:
         return Spawn(std::move(args), std::move(options));
     }
 
+    // The cases' helpers publish the classic form, whose files most cases
+    // read, unless a case names the strong one.
+    static std::vector<std::string> FormOf(const std::vector<std::string>& extra) {
+        const bool strong = std::find(extra.begin(), extra.end(), "--strong") != extra.end();
+        return strong ? std::vector<std::string>{} : std::vector<std::string>{"--classic"};
+    }
+
     ProcessResult Lock(const std::string& folder, std::vector<std::string> extra = {}) {
         std::vector<std::string> args = {"lock", pagePath, "-o", folder, "--password-stdin"};
         args.insert(args.end(), extra.begin(), extra.end());
+        for (const std::string& form : FormOf(extra)) args.push_back(form);
         return Run(args, {.input = "secret\n"});
     }
 
@@ -88,7 +141,7 @@ TEST_F(CliTest, PublishesAndReadsBackWithEachPasswordSource) {
     for (const Source& source : sources) {
         SCOPED_TRACE(source.name);
         const std::string out = (dir.Path() / source.name).string();
-        std::vector<std::string> lock = {"lock", pagePath, "-o", out};
+        std::vector<std::string> lock = {"lock", pagePath, "-o", out, "--classic"};
         lock.insert(lock.end(), source.args.begin(), source.args.end());
         const ProcessResult locked = Spawn(lock, source.options);
         ASSERT_EQ(locked.status, 0) << locked.err;
@@ -210,7 +263,8 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
 }
 
 // The command line speaks the language --lang names, else NEMORA_LANG's,
-// else the locale's; the switch may stand before or after the subcommand.
+// else the locale's as gettext reads it: English unless the locale asks for
+// Japanese. The switch may stand before or after the subcommand.
 TEST_F(CliTest, MessagesComeInTheChosenLanguage) {
     const std::string out = (dir.Path() / "out").string();
     ASSERT_EQ(Lock(out).status, 0);
@@ -222,6 +276,8 @@ TEST_F(CliTest, MessagesComeInTheChosenLanguage) {
         const char* message;
     };
     const std::vector<std::string> noLocale = {"NEMORA_LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES"};
+    std::vector<std::string> nothingSet = noLocale;
+    nothingSet.push_back("LANG");
     const Case cases[] = {
         {"--lang en", {"--lang", "en"}, {}, {}, "Wrong password"},
         {"--lang en after the subcommand", {}, {"--lang", "en"}, {}, "Wrong password"},
@@ -236,7 +292,30 @@ TEST_F(CliTest, MessagesComeInTheChosenLanguage) {
          {},
          {.env = {{"LANG", "en_GB.UTF-8"}}, .unset = noLocale},
          "Wrong password"},
-        {"no locale", {}, {}, {.env = {{"LANG", "C"}}, .unset = noLocale}, "パスワードが違います"},
+        {"a Japanese locale",
+         {},
+         {},
+         {.env = {{"LANG", "ja_JP.UTF-8"}}, .unset = noLocale},
+         "パスワードが違います"},
+        {"the C locale", {}, {}, {.env = {{"LANG", "C"}}, .unset = noLocale}, "Wrong password"},
+        {"C.UTF-8", {}, {}, {.env = {{"LANG", "C.UTF-8"}}, .unset = noLocale}, "Wrong password"},
+        {"no locale at all", {}, {}, {.unset = nothingSet}, "Wrong password"},
+        {"LANGUAGE under C.UTF-8",
+         {},
+         {},
+         {.env = {{"LANG", "C.UTF-8"}, {"LANGUAGE", "ja"}},
+          .unset = {"NEMORA_LANG", "LC_ALL", "LC_MESSAGES"}},
+         "パスワードが違います"},
+        {"LANGUAGE under the C locale",
+         {},
+         {},
+         {.env = {{"LC_ALL", "C"}, {"LANGUAGE", "ja"}}, .unset = {"NEMORA_LANG"}},
+         "Wrong password"},
+        {"--lang ja under C.UTF-8",
+         {"--lang", "ja"},
+         {},
+         {.env = {{"LANG", "C.UTF-8"}}, .unset = noLocale},
+         "パスワードが違います"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -363,17 +442,17 @@ TEST_F(CliTest, EachPageIsNamedByItsOwnEncodingUnlessOneIsGiven) {
         const char* message;
     };
     const Case cases[] = {
-        {"UTF-8 declared", utf8, {}, 0, "UTF8", ""},
+        {"UTF-8 declared", utf8, {"--classic"}, 0, "UTF8", ""},
         {"UTF-8 declared, strong", utf8, strong, 0, "utf-8", ""},
-        {"UTF-8 bytes, nothing declared", undeclared, {}, 0, "UTF8", ""},
-        {"Shift_JIS declared", pagePath, {}, 0, "shift_jis", ""},
-        {"windows-1252 declared", latin, {}, 0, "iso-8859-1", ""},
-        {"KOI8-R declared", koi8, {}, 5, "", "koi8-r"},
+        {"UTF-8 bytes, nothing declared", undeclared, {"--classic"}, 0, "UTF8", ""},
+        {"Shift_JIS declared", pagePath, {"--classic"}, 0, "shift_jis", ""},
+        {"windows-1252 declared", latin, {"--classic"}, 0, "iso-8859-1", ""},
+        {"KOI8-R declared", koi8, {"--classic"}, 5, "", "koi8-r"},
         {"KOI8-R declared, strong", koi8, strong, 0, "koi8-r", ""},
-        {"auto named", utf8, {"--encoding", "auto"}, 0, "UTF8", ""},
-        {"a name given wins", pagePath, {"--encoding", "utf-8"}, 0, "UTF8", ""},
+        {"auto named", utf8, {"--encoding", "auto", "--classic"}, 0, "UTF8", ""},
+        {"a name given wins", pagePath, {"--encoding", "utf-8", "--classic"}, 0, "UTF8", ""},
         {"a name given, strong", koi8, {"--encoding", "UTF8", "--strong"}, 0, "utf-8", ""},
-        {"UTF-16 is refused when loaded", utf16, {}, 4, "", "テキストが壊れている"},
+        {"UTF-16 is refused when loaded", utf16, {"--classic"}, 4, "", "テキストが壊れている"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -397,8 +476,9 @@ TEST_F(CliTest, EachPageIsNamedByItsOwnEncodingUnlessOneIsGiven) {
     }
     // The page that the classic decoders cannot read: the hint names the strong form.
     const ProcessResult refused =
-        Run({"lock", koi8, "-o", dir.File("hint"), "--password-stdin"}, {.input = "secret\n"});
-    EXPECT_NE(refused.err.find("(--strong)"), std::string::npos) << refused.err;
+        Run({"lock", koi8, "-o", dir.File("hint"), "--password-stdin", "--classic"},
+            {.input = "secret\n"});
+    EXPECT_NE(refused.err.find("leave out --classic"), std::string::npos) << refused.err;
 }
 
 // A name the form's decoders cannot read is refused with the names they
@@ -411,9 +491,9 @@ TEST_F(CliTest, AGivenEncodingTheFormCannotReadIsRefused) {
         std::vector<std::string> args;
         const char* message;
     } cases[] = {
-        {"an unknown name", {"--encoding", "bogus-enc"}, classicNames},
-        {"a name the classic decoders lack", {"--encoding", "koi8-r"}, classicNames},
-        {"a name beyond ASCII", {"--encoding", "日本"}, classicNames},
+        {"an unknown name", {"--encoding", "bogus-enc", "--classic"}, classicNames},
+        {"a name the classic decoders lack", {"--encoding", "koi8-r", "--classic"}, classicNames},
+        {"a name beyond ASCII", {"--encoding", "日本", "--classic"}, classicNames},
         {"an unknown name, strong", {"--encoding", "bogus-enc", "--strong"}, strongNames},
         {"a name browsers do not decode, strong",
          {"--encoding", "iso-2022-kr", "--strong"},
@@ -449,9 +529,10 @@ TEST_F(CliTest, WarnsOfPasswordsShorterThanTwelveCharacters) {
 TEST_F(CliTest, SeveralPagesShareOneFolderAndAFailureSpoilsOnlyItsPage) {
     const std::string second = dir.Write("second.html", HtmlPage(2000, 22));
     const std::string out = (dir.Path() / "site").string();
-    const ProcessResult result = Run({"lock", pagePath, dir.File("missing.html"), second, "-o", out,
-                                      "--no-cookie", "--no-comment", "--password-stdin"},
-                                     {.input = "pw\n"});
+    const ProcessResult result =
+        Run({"lock", pagePath, dir.File("missing.html"), second, "-o", out, "--classic",
+             "--no-cookie", "--no-comment", "--password-stdin"},
+            {.input = "pw\n"});
     EXPECT_EQ(result.status, 4);
     const std::vector<std::string> written = {"decoder.htm", "decoder.jar", "page.html",
                                               "page.zvk",    "second.html", "second.zvk"};
@@ -550,6 +631,231 @@ TEST_F(CliTest, StrongLockPublishesPagesThatUnlockReadsBack) {
     }
 }
 
+// The command line writes the strong form unless --classic asks for the
+// classic set; --strong names the default.
+TEST_F(CliTest, WritesTheStrongFormUnlessClassicIsGiven) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::vector<std::string> written;
+        bool strong;
+    };
+    const Case cases[] = {
+        {"the default", {}, {"nemora-strong.js", "page.html"}, true},
+        {"--strong", {"--strong"}, {"nemora-strong.js", "page.html"}, true},
+        {"--classic",
+         {"--classic"},
+         {"decoder.htm", "decoder.jar", "page.html", "page.zvk"},
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string out = (dir.Path() / c.name).string();
+        std::vector<std::string> args = {"lock", pagePath, "-o", out, "--password-stdin"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ProcessResult result = Run(args, {.input = "secret\n"});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(Entries(out), c.written);
+        EXPECT_EQ(publish::StrongPage::ReadContainer(ReadAll(out + "/page.html")).has_value(),
+                  c.strong);
+    }
+}
+
+// --classic writes what the window's save writes for the same choices, byte
+// for byte, under the remember options' names and their former ones alike.
+TEST_F(CliTest, ClassicSetIsTheSavesByteForByte) {
+    using publish::CookieKeepTicks;
+    using Choices = std::function<void(publish::PublicationOptions&)>;
+    const Choices members = [](publish::PublicationOptions& o) {
+        o.cookieKey = "Members";
+        o.cookieKeepTicks = CookieKeepTicks::kUnlimited;
+        o.confirm = true;
+    };
+    const Choices forgetting = [](publish::PublicationOptions& o) { o.cookieOn = false; };
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        Choices choices;
+    };
+    const Case cases[] = {
+        {"the defaults", {}, [](publish::PublicationOptions&) {}},
+        {"no-remember", {"--no-remember"}, forgetting},
+        {"no-cookie", {"--no-cookie"}, forgetting},
+        {"remember options",
+         {"--remember-name", "Members", "--remember-days", "unlimited", "--confirm"},
+         members},
+        {"their former names",
+         {"--cookie-key", "Members", "--cookie-days", "unlimited", "--confirm"},
+         members},
+        {"English pages without comments",
+         {"--remember-days", "2.5", "--no-comment", "--page-language", "en"},
+         [](publish::PublicationOptions& o) {
+             o.cookieKeepTicks = CookieKeepTicks::FromDays(2.5);
+             o.comment = false;
+             o.pageLanguage = res::Language::English;
+             o.prompt = res::StringTable::Get(publish::defaults::kPromptText, o.pageLanguage);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path locked = dir.Path() / "locked" / c.name;
+        std::vector<std::string> args = {"lock",          pagePath,           "-o",
+                                         locked.string(), "--password-stdin", "--classic"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ProcessResult result = Run(args, {.input = "secret\n"});
+        ASSERT_EQ(result.status, 0) << result.err;
+
+        publish::PublicationOptions options;
+        options.password = engine::SecretString("secret");
+        options.prompt =
+            res::StringTable::Get(publish::defaults::kPromptText, res::Language::Japanese);
+        c.choices(options);
+        engine::LockedDocument document(engine::posix::DurableFileLayer::Instance());
+        document.SetCharCodeName(publish::PublicationWriter::CharCodeName("shift_jis"));
+        ASSERT_EQ(document.Load(nullptr, pagePath), engine::Result::Ok);
+        ASSERT_EQ(document.Compress(nullptr), engine::Result::Ok);
+        const fs::path saved = dir.Path() / "saved" / c.name;
+        ASSERT_EQ(publish::PublicationWriter()
+                      .Publish({document, pagePath}, options, saved.string(), nullptr)
+                      .result,
+                  engine::Result::Published);
+
+        ASSERT_EQ(Entries(locked), Entries(saved));
+        for (const std::string& file : Entries(saved)) {
+            SCOPED_TRACE(file);
+            EXPECT_EQ(WithoutWindowName(ReadAll((locked / file).string())),
+                      WithoutWindowName(ReadAll((saved / file).string())));
+        }
+    }
+}
+
+// The strong page remembers the key as the remember options say, under
+// their names and their former ones alike.
+TEST_F(CliTest, StrongPageRemembersAsTheOptionsSay) {
+    using Remember = publish::StrongPage::Remember;
+    const Remember members{"Members", -1, true};
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::optional<Remember> remember;
+    };
+    const Case cases[] = {
+        {"the defaults", {}, Remember{"Key", 7, false}},
+        {"remember options",
+         {"--remember-name", "Members", "--remember-days", "unlimited", "--confirm"},
+         members},
+        {"their former names",
+         {"--cookie-key", "Members", "--cookie-days", "unlimited", "--confirm"},
+         members},
+        {"no-remember", {"--no-remember"}, std::nullopt},
+        {"no-cookie", {"--no-cookie"}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string out = (dir.Path() / c.name).string();
+        std::vector<std::string> args = {
+            "lock", pagePath,          "-o", out, "--kdf-memory", "19", "--kdf-passes",
+            "2",    "--password-stdin"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ProcessResult result = Run(args, {.input = "secret\n"});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(OptionsElement(ReadAll(out + "/page.html")),
+                  publish::StrongPage::OptionsJson(c.remember));
+    }
+}
+
+// What cannot be meant is refused before anything is written: the strong
+// form's options with --classic, one option under both its names, and a
+// classic password that Shift_JIS cannot hold (with the way out).
+TEST_F(CliTest, RefusesChoicesThatCannotGoTogether) {
+    fs::create_directories(dir.Path() / "site");
+    dir.Write("site/index.html", page);
+    const std::string site = dir.File("site");
+    const std::string unmappable = "pass word 😀 phrase\n";
+    const std::string hint = JapaneseText(42202, JapaneseText(2051));
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string input;
+        int status;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"--kdf-memory with --classic",
+         {"lock", pagePath, "--classic", "--kdf-memory", "64"},
+         "secret\n",
+         2,
+         JapaneseText(42201, "--kdf-memory")},
+        {"--kdf-passes with --classic",
+         {"lock", "-r", site, "--kdf-passes", "3", "--classic"},
+         "secret\n",
+         2,
+         JapaneseText(42201, "--kdf-passes")},
+        {"--strong with --classic",
+         {"lock", pagePath, "--strong", "--classic"},
+         "secret\n",
+         2,
+         JapaneseText(42201, "--strong")},
+        {"a name and its former name",
+         {"lock", pagePath, "--remember-days", "2", "--cookie-days", "3"},
+         "secret\n",
+         2,
+         "--remember-days --cookie-days"},
+        {"a classic password Shift_JIS cannot hold",
+         {"lock", pagePath, "--classic"},
+         unmappable,
+         3,
+         hint},
+        {"the same for a site", {"lock", "-r", site, "--classic", "-q"}, unmappable, 3, hint},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string out = (dir.Path() / "out" / c.name).string();
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-o", out, "--password-stdin"});
+        const ProcessResult result = Run(args, {.input = c.input});
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
+// The classic form's notice comes once per run however many pages it
+// writes; --quiet silences it and the short-password warning.
+TEST_F(CliTest, ClassicNoticeOncePerRunUnlessQuiet) {
+    const std::string second = dir.Write("second.html", HtmlPage(2000, 22));
+    fs::create_directories(dir.Path() / "site" / "docs");
+    dir.Write("site/index.html", page);
+    dir.Write("site/docs/index.html", HtmlPage(2000, 23));
+    const std::string site = dir.File("site");
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::size_t notices;
+        std::size_t warnings;
+    };
+    const Case cases[] = {
+        {"two classic pages", {"lock", pagePath, second, "--classic"}, 1, 1},
+        {"a classic site", {"lock", "-r", site, "--classic"}, 1, 1},
+        {"--quiet", {"lock", pagePath, second, "--classic", "--quiet"}, 0, 0},
+        {"-q on a site", {"lock", "-r", site, "-q", "--classic"}, 0, 0},
+        {"the strong form",
+         {"lock", pagePath, second, "--kdf-memory", "19", "--kdf-passes", "2"},
+         0,
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-o", (dir.Path() / c.name).string(), "--password-stdin"});
+        const ProcessResult result = Run(args, {.input = "pw\n"});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(Occurrences(result.err, JapaneseText(kClassicNotice)), c.notices) << result.err;
+        EXPECT_EQ(Occurrences(result.err, JapaneseText(kShortPasswordWarning)), c.warnings)
+            << result.err;
+    }
+}
+
 // A small site as authors have them: nested folders, two pages of one name,
 // an image, a page that cannot be locked, links that lead nowhere, outside
 // or round in a loop, and a hidden folder.
@@ -579,6 +885,7 @@ protected:
         std::vector<std::string> args = {"lock", "-r", site.string(),
                                          "-o",   out,  "--password-stdin"};
         args.insert(args.end(), extra.begin(), extra.end());
+        for (const std::string& form : FormOf(extra)) args.push_back(form);
         return Run(args, {.input = "secret\n"});
     }
 
@@ -704,8 +1011,8 @@ TEST_F(CliTest, EachPageOfASiteIsNamedByItsOwnEncoding) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string out = (dir.Path() / c.name).string();
-        std::vector<std::string> args = {"lock", "-r", dir.File("site"),
-                                         "-o",   out,  "--password-stdin"};
+        std::vector<std::string> args = {
+            "lock", "-r", dir.File("site"), "-o", out, "--password-stdin", "--classic"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         const ProcessResult result = Run(args, {.input = "secret\n"});
         EXPECT_EQ(result.status, c.status) << result.err;
@@ -717,6 +1024,30 @@ TEST_F(CliTest, EachPageOfASiteIsNamedByItsOwnEncoding) {
         EXPECT_NE(result.err.find("c.html: "), std::string::npos) << result.err;
         EXPECT_NE(result.err.find("koi8-r"), std::string::npos) << result.err;
         EXPECT_FALSE(fs::exists(out + "/c.zvk"));
+    }
+}
+
+// A site is published in the strong form unless --classic is given: one
+// script per folder beside its pages, no data file and no decoder.
+TEST_F(SiteTest, PublishesTheStrongFormUnlessClassic) {
+    fs::remove(site / "broken.html");
+    const std::string out = (dir.Path() / "out").string();
+    const ProcessResult result = Run({"lock", "-r", site.string(), "-o", out, "--kdf-memory", "19",
+                                      "--kdf-passes", "2", "--password-stdin"},
+                                     {.input = "secret\n"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    for (const char* folder : {"", "docs/", "docs/v1.2/"}) {
+        SCOPED_TRACE(folder);
+        EXPECT_TRUE(fs::exists(out + "/" + folder + "nemora-strong.js"));
+    }
+    for (const char* name : {"index.html", "docs/index.html", "docs/v1.2/Guide.HTM"}) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(publish::StrongPage::ReadContainer(ReadAll(out + "/" + name)).has_value());
+    }
+    for (const std::string& file : Tree(out)) {
+        EXPECT_FALSE(file.ends_with(".zvk") || file.ends_with("decoder.htm") ||
+                     file.ends_with("decoder.jar"))
+            << file;
     }
 }
 

@@ -38,13 +38,27 @@ done
 [ "$("$root/bin/nemora" --version)" = "nemora $version" ] || fail "nemora --version"
 "$root/bin/nemora" --help | grep -q '^Usage: nemora' || fail "nemora --help"
 "$root/bin/nemora-cli" --help | grep -q 'Usage: nemora-cli' || fail "nemora-cli --help"
-# The command line speaks the locale's language too (no password to read here).
-for pair in "en_US.UTF-8:The password cannot be read" "ja_JP.UTF-8:パスワードを読み込めません"; do
-  said=$(env -i LANG="${pair%%:*}" "$root/bin/nemora-cli" unlock "$dest/none.zvk" </dev/null 2>&1 || true)
-  [ "$said" = "nemora-cli: ${pair#*:}" ] || fail "nemora-cli under ${pair%%:*} said: $said"
+# The command line speaks the locale's language too, English where none is
+# set (no password to read here).
+for pair in "en_US.UTF-8:The password cannot be read" "ja_JP.UTF-8:パスワードを読み込めません" \
+    "C.UTF-8:The password cannot be read" ":The password cannot be read"; do
+  locale=${pair%%:*}
+  said=$(env -i ${locale:+LANG="$locale"} "$root/bin/nemora-cli" unlock "$dest/none.zvk" </dev/null 2>&1 || true)
+  [ "$said" = "nemora-cli: ${pair#*:}" ] || fail "nemora-cli under LANG=$locale said: $said"
 done
-grep -q '^\.SH' "$root/share/man/man1/nemora-cli.1" || fail "nemora-cli(1) has no sections"
-grep -q 'unlock' "$root/share/man/man1/nemora-cli.1" || fail "nemora-cli(1) lacks the subcommands"
+manual="$root/share/man/man1/nemora-cli.1"
+grep -q '^\.SH' "$manual" || fail "nemora-cli(1) has no sections"
+grep -q 'unlock' "$manual" || fail "nemora-cli(1) lacks the subcommands"
+for section in 'LOCK OPTIONS' 'UNLOCK OPTIONS' 'EXIT STATUS' ENVIRONMENT EXAMPLES; do
+  grep -qE "^\.SH \"?$section\"?\$" "$manual" || fail "nemora-cli(1) has no $section"
+done
+# Every option each subcommand lists in its help, in the manual's escaped form.
+for command in lock unlock; do
+  for option in $("$root/bin/nemora-cli" "$command" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+    grep -qF -- "$(printf '%s' "$option" | sed 's/-/\\-/g')" "$manual" \
+      || fail "nemora-cli(1) lacks $command $option"
+  done
+done
 
 # The installed window program, run as a user of each language would: its
 # window title, its help (the English one for English) and Qt's own texts.
