@@ -478,7 +478,7 @@ TEST_F(CliTest, EachPageIsNamedByItsOwnEncodingUnlessOneIsGiven) {
     const ProcessResult refused =
         Run({"lock", koi8, "-o", dir.File("hint"), "--password-stdin", "--classic"},
             {.input = "secret\n"});
-    EXPECT_NE(refused.err.find("leave out --classic"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("--classic を付けない"), std::string::npos) << refused.err;
 }
 
 // A name the form's decoders cannot read is refused with the names they
