@@ -59,9 +59,13 @@ std::string SummaryLine(const SitePublisher::Summary& summary, double seconds) {
     return text;
 }
 
+// The first signal that asked the run to end (SIGINT or SIGTERM), or 0.
+std::atomic<int> stopSignal{0};
 std::atomic<bool> interrupted{false};
 
-void OnInterrupt(int) {
+void OnInterrupt(int signal) {
+    int none = 0;
+    stopSignal.compare_exchange_strong(none, signal);
     interrupted.store(true);
 }
 
@@ -77,8 +81,8 @@ int PublishSite(SitePublisher::Options options) {
                options.site);
         return checked == engine::Result::CannotOpen ? kExitLoad : kExitUsage;
     }
-    // Ctrl-C ends the run between files, so no half-written temporary file
-    // is left behind; a second one ends the program at once.
+    // Ctrl-C or SIGTERM ends the run between files, so no half-written
+    // temporary file is left behind; a second one ends the program at once.
     options.stop = &interrupted;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
@@ -105,9 +109,11 @@ int PublishSite(SitePublisher::Options options) {
     }
     for (const auto& [relative, problem] : summary.skipped) Report(relative, TextOf(problem));
     std::printf("%s: %s\n", kProgram, SummaryLine(summary, bar.Seconds()).c_str());
-    if (summary.stopped) {
-        Report(kProgram, CliText::SiteInterrupted);
-        return kExitInterrupted;
+    // A signal that came once every file was done still asked the run to
+    // end: a script sees that it was ended, as it would have been at once.
+    if (const int signal = stopSignal.load(); signal != 0) {
+        if (summary.stopped) Report(kProgram, CliText::SiteInterrupted);
+        return ExitCodeOfSignal(signal);
     }
     return status;
 }

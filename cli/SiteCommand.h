@@ -9,7 +9,8 @@ namespace nemora::cli {
 // 0 when every page was published and every other file copied; otherwise
 // that of the first failure met (4: a page could not be read; 5: a file could
 // not be written). Skipped links are reported and do not change the status.
-// Interrupted (SIGINT, SIGTERM): the files in hand are finished, then 130.
+// Ended by a signal: the files in hand are finished, then 130 for SIGINT,
+// 143 for SIGTERM.
 int PublishSite(publish::SitePublisher::Options options);
 
 }  // namespace nemora::cli

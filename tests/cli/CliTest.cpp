@@ -1,6 +1,7 @@
 // Runs the real nemora-cli as a user would.
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -536,6 +537,29 @@ TEST_F(SiteTest, MirrorsTheTreeAndReportsWhatItSkips) {
     ASSERT_EQ(LockSite(out, {"--include-hidden"}).status, 4);
     EXPECT_TRUE(fs::exists(out + "/.git/config.html"));
     EXPECT_TRUE(fs::exists(out + "/.git/config.zvk"));
+}
+
+// SIGINT and SIGTERM end a run between files (no temporary file is left),
+// each with the shell's status for it.
+TEST_F(SiteTest, SignalsEndTheRunWithTheShellsStatus) {
+    // Long enough on one worker (some tenths of a second) for the signal to
+    // come while it runs.
+    for (int i = 0; i < 300; ++i) {
+        fs::create_directories(site / "many" / std::to_string(i % 10));
+        Put("many/" + std::to_string(i % 10) + "/" + std::to_string(i) + ".html",
+            HtmlPage(20000, 100 + i));
+    }
+    for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        SCOPED_TRACE(signal);
+        const std::string out = (dir.Path() / ("out" + std::to_string(signal))).string();
+        const ProcessResult result =
+            Run({"lock", "-r", site.string(), "-o", out, "--password-stdin", "-j", "1"},
+                {.input = "secret\n", .signal = signal, .signalWhen = out});
+        EXPECT_EQ(result.status, status) << result.err;
+        for (const auto& entry : fs::recursive_directory_iterator(out)) {
+            EXPECT_FALSE(entry.path().string().ends_with(".tmp")) << entry.path();
+        }
+    }
 }
 
 TEST_F(SiteTest, DataFilesAreTheSameWhateverTheNumberOfWorkers) {
