@@ -23,6 +23,8 @@ enum class CliText : std::uint32_t {
     SiteUnreadable = 40018,
     SiteSummary = 40019,
     SiteInterrupted = 40020,
+    FromOutside = 42402,
+    SkippedIntoOutput = 42404,
     // Messages of the window's string table that the command line shares.
     ReadFailed = 2001,
     CannotOpen = 2005,

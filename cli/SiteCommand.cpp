@@ -25,6 +25,8 @@ CliText TextOf(publish::SiteWalker::Problem problem) {
             return CliText::SkippedOutsideLink;
         case publish::SiteWalker::Problem::LinkLoop:
             return CliText::SkippedLinkLoop;
+        case publish::SiteWalker::Problem::IntoOutput:
+            return CliText::SkippedIntoOutput;
         default:
             return CliText::SkippedNotAFile;
     }
@@ -108,6 +110,9 @@ int PublishSite(SitePublisher::Options options) {
         if (status == kExitOk) status = IsLoadFailure(failure.result) ? kExitLoad : kExitPublish;
     }
     for (const auto& [relative, problem] : summary.skipped) Report(relative, TextOf(problem));
+    for (const auto& [relative, real] : summary.outside) {
+        std::printf("%s: %s\n", relative.c_str(), Text(CliText::FromOutside, real).c_str());
+    }
     std::printf("%s: %s\n", kProgram, SummaryLine(summary, bar.Seconds()).c_str());
     // A signal that came once every file was done still asked the run to
     // end: a script sees that it was ended, as it would have been at once.

@@ -5,7 +5,8 @@
 namespace nemora::cli {
 
 // `lock -r`: publishes a site with a bar on the terminal, then prints one
-// line per failed or skipped file and a summary. Returns the exit status:
+// line per failed or skipped file (standard error) and per file taken from
+// outside the site (standard output), and a summary. Returns the exit status:
 // 0 when every page was published and every other file copied; otherwise
 // that of the first failure met (4: a page could not be read; 5: a file could
 // not be written). Skipped links are reported and do not change the status.

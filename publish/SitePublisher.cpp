@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <deque>
+#include <fcntl.h>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -28,6 +29,7 @@ struct Task {
     std::string relative;
     std::string path;
     std::uint64_t size = 0;
+    bool outside = false;  // reached through a link that leads outside the site
 };
 
 // The walk's tasks on their way to the workers: at most `capacity` wait, so
@@ -139,11 +141,17 @@ private:
         callbacks.folder = [&](const std::string& relative) {
             std::error_code error;
             fs::create_directories(MirrorFolder(options_.out, relative), error);
+            return true;
         };
         callbacks.file = [&](const SiteWalker::File& file) {
             if (Stopped()) return;
-            Task task{file.page ? Task::Kind::Page : Task::Kind::Copy, next_++, file.relative,
-                      file.path, file.size};
+            if (!file.outside.empty()) summary_.outside.emplace_back(file.relative, file.outside);
+            Task task{file.page ? Task::Kind::Page : Task::Kind::Copy,
+                      next_++,
+                      file.relative,
+                      file.path,
+                      file.size,
+                      !file.outside.empty()};
             if (file.page) {
                 ++summary_.pages;
                 const std::string folder = FolderOf(file.relative);
@@ -156,7 +164,9 @@ private:
         callbacks.problem = [&](const std::string& relative, SiteWalker::Problem problem) {
             summary_.skipped.emplace_back(relative, problem);
         };
-        SiteWalker::Walk(options_.site, options_.rules, callbacks);
+        SiteWalker::Rules rules = options_.rules;
+        rules.outputFolder = options_.out;
+        SiteWalker::Walk(options_.site, rules, callbacks);
     }
 
     void Work() {
@@ -220,8 +230,8 @@ private:
 
     void Copy(const Task& task) {
         const std::string target = options_.out + "/" + task.relative;
-        const Result result =
-            options_.link && Link(task.path, target) ? Result::Ok : CopyBytes(task, target);
+        const bool linked = options_.link && !task.outside && Link(task.path, target);
+        const Result result = linked ? Result::Ok : CopyBytes(task, target);
         progress_.bytesDone.fetch_add(task.size);
         if (result != Result::Ok) return Fail(task, {result, target});
         Count(task.size, [&] {
@@ -231,12 +241,16 @@ private:
     }
 
     // A hard link made under a temporary name and renamed over the target,
-    // so an earlier file stays whole until the new one is in place.
+    // so an earlier file stays whole until the new one is in place. It links
+    // the file a symbolic link names, not the link: the mirror holds files.
     static bool Link(const std::string& source, const std::string& target) {
         const std::string temporary = FolderOf(target) + "/.nemora-link." +
                                       std::to_string(::getpid()) + "." +
                                       std::to_string(std::hash<std::string>{}(target)) + ".tmp";
-        if (::link(source.c_str(), temporary.c_str()) != 0) return false;
+        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) !=
+            0) {
+            return false;
+        }
         if (::rename(temporary.c_str(), target.c_str()) != 0) {
             ::unlink(temporary.c_str());
             return false;
@@ -299,12 +313,14 @@ Result SitePublisher::CheckFolders(const std::string& site, const std::string& o
 
 SitePublisher::Totals SitePublisher::Count(const Options& options) {
     Totals totals;
+    SiteWalker::Rules rules = options.rules;
+    rules.outputFolder = options.out;
     SiteWalker::Callbacks callbacks;
     callbacks.file = [&](const SiteWalker::File& file) {
         totals.bytes += file.size;
         if (file.page) ++totals.pages;
     };
-    SiteWalker::Walk(options.site, options.rules, callbacks);
+    SiteWalker::Walk(options.site, rules, callbacks);
     return totals;
 }
 

@@ -18,7 +18,8 @@ namespace nemora::publish {
 // its mirror path. Pages are locked on several workers, each with a document
 // of its own; the walk feeds them through a short queue, so memory grows with
 // the pages in flight, not with the site. The shared files of a folder are
-// written once for all its pages.
+// written once for all its pages. What a link outside the site reaches is
+// published with the site (see SiteWalker), copied and never hard-linked.
 class SitePublisher {
 public:
     struct Options {
@@ -26,7 +27,9 @@ public:
         std::string out;
         SiteWalker::Rules rules;
         unsigned jobs = 1;
-        // Hard links in place of copies where the file system allows.
+        // Hard links in place of copies where the file system allows; a file
+        // from outside the site is copied all the same, so the mirror never
+        // shares a file that the site does not own (a package's file, say).
         bool link = false;
         // The name block of every page.
         std::string encodeType = defaults::kEncodeType;
@@ -64,6 +67,9 @@ public:
         std::uint64_t bytesOut = 0;
         std::vector<Failure> failures;  // in the walk's order
         std::vector<std::pair<std::string, SiteWalker::Problem>> skipped;
+        // The files reached through links that lead outside the site, with
+        // their own paths, in the walk's order.
+        std::vector<std::pair<std::string, std::string>> outside;
         bool stopped = false;  // ended early by Options::stop
     };
 

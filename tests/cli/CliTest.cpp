@@ -515,10 +515,12 @@ TEST_F(SiteTest, MirrorsTheTreeAndReportsWhatItSkips) {
                                                "docs/v1.2/decoder.htm",
                                                "docs/v1.2/decoder.jar",
                                                "index.html",
-                                               "index.zvk"};
+                                               "index.zvk",
+                                               "outside.html",
+                                               "outside.zvk"};
     EXPECT_EQ(Tree(out), expected);
     EXPECT_EQ(ReadAll(out + "/docs/logo.png"), ReadAll((site / "docs/logo.png").string()));
-    for (const std::string stem : {"index", "docs/index", "docs/v1.2/Guide"}) {
+    for (const std::string stem : {"index", "docs/index", "docs/v1.2/Guide", "outside"}) {
         SCOPED_TRACE(stem);
         const ProcessResult back =
             Run({"unlock", out + "/" + stem + ".zvk", "--password-stdin"}, {.input = "secret\n"});
@@ -528,15 +530,30 @@ TEST_F(SiteTest, MirrorsTheTreeAndReportsWhatItSkips) {
         EXPECT_EQ(back.out, std::string(original.begin(), original.end()));
     }
     for (const char* line : {"broken.html: 読込みに失敗しました", "dangling.html: リンク先がない",
-                             "outside.html: サイトの外", "docs/up: リンクが循環"}) {
+                             "docs/up: リンクが循環"}) {
         EXPECT_NE(result.err.find(line), std::string::npos) << line << "\n" << result.err;
     }
-    EXPECT_NE(result.out.find("ページ 4 件中 3 件を公開"), std::string::npos) << result.out;
+    // What the link outside the site reaches is published, and listed with
+    // its own path.
+    const std::string outside = "outside.html: サイトの外から取り込みました: " +
+                                fs::canonical(dir.File("page.html")).string() + "\n";
+    EXPECT_NE(result.out.find(outside), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("ページ 5 件中 4 件を公開"), std::string::npos) << result.out;
 
     // Hidden files on request; a repeated run replaces the files whole.
     ASSERT_EQ(LockSite(out, {"--include-hidden"}).status, 4);
     EXPECT_TRUE(fs::exists(out + "/.git/config.html"));
     EXPECT_TRUE(fs::exists(out + "/.git/config.zvk"));
+
+    // Outside links kept out on request: skipped and listed, as the others.
+    const std::string kept = (dir.Path() / "kept").string();
+    const ProcessResult without = LockSite(kept, {"--no-outside-links"});
+    EXPECT_EQ(without.status, 4) << without.err;
+    EXPECT_FALSE(fs::exists(kept + "/outside.html"));
+    EXPECT_NE(without.err.find("outside.html: サイトの外を指すリンクなので飛ばしました"),
+              std::string::npos)
+        << without.err;
+    EXPECT_NE(without.out.find("ページ 4 件中 3 件を公開"), std::string::npos) << without.out;
 }
 
 // SIGINT and SIGTERM end a run between files (no temporary file is left),
