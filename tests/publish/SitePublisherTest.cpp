@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include "publish/SiteWalker.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
+#include "tests/support/UnwritableFolder.h"
 
 namespace nemora::publish {
 namespace {
@@ -168,6 +170,8 @@ TEST_F(SiteFixture, PublishesWhatOutsideLinksReachAsCopies) {
     const SitePublisher::Summary summary = SitePublisher().Run(options, progress);
 
     EXPECT_TRUE(summary.failures.empty());
+    EXPECT_TRUE(summary.unreadable.empty());
+    EXPECT_FALSE(summary.outputStop);
     EXPECT_EQ(summary.pages, 3u);
     EXPECT_EQ(summary.published, 3u);
     EXPECT_EQ(summary.copied, 3u);
@@ -191,6 +195,57 @@ TEST_F(SiteFixture, PublishesWhatOutsideLinksReachAsCopies) {
     ASSERT_EQ(::stat((site / "docs/logo.png").c_str(), &logo), 0);
     EXPECT_TRUE(S_ISREG(alias.st_mode)) << "a file, not a symbolic link";
     EXPECT_EQ(alias.st_ino, logo.st_ino) << "--link links the file the link names";
+}
+
+// An output that cannot be written ends the run at the first file that
+// meets the cause, once, whoever meets it; a folder of the mirror that a
+// file stands in the way of fails alone.
+TEST_F(SiteFixture, AnOutputThatCannotBeWrittenStopsTheRunOnce) {
+    for (int i = 0; i < 20; ++i) {
+        Put("site/docs/extra" + std::to_string(i) + ".html", test::HtmlPage(800, 70 + i));
+    }
+    const auto denied = [](int error) { return error == EACCES || error == EPERM; };
+    const auto inTheWay = [](int error) { return error == ENOTDIR || error == EEXIST; };
+    {
+        SCOPED_TRACE("a file where the output folder must go");
+        fs::remove_all(out);
+        Put("published/site", test::Bytes("a file"));
+        SitePublisher::Progress progress;
+        const SitePublisher::Summary summary = SitePublisher().Run(Options(), progress);
+        ASSERT_TRUE(summary.outputStop);
+        EXPECT_EQ(summary.outputStop->path, out.string());
+        EXPECT_TRUE(inTheWay(summary.outputStop->error)) << summary.outputStop->error;
+        EXPECT_TRUE(summary.failures.empty());
+        fs::remove(out);
+        fs::create_directory(out);
+    }
+    for (const fs::path& locked : {out, out / "docs"}) {
+        SCOPED_TRACE(locked);
+        fs::create_directories(locked);
+        const test::UnwritableFolder unwritable(locked);
+        if (!unwritable.Made()) GTEST_SKIP() << "no way to make a folder unwritable here";
+        SitePublisher::Progress progress;
+        const SitePublisher::Summary summary = SitePublisher().Run(Options(), progress);
+        ASSERT_TRUE(summary.outputStop);
+        EXPECT_EQ(summary.outputStop->path, locked.string());
+        EXPECT_TRUE(denied(summary.outputStop->error)) << summary.outputStop->error;
+        EXPECT_TRUE(summary.failures.empty()) << summary.failures.front().relative;
+    }
+    {
+        SCOPED_TRACE("a file where a folder of the mirror must go");
+        fs::remove_all(out);
+        fs::create_directory(out);
+        Put("published/site/docs", test::Bytes("a file"));
+        SitePublisher::Progress progress;
+        const SitePublisher::Summary summary = SitePublisher().Run(Options(), progress);
+        EXPECT_FALSE(summary.outputStop);
+        ASSERT_EQ(summary.failures.size(), 1u);
+        EXPECT_EQ(summary.failures[0].relative, "docs");
+        EXPECT_EQ(summary.failures[0].result, engine::Result::CannotMakeFolder);
+        EXPECT_TRUE(inTheWay(summary.failures[0].error)) << summary.failures[0].error;
+        EXPECT_TRUE(fs::exists(out / "index.zvk"));
+        EXPECT_TRUE(fs::exists(out / "lib/lib.js"));
+    }
 }
 
 }  // namespace
