@@ -1,5 +1,7 @@
 #pragma once
 
+#include <csignal>
+
 #include "engine/ResultCode.h"
 
 namespace nemora::cli {
@@ -15,7 +17,14 @@ enum ExitCode : int {
     kExitBadDataFile = 7,    // unlock: the data file is damaged, or no data file at all
     kExitFile = 8,           // unlock: the data file cannot be opened or read, or the page written
     kExitInterrupted = 130,  // lock -r: ended by Ctrl-C (the shell's status for SIGINT)
+    kExitTerminated = 143,   // lock -r: ended by SIGTERM (the shell's status for it)
 };
+
+// The status of a run that a signal asked to end: the shell's 128 + the
+// signal's number, so a script tells Ctrl-C from a termination.
+inline ExitCode ExitCodeOfSignal(int signal) {
+    return signal == SIGTERM ? kExitTerminated : kExitInterrupted;
+}
 
 // The status of a page's save.
 inline ExitCode ExitCodeOfSave(engine::Result result) {

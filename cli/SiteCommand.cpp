@@ -1,8 +1,10 @@
 #include "cli/SiteCommand.h"
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <future>
 #include <string>
 #include <unistd.h>
@@ -25,8 +27,30 @@ CliText TextOf(publish::SiteWalker::Problem problem) {
             return CliText::SkippedOutsideLink;
         case publish::SiteWalker::Problem::LinkLoop:
             return CliText::SkippedLinkLoop;
+        case publish::SiteWalker::Problem::IntoOutput:
+            return CliText::SkippedIntoOutput;
         default:
             return CliText::SkippedNotAFile;
+    }
+}
+
+// Why a folder or file of the output cannot be made, in the messages'
+// language where the author can act on it.
+std::string Cause(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return Text(CliText::CausePermission);
+        case EROFS:
+            return Text(CliText::CauseReadOnly);
+        case ENOSPC:
+        case EDQUOT:
+            return Text(CliText::CauseDiskFull);
+        case ENOTDIR:
+        case EEXIST:
+            return Text(CliText::CauseFileInTheWay);
+        default:
+            return std::strerror(error);
     }
 }
 
@@ -42,15 +66,27 @@ std::string Megabytes(std::uint64_t bytes) {
     return text;
 }
 
-// The summary's text with its six values in place of %1 to %6.
-std::string SummaryLine(const SitePublisher::Summary& summary, double seconds) {
+struct Counts {
+    std::uint64_t skipped = 0;
+    std::uint64_t failed = 0;
+};
+
+// The summary's text with its nine values in place of %1 to %9.
+std::string SummaryLine(const SitePublisher::Summary& summary, const Counts& counts,
+                        double seconds) {
     std::string text = res::StringTable::Get(static_cast<std::uint32_t>(CliText::SiteSummary));
     char time[32];
     std::snprintf(time, sizeof time, "%.2f", seconds);
-    const std::string values[] = {std::to_string(summary.pages),  std::to_string(summary.published),
-                                  std::to_string(summary.copied), Megabytes(summary.bytesIn),
-                                  Megabytes(summary.bytesOut),    time};
-    for (int i = 6; i >= 1; --i) {
+    const std::string values[] = {std::to_string(summary.pages),
+                                  std::to_string(summary.published),
+                                  std::to_string(summary.copied),
+                                  Megabytes(summary.bytesIn),
+                                  Megabytes(summary.bytesOut),
+                                  time,
+                                  std::to_string(summary.outside.size()),
+                                  std::to_string(counts.skipped),
+                                  std::to_string(counts.failed)};
+    for (int i = 9; i >= 1; --i) {
         const std::string marker = "%" + std::to_string(i);
         if (const std::size_t at = text.find(marker); at != std::string::npos) {
             text.replace(at, marker.size(), values[i - 1]);
@@ -59,9 +95,44 @@ std::string SummaryLine(const SitePublisher::Summary& summary, double seconds) {
     return text;
 }
 
+// One line for each file that failed, was skipped or came from outside the
+// site; the counts and the exit status they give: that of the first failed
+// file (4: it could not be read; 5: something could not be written), 0 when
+// none failed. Skips do not change it.
+int ReportFiles(const SitePublisher::Summary& summary, Counts& counts) {
+    int status = kExitOk;
+    for (const SitePublisher::Failure& failure : summary.failures) {
+        if (failure.result == engine::Result::CannotMakeFolder) {
+            Report(failure.relative, CliText::MirrorFolderNotMade, Cause(failure.error));
+        } else {
+            Report(failure.relative, failure.result, failure.file);
+        }
+        if (status == kExitOk) status = IsLoadFailure(failure.result) ? kExitLoad : kExitPublish;
+    }
+    for (const std::string& relative : summary.unreadable) Report(relative, CliText::Unreadable);
+    if (status == kExitOk && !summary.unreadable.empty()) status = kExitLoad;
+    for (const auto& [relative, problem] : summary.skipped) Report(relative, TextOf(problem));
+    for (const auto& [relative, real] : summary.outside) {
+        std::printf("%s: %s\n", relative.c_str(), Text(CliText::FromOutside, real).c_str());
+    }
+    counts.skipped = summary.skipped.size();
+    counts.failed = summary.failures.size() + summary.unreadable.size();
+    if (summary.outputStop) {
+        Report(summary.outputStop->path, CliText::OutputNotWritable,
+               Cause(summary.outputStop->error));
+        ++counts.failed;
+        status = kExitPublish;
+    }
+    return status;
+}
+
+// The first signal that asked the run to end (SIGINT or SIGTERM), or 0.
+std::atomic<int> stopSignal{0};
 std::atomic<bool> interrupted{false};
 
-void OnInterrupt(int) {
+void OnInterrupt(int signal) {
+    int none = 0;
+    stopSignal.compare_exchange_strong(none, signal);
     interrupted.store(true);
 }
 
@@ -77,8 +148,8 @@ int PublishSite(SitePublisher::Options options) {
                options.site);
         return checked == engine::Result::CannotOpen ? kExitLoad : kExitUsage;
     }
-    // Ctrl-C ends the run between files, so no half-written temporary file
-    // is left behind; a second one ends the program at once.
+    // Ctrl-C or SIGTERM ends the run between files, so no half-written
+    // temporary file is left behind; a second one ends the program at once.
     options.stop = &interrupted;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
@@ -98,16 +169,14 @@ int PublishSite(SitePublisher::Options options) {
     const SitePublisher::Summary summary = running.get();
     bar.Finish();
 
-    int status = kExitOk;
-    for (const SitePublisher::Failure& failure : summary.failures) {
-        Report(failure.relative, failure.result, failure.file);
-        if (status == kExitOk) status = IsLoadFailure(failure.result) ? kExitLoad : kExitPublish;
-    }
-    for (const auto& [relative, problem] : summary.skipped) Report(relative, TextOf(problem));
-    std::printf("%s: %s\n", kProgram, SummaryLine(summary, bar.Seconds()).c_str());
-    if (summary.stopped) {
-        Report(kProgram, CliText::SiteInterrupted);
-        return kExitInterrupted;
+    Counts counts;
+    const int status = ReportFiles(summary, counts);
+    std::printf("%s: %s\n", kProgram, SummaryLine(summary, counts, bar.Seconds()).c_str());
+    // A signal that came once every file was done still asked the run to
+    // end: a script sees that it was ended, as it would have been at once.
+    if (const int signal = stopSignal.load(); signal != 0) {
+        if (summary.stopped) Report(kProgram, CliText::SiteInterrupted);
+        return ExitCodeOfSignal(signal);
     }
     return status;
 }

@@ -100,6 +100,7 @@ struct LockOptions {
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
     std::vector<std::string> pageGlobs;
     bool includeHidden = false;
+    bool noOutsideLinks = false;
     bool link = false;
     cli::PasswordOptions password;
 };
@@ -171,6 +172,7 @@ int LockSite(const LockOptions& options, const publish::PublicationOptions& publ
     site.out = folder;
     site.rules.pageGlobs = options.pageGlobs;
     site.rules.includeHidden = options.includeHidden;
+    site.rules.followOutsideLinks = !options.noOutsideLinks;
     site.jobs = options.jobs;
     site.link = options.link;
     site.encodeType = options.givenEncoding;
@@ -509,8 +511,12 @@ int main(int argc, char** argv) {
                             "default *.html and *.htm in any case)");
     lockCommand->add_flag("--include-hidden", lock.includeHidden,
                           "With -r: also files and folders whose names start with a dot");
+    lockCommand->add_flag("--no-outside-links", lock.noOutsideLinks,
+                          "With -r: skip (and list) links that lead outside the site, in place "
+                          "of copying what they point to");
     lockCommand->add_flag("--link", lock.link,
-                          "With -r: hard links in place of copies where the file system allows");
+                          "With -r: hard links in place of copies where the file system allows "
+                          "(files from outside the site are always copied)");
     lockCommand->add_flag("-q,--quiet", lock.quiet,
                           "No notices or warnings: neither the classic form's notice nor the "
                           "short-password warning (errors, and the lines that say what was "

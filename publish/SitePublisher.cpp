@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <condition_variable>
 #include <deque>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -13,7 +15,6 @@
 
 #include "engine/LockedDocument.h"
 #include "engine/posix/DurableFileLayer.h"
-#include "publish/FolderMaker.h"
 #include "publish/PageEncoding.h"
 #include "publish/ValueFormat.h"
 
@@ -29,6 +30,7 @@ struct Task {
     std::string relative;
     std::string path;
     std::uint64_t size = 0;
+    bool outside = false;  // reached through a link that leads outside the site
 };
 
 // The walk's tasks on their way to the workers: at most `capacity` wait, so
@@ -99,6 +101,31 @@ std::string Normal(const std::string& path) {
     return error ? path : canonical.lexically_normal().string();
 }
 
+// Causes that hold for every file the run would write after the one that
+// met them: the run stops rather than fail each file alike.
+bool StopsEveryWrite(int error) {
+    return error == EACCES || error == EPERM || error == EROFS || error == ENOSPC ||
+           error == EDQUOT;
+}
+
+// Whether a new file can be made in `folder` (ending in '/'): 0, or the
+// system's error. The probe is removed at once.
+int ProbeFolder(const std::string& folder) {
+    static std::atomic<unsigned> count{0};
+    const std::string probe = folder + ".nemora-probe." + std::to_string(::getpid()) + "." +
+                              std::to_string(count.fetch_add(1)) + ".tmp";
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return 0;
+}
+
+// A result that says an output file could not be made or written.
+bool IsWriteFailure(Result result) {
+    return result == Result::CannotCreate || engine::IsFileError(result);
+}
+
 bool Within(const std::string& inner, const std::string& outer) {
     const fs::path a(inner);
     const fs::path b(outer);
@@ -128,23 +155,38 @@ public:
         std::sort(failures_.begin(), failures_.end(),
                   [](const auto& a, const auto& b) { return a.first < b.first; });
         for (auto& [order, failure] : failures_) summary_.failures.push_back(std::move(failure));
-        summary_.stopped = Stopped();
+        summary_.stopped = leftUndone_ && options_.stop != nullptr && options_.stop->load();
         return std::move(summary_);
     }
 
 private:
-    bool Stopped() const { return options_.stop != nullptr && options_.stop->load(); }
+    // Nothing new is begun once the caller asks to stop or the output cannot
+    // be written.
+    bool Stopped() const {
+        return halted_.load() || (options_.stop != nullptr && options_.stop->load());
+    }
 
     void Walk() {
         SiteWalker::Callbacks callbacks;
         callbacks.folder = [&](const std::string& relative) {
-            std::error_code error;
-            fs::create_directories(MirrorFolder(options_.out, relative), error);
+            if (Stopped()) {
+                leftUndone_ = true;
+                return false;
+            }
+            return MakeMirrorFolder(relative);
         };
         callbacks.file = [&](const SiteWalker::File& file) {
-            if (Stopped()) return;
-            Task task{file.page ? Task::Kind::Page : Task::Kind::Copy, next_++, file.relative,
-                      file.path, file.size};
+            if (Stopped()) {
+                leftUndone_ = true;
+                return;
+            }
+            if (!file.outside.empty()) summary_.outside.emplace_back(file.relative, file.outside);
+            Task task{file.page ? Task::Kind::Page : Task::Kind::Copy,
+                      next_++,
+                      file.relative,
+                      file.path,
+                      file.size,
+                      !file.outside.empty()};
             if (file.page) {
                 ++summary_.pages;
                 const std::string folder = FolderOf(file.relative);
@@ -155,16 +197,55 @@ private:
             queue_.Push(std::move(task));
         };
         callbacks.problem = [&](const std::string& relative, SiteWalker::Problem problem) {
-            summary_.skipped.emplace_back(relative, problem);
+            if (problem == SiteWalker::Problem::Unreadable) {
+                progress_.failures.fetch_add(1);
+                summary_.unreadable.push_back(relative);
+            } else {
+                summary_.skipped.emplace_back(relative, problem);
+            }
         };
-        SiteWalker::Walk(options_.site, options_.rules, callbacks);
+        SiteWalker::Rules rules = options_.rules;
+        rules.outputFolder = options_.out;
+        SiteWalker::Walk(options_.site, rules, callbacks);
+    }
+
+    // False leaves the folder's files out: its mirror could not be made.
+    bool MakeMirrorFolder(const std::string& relative) {
+        const std::string mirror = MirrorFolder(options_.out, relative);
+        std::error_code error;
+        fs::create_directories(mirror, error);
+        if (!error) return true;
+        if (StopsEveryWrite(error.value())) {
+            StopOutput(mirror, error.value());
+        } else {
+            progress_.failures.fetch_add(1);
+            std::lock_guard lock(mutex_);
+            failures_.emplace_back(
+                next_++,
+                SitePublisher::Failure{relative, Result::CannotMakeFolder, mirror, error.value()});
+        }
+        return false;
+    }
+
+    // The first cause that stops the run is kept; what other workers meet
+    // after it is the same cause again.
+    void StopOutput(const std::string& path, int error) {
+        std::lock_guard lock(mutex_);
+        if (!halted_.exchange(true)) {
+            std::string named = path;
+            while (named.size() > 1 && named.back() == '/') named.pop_back();
+            summary_.outputStop = SitePublisher::OutputStop{named, error};
+        }
     }
 
     void Work() {
         // Each worker locks its pages in a document of its own.
         engine::LockedDocument document(files_);
         while (std::optional<Task> task = queue_.Pop()) {
-            if (Stopped()) continue;
+            if (Stopped()) {
+                leftUndone_ = true;
+                continue;
+            }
             switch (task->kind) {
                 case Task::Kind::Page:
                     PublishPage(document, *task);
@@ -206,7 +287,7 @@ private:
         }
         progress_.pagesDone.fetch_add(1);
         progress_.bytesDone.fetch_add(task.size);
-        if (outcome.result != Result::Published) return Fail(task, outcome);
+        if (outcome.result != Result::Published) return Fail(task, outcome, mirror);
         const std::string name = task.relative.substr(task.relative.rfind('/') + 1);
         std::uint64_t written = SizeOf(mirror + name);
         if (!options_.publication.strong) written += SizeOf(mirror + DataFileName(name));
@@ -219,7 +300,13 @@ private:
     void WriteShared(const Task& task) {
         const std::string mirror = MirrorFolder(options_.out, task.relative);
         const PublicationOutcome outcome = writer_.WriteSharedFiles(options_.publication, mirror);
-        if (outcome.result != Result::Published) return Fail(task, outcome);
+        if (outcome.result != Result::Published) {
+            // Named by the file that failed, else by the folder: the shared
+            // files belong to the mirror alone.
+            Task named = task;
+            named.relative = outcome.failedFile.empty() ? mirror : outcome.failedFile;
+            return Fail(named, outcome, mirror);
+        }
         std::uint64_t written = 0;
         for (const char* shared : {"decoder.htm", "decoder.jar", "nemora-strong.js"}) {
             written += SizeOf(mirror + shared);
@@ -229,10 +316,10 @@ private:
 
     void Copy(const Task& task) {
         const std::string target = options_.out + "/" + task.relative;
-        const Result result =
-            options_.link && Link(task.path, target) ? Result::Ok : CopyBytes(task, target);
+        const bool linked = options_.link && !task.outside && Link(task.path, target);
+        const Result result = linked ? Result::Ok : CopyBytes(task, target);
         progress_.bytesDone.fetch_add(task.size);
-        if (result != Result::Ok) return Fail(task, {result, target});
+        if (result != Result::Ok) return Fail(task, {result, target}, FolderOf(target) + "/");
         Count(task.size, [&] {
             ++summary_.copied;
             summary_.bytesIn += task.size;
@@ -240,12 +327,16 @@ private:
     }
 
     // A hard link made under a temporary name and renamed over the target,
-    // so an earlier file stays whole until the new one is in place.
+    // so an earlier file stays whole until the new one is in place. It links
+    // the file a symbolic link names, not the link: the mirror holds files.
     static bool Link(const std::string& source, const std::string& target) {
         const std::string temporary = FolderOf(target) + "/.nemora-link." +
                                       std::to_string(::getpid()) + "." +
                                       std::to_string(std::hash<std::string>{}(target)) + ".tmp";
-        if (::link(source.c_str(), temporary.c_str()) != 0) return false;
+        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) !=
+            0) {
+            return false;
+        }
         if (::rename(temporary.c_str(), target.c_str()) != 0) {
             ::unlink(temporary.c_str());
             return false;
@@ -268,7 +359,14 @@ private:
         return out->Commit() ? Result::Ok : out->Failure();
     }
 
-    void Fail(const Task& task, const PublicationOutcome& outcome) {
+    // `folder`: where the task writes (ending in '/'). A write that failed
+    // there for a cause every later file would meet stops the run instead.
+    void Fail(const Task& task, const PublicationOutcome& outcome, const std::string& folder) {
+        if (IsWriteFailure(outcome.result)) {
+            const int error = outcome.result == Result::FileDiskFull ? ENOSPC : ProbeFolder(folder);
+            if (StopsEveryWrite(error)) return StopOutput(folder, error);
+            if (halted_.load()) return;  // met while the run was being stopped
+        }
         progress_.failures.fetch_add(1);
         std::lock_guard lock(mutex_);
         failures_.emplace_back(
@@ -293,6 +391,8 @@ private:
     std::vector<std::pair<std::uint64_t, SitePublisher::Failure>> failures_;
     std::set<std::string> sharedWritten_;  // the walk's own: one thread
     std::uint64_t next_ = 0;
+    std::atomic<bool> halted_{false};  // the output cannot be written
+    std::atomic<bool> leftUndone_{false};
 };
 
 }  // namespace
@@ -300,6 +400,11 @@ private:
 Result SitePublisher::CheckFolders(const std::string& site, const std::string& out) {
     std::error_code error;
     if (!fs::is_directory(site, error)) return Result::CannotOpen;
+    if (DIR* listing = ::opendir(site.c_str())) {
+        ::closedir(listing);
+    } else {
+        return Result::CannotOpen;
+    }
     const std::string realSite = Normal(site);
     const std::string realOut = Normal(out);
     if (Within(realOut, realSite) || Within(realSite, realOut)) return Result::CannotMakeFolder;
@@ -308,19 +413,29 @@ Result SitePublisher::CheckFolders(const std::string& site, const std::string& o
 
 SitePublisher::Totals SitePublisher::Count(const Options& options) {
     Totals totals;
+    SiteWalker::Rules rules = options.rules;
+    rules.outputFolder = options.out;
     SiteWalker::Callbacks callbacks;
     callbacks.file = [&](const SiteWalker::File& file) {
         totals.bytes += file.size;
         if (file.page) ++totals.pages;
     };
-    SiteWalker::Walk(options.site, options.rules, callbacks);
+    SiteWalker::Walk(options.site, rules, callbacks);
     return totals;
 }
 
 SitePublisher::Summary SitePublisher::Run(const Options& options, Progress& progress) const {
-    if (!FolderMaker::EnsureFolder(options.out)) {
+    // A file where the folder must go fails every file alike, as a
+    // read-only or full file system does.
+    std::error_code error;
+    fs::create_directories(options.out, error);
+    if (!error) {
+        if (const int probed = ProbeFolder(options.out + "/"))
+            error.assign(probed, std::generic_category());
+    }
+    if (error) {
         Summary summary;
-        summary.failures.push_back({"", Result::CannotMakeFolder, options.out});
+        summary.outputStop = OutputStop{options.out, error.value()};
         return summary;
     }
     return SiteRun(options, progress).Go();

@@ -20,6 +20,14 @@ namespace nemora::publish {
 // of its own; the walk feeds them through a short queue, so memory grows with
 // the pages in flight, not with the site. The shared files of a folder are
 // written once for all its pages.
+//
+// What a link outside the site reaches is published with the site (see
+// SiteWalker), copied and never hard-linked. A file that cannot be read, or
+// written for a cause of its own, is listed and the run goes on. A folder or
+// file of the output that cannot be made for a cause that every later file
+// would meet as well (no permission, a read-only or full file system, a file
+// where the output folder must go) ends the run there: it is reported once,
+// as Summary::outputStop, in place of a failure for each file.
 class SitePublisher {
 public:
     struct Options {
@@ -27,7 +35,9 @@ public:
         std::string out;
         SiteWalker::Rules rules;
         unsigned jobs = 1;
-        // Hard links in place of copies where the file system allows.
+        // Hard links in place of copies where the file system allows; a file
+        // from outside the site is copied all the same, so the mirror never
+        // shares a file that the site does not own (a package's file, say).
         bool link = false;
         // The name block of every page, spelt for the form's decoders
         // (EncodingLabels::ForForm); nothing: each page's own (PageEncoding).
@@ -38,11 +48,19 @@ public:
         const std::atomic<bool>* stop = nullptr;
     };
 
-    // What went wrong with one file of the site.
+    // What went wrong with one file of the site, or one folder of the
+    // mirror (result CannotMakeFolder, with the system's error number).
     struct Failure {
         std::string relative;
         engine::Result result = engine::Result::Ok;
         std::string file;  // the file a file-error result names, the encoding a refusal names
+        int error = 0;     // the cause (errno), where known
+    };
+
+    // Where the output stopped taking files, and why (errno).
+    struct OutputStop {
+        std::string path;
+        int error = 0;
     };
 
     // Counters that other threads may read while the run goes on.
@@ -65,13 +83,20 @@ public:
         std::uint64_t bytesIn = 0;
         std::uint64_t bytesOut = 0;
         std::vector<Failure> failures;  // in the walk's order
+        // Folders that could not be listed (nothing in them was published)
+        // and names that could not be looked up: failures too.
+        std::vector<std::string> unreadable;
         std::vector<std::pair<std::string, SiteWalker::Problem>> skipped;
-        bool stopped = false;  // ended early by Options::stop
+        // The files reached through links that lead outside the site, with
+        // their own paths, in the walk's order.
+        std::vector<std::pair<std::string, std::string>> outside;
+        std::optional<OutputStop> outputStop;
+        bool stopped = false;  // Options::stop left files undone
     };
 
     // Refuses an output folder inside the site or a site inside the output
     // folder (either would publish its own output), and a site that is no
-    // folder: Ok, or CannotOpen / CannotMakeFolder.
+    // folder or cannot be listed: Ok, or CannotOpen / CannotMakeFolder.
     static engine::Result CheckFolders(const std::string& site, const std::string& out);
 
     // Counts the pages and bytes that Run will meet, for a progress display.

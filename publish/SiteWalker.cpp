@@ -5,8 +5,10 @@
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
+#include <filesystem>
 #include <fnmatch.h>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <utility>
 
@@ -29,6 +31,15 @@ std::string RealPath(const std::string& path) {
     return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : std::string();
 }
 
+// The folder's path with every link resolved, also when it is not made yet.
+std::string RealFolder(const std::string& path) {
+    if (path.empty()) return path;
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path real = fs::weakly_canonical(fs::absolute(path, error), error);
+    return error ? path : real.lexically_normal().string();
+}
+
 bool IsInside(const std::string& path, const std::string& top) {
     return path == top || (path.size() > top.size() && path.compare(0, top.size(), top) == 0 &&
                            (top == "/" || path[top.size()] == '/'));
@@ -41,15 +52,18 @@ public:
 
     bool Run(const std::string& site) {
         realTop_ = RealPath(site);
+        realOut_ = RealFolder(rules_.outputFolder);
+        while (realOut_.size() > 1 && realOut_.back() == '/') realOut_.pop_back();
         struct stat status {};
         if (realTop_.empty() || ::stat(site.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
             return false;
         }
-        return Folder(site, "", status);
+        return Folder(site, "", status, false);
     }
 
 private:
-    bool Folder(const std::string& path, const std::string& relative, const struct stat& status) {
+    bool Folder(const std::string& path, const std::string& relative, const struct stat& status,
+                bool outside) {
         const std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
         if (!dir) return false;
         std::vector<std::string> names;
@@ -60,40 +74,68 @@ private:
             names.push_back(name);
         }
         std::sort(names.begin(), names.end());
-        if (callbacks_.folder) callbacks_.folder(relative);
+        if (callbacks_.folder && !callbacks_.folder(relative)) return true;
 
         open_.emplace_back(status.st_dev, status.st_ino);
-        for (const std::string& name : names) Entry(path + "/" + name, Join(relative, name), name);
+        for (const std::string& name : names) {
+            Entry(path + "/" + name, Join(relative, name), name, outside);
+        }
         open_.pop_back();
         return true;
     }
 
-    void Entry(const std::string& path, const std::string& relative, const std::string& name) {
+    // `outside`: the entry lies in a folder reached through a link that
+    // leads outside the site.
+    void Entry(const std::string& path, const std::string& relative, const std::string& name,
+               bool outside) {
+        using Problem = SiteWalker::Problem;
         struct stat link {};
-        if (::lstat(path.c_str(), &link) != 0)
-            return Report(relative, SiteWalker::Problem::Unreadable);
+        if (::lstat(path.c_str(), &link) != 0) return Report(relative, Problem::Unreadable);
         struct stat status {};
         if (::stat(path.c_str(), &status) != 0) {
-            return Report(relative, S_ISLNK(link.st_mode) ? SiteWalker::Problem::DanglingLink
-                                                          : SiteWalker::Problem::Unreadable);
+            return Report(relative,
+                          S_ISLNK(link.st_mode) ? Problem::DanglingLink : Problem::Unreadable);
         }
-        if (S_ISLNK(link.st_mode) && !IsInside(RealPath(path), realTop_)) {
-            return Report(relative, SiteWalker::Problem::OutsideSite);
+        std::string real;  // known for links and for what lies outside
+        if (S_ISLNK(link.st_mode)) {
+            real = RealPath(path);
+            if (!IsInside(real, realTop_)) {
+                if (!rules_.followOutsideLinks) return Report(relative, Problem::OutsideSite);
+                outside = true;
+            }
+            if (const std::optional<Problem> problem = LinkTarget(real, status)) {
+                return Report(relative, *problem);
+            }
         }
         if (S_ISDIR(status.st_mode)) {
             const auto id = std::make_pair(status.st_dev, status.st_ino);
             if (std::find(open_.begin(), open_.end(), id) != open_.end()) {
-                return Report(relative, SiteWalker::Problem::LinkLoop);
+                return Report(relative, Problem::LinkLoop);
             }
-            if (!Folder(path, relative, status)) Report(relative, SiteWalker::Problem::Unreadable);
+            if (!Folder(path, relative, status, outside)) Report(relative, Problem::Unreadable);
             return;
         }
         // Devices, pipes and sockets are no part of a site.
-        if (!S_ISREG(status.st_mode)) return Report(relative, SiteWalker::Problem::Unreadable);
+        if (!S_ISREG(status.st_mode)) return Report(relative, Problem::NotAFile);
+        if (outside && real.empty()) real = RealPath(path);
         if (callbacks_.file) {
             callbacks_.file({relative, path, static_cast<std::uint64_t>(status.st_size),
-                             SiteWalker::IsPage(name, rules_)});
+                             SiteWalker::IsPage(name, rules_), outside ? real : std::string()});
         }
+    }
+
+    // What keeps a link's target `real` out of the walk, if anything: a
+    // folder that holds the site would walk it again (a loop), and the output
+    // folder, or one that holds it, would publish the output into itself.
+    std::optional<SiteWalker::Problem> LinkTarget(const std::string& real,
+                                                  const struct stat& status) const {
+        const bool folder = S_ISDIR(status.st_mode);
+        if (folder && IsInside(realTop_, real)) return SiteWalker::Problem::LinkLoop;
+        if (!realOut_.empty() &&
+            (IsInside(real, realOut_) || (folder && IsInside(realOut_, real)))) {
+            return SiteWalker::Problem::IntoOutput;
+        }
+        return std::nullopt;
     }
 
     void Report(const std::string& relative, SiteWalker::Problem problem) {
@@ -105,6 +147,7 @@ private:
     }
 
     std::string realTop_;
+    std::string realOut_;
     const SiteWalker::Rules& rules_;
     const SiteWalker::Callbacks& callbacks_;
     // The folders being walked, by device and inode: a link back to one of

@@ -12,9 +12,12 @@ namespace nemora::publish {
 // holds one folder's listing per level and nothing else, so a walk costs the
 // same memory for ten pages or a million.
 //
-// A link that points nowhere, outside the site, or back into a folder being
-// walked (a loop) is reported and skipped. Hidden names (starting with '.')
-// are left out unless asked for.
+// A link that leads outside the site is followed as a web server that
+// follows links would follow it (or `cp -L`): what it reaches is part of the
+// site and is named with the path it has there. A link that points nowhere,
+// back into a folder being walked or into one that holds the site (a loop),
+// or into the output folder is reported and skipped. Hidden names (starting
+// with '.') are left out unless asked for.
 class SiteWalker {
 public:
     struct Rules {
@@ -22,6 +25,11 @@ public:
         // page; empty: names ending in ".html" or ".htm", in any case.
         std::vector<std::string> pageGlobs;
         bool includeHidden = false;
+        // False: a link that leads outside the site is reported and skipped.
+        bool followOutsideLinks = true;
+        // Where the site is mirrored to: never walked into, since that would
+        // publish the output into itself. Empty: no such folder.
+        std::string outputFolder;
     };
 
     struct File {
@@ -29,13 +37,24 @@ public:
         std::string path;      // to open: the site's path joined with `relative`
         std::uint64_t size = 0;
         bool page = false;
+        // Reached through a link that leads outside the site: the file's own
+        // path with every link resolved. Empty for the site's own files.
+        std::string outside;
     };
 
-    enum class Problem { DanglingLink, OutsideSite, LinkLoop, Unreadable };
+    enum class Problem {
+        DanglingLink,  // skipped: the link points nowhere
+        OutsideSite,   // skipped: the link leads outside the site (when not followed)
+        LinkLoop,      // skipped: a folder being walked, or one that holds the site
+        IntoOutput,    // skipped: the link leads into the output folder or holds it
+        NotAFile,      // skipped: a device, a pipe or a socket
+        Unreadable,    // a folder that cannot be listed, or a name that cannot be looked up
+    };
 
     struct Callbacks {
-        // A folder of the mirror, before the files in it (the top is "").
-        std::function<void(const std::string& relative)> folder;
+        // A folder of the mirror, before the files in it (the top is ""):
+        // false leaves out what the folder holds.
+        std::function<bool(const std::string& relative)> folder;
         std::function<void(const File& file)> file;
         std::function<void(const std::string& relative, Problem problem)> problem;
     };

@@ -2,7 +2,8 @@
 // Whole sites published with nemora-cli lock -r, in Chromium: a nested page
 // opens over http and its relative image loads after the password; with the
 // strong lock, the key remembered on one page opens a page in another folder
-// of the same site.
+// of the same site; a script that the site reaches through a link to a folder
+// outside it (as packaged libraries are linked into documentation) runs.
 
 const assert = require('node:assert/strict');
 const { spawnSync } = require('node:child_process');
@@ -23,13 +24,26 @@ function Page(title) {
     + '<h1 id="title">' + title + '</h1>\n<img id="logo" src="img/logo.png" alt="logo">\n</body></html>\n';
 }
 
-function MakeSite(top) {
+// A page that needs a library the site links to from outside: without it,
+// "$ is not defined".
+const LIBRARY = 'window.$ = function (id) { return document.getElementById(id); };\n';
+const SCRIPTED = '<!DOCTYPE html>\n<html><head><meta charset="utf-8"><title>Scripted</title>\n'
+  + '<script src="_static/library.js"></script></head><body>\n'
+  + '<h1 id="title">Scripted</h1>\n<p id="ran">not run</p>\n'
+  + '<script>$("ran").textContent = "run";</script>\n</body></html>\n';
+
+function MakeSite(top, shared) {
   fs.mkdirSync(path.join(top, 'guide', 'img'), { recursive: true });
   fs.mkdirSync(path.join(top, 'news'), { recursive: true });
+  fs.mkdirSync(path.join(top, '_static'), { recursive: true });
+  fs.mkdirSync(shared, { recursive: true });
   fs.writeFileSync(path.join(top, 'index.html'), Page('Top'));
   fs.writeFileSync(path.join(top, 'guide', 'index.html'), Page('Guide'));
   fs.writeFileSync(path.join(top, 'guide', 'img', 'logo.png'), PNG);
   fs.writeFileSync(path.join(top, 'news', 'today.html'), Page('News'));
+  fs.writeFileSync(path.join(top, 'scripted.html'), SCRIPTED);
+  fs.writeFileSync(path.join(shared, 'library.js'), LIBRARY);
+  fs.symlinkSync(path.join(shared, 'library.js'), path.join(top, '_static', 'library.js'));
 }
 
 function LockSite(site, out, options = []) {
@@ -54,7 +68,9 @@ describe('whole sites in Chromium', () => {
 
   before(async () => {
     root = WorkFolder('sites-whole');
-    MakeSite(path.join(root, 'source'));
+    // The library lies outside the served folder too, so it reaches the
+    // browser only if lock -r copied it.
+    MakeSite(path.join(root, 'source'), WorkFolder('sites-shared-javascript'));
     server = await StartServer(root);
     browser = await Launch();
   });
@@ -73,6 +89,18 @@ describe('whole sites in Chromium', () => {
     await page.locator('#title').waitFor();
     assert.equal(await page.locator('#title').innerText(), 'Guide');
     await ImageLoaded(page);
+    visitor.AssertNoScriptErrors();
+    await visitor.Close();
+  });
+
+  it('runs a script that the site links to from outside it', async () => {
+    LockSite(path.join(root, 'source'), path.join(root, 'outside'), ['--no-cookie']);
+    const visitor = await Visitor.Create(browser);
+    const { page } = await visitor.Open(server.Url('/outside/scripted.html'));
+    await PasswordPage(page);
+    await SubmitPassword(page, PASSWORD);
+    await page.locator('#title').waitFor();
+    await page.waitForFunction(() => document.getElementById('ran').textContent === 'run');
     visitor.AssertNoScriptErrors();
     await visitor.Close();
   });

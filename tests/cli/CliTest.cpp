@@ -1,11 +1,13 @@
 // Runs the real nemora-cli as a user would.
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,7 @@
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
+#include "tests/support/UnwritableFolder.h"
 
 namespace nemora::test {
 namespace {
@@ -918,10 +921,12 @@ TEST_F(SiteTest, MirrorsTheTreeAndReportsWhatItSkips) {
                                                "docs/v1.2/decoder.htm",
                                                "docs/v1.2/decoder.jar",
                                                "index.html",
-                                               "index.zvk"};
+                                               "index.zvk",
+                                               "outside.html",
+                                               "outside.zvk"};
     EXPECT_EQ(Tree(out), expected);
     EXPECT_EQ(ReadAll(out + "/docs/logo.png"), ReadAll((site / "docs/logo.png").string()));
-    for (const std::string stem : {"index", "docs/index", "docs/v1.2/Guide"}) {
+    for (const std::string stem : {"index", "docs/index", "docs/v1.2/Guide", "outside"}) {
         SCOPED_TRACE(stem);
         const ProcessResult back =
             Run({"unlock", out + "/" + stem + ".zvk", "--password-stdin"}, {.input = "secret\n"});
@@ -931,15 +936,160 @@ TEST_F(SiteTest, MirrorsTheTreeAndReportsWhatItSkips) {
         EXPECT_EQ(back.out, std::string(original.begin(), original.end()));
     }
     for (const char* line : {"broken.html: 読込みに失敗しました", "dangling.html: リンク先がない",
-                             "outside.html: サイトの外", "docs/up: リンクが循環"}) {
+                             "docs/up: リンクが循環"}) {
         EXPECT_NE(result.err.find(line), std::string::npos) << line << "\n" << result.err;
     }
-    EXPECT_NE(result.out.find("ページ 4 件中 3 件を公開"), std::string::npos) << result.out;
+    // What the link outside the site reaches is published, and listed with
+    // its own path.
+    const std::string outside = "outside.html: サイトの外から取り込みました: " +
+                                fs::canonical(dir.File("page.html")).string() + "\n";
+    EXPECT_NE(result.out.find(outside), std::string::npos) << result.out;
+    EXPECT_NE(
+        result.out.find("ページ 5 件中 4 件を公開、ほかのファイル 1 件をコピー、サイトの外から 1 "
+                        "件、飛ばしたもの 2 件、失敗 1 件"),
+        std::string::npos)
+        << result.out;
 
     // Hidden files on request; a repeated run replaces the files whole.
     ASSERT_EQ(LockSite(out, {"--include-hidden"}).status, 4);
     EXPECT_TRUE(fs::exists(out + "/.git/config.html"));
     EXPECT_TRUE(fs::exists(out + "/.git/config.zvk"));
+
+    // Outside links kept out on request: skipped and listed, as the others.
+    const std::string kept = (dir.Path() / "kept").string();
+    const ProcessResult without = LockSite(kept, {"--no-outside-links"});
+    EXPECT_EQ(without.status, 4) << without.err;
+    EXPECT_FALSE(fs::exists(kept + "/outside.html"));
+    EXPECT_NE(without.err.find("outside.html: サイトの外を指すリンクなので飛ばしました"),
+              std::string::npos)
+        << without.err;
+    EXPECT_NE(
+        without.out.find("ページ 4 件中 3 件を公開、ほかのファイル 1 件をコピー、サイトの外から 0 "
+                         "件、飛ばしたもの 3 件、失敗 1 件"),
+        std::string::npos)
+        << without.out;
+}
+
+// Every kind of failure gives a non-zero status and a line that names the
+// file or folder; an output that cannot be written at all gives one line
+// and ends the run.
+TEST_F(SiteTest, FailuresGiveAStatusAndALineEach) {
+    fs::remove(site / "broken.html");
+    struct Case {
+        const char* name;
+        std::function<std::string()> prepare;  // the output folder, made ready
+        int status;
+        std::string line;  // on standard error, whole
+        bool stops;        // the only line besides the password warning
+    };
+    const std::string inTheWay = "フォルダを作る場所にファイルがあります";
+    const Case cases[] = {
+        {"a file where the output folder must go",
+         [&] {
+             dir.Write("afile", Bytes("a file"));
+             return dir.File("afile/out");
+         },
+         5,
+         dir.File("afile/out") + ": 出力を書き込めません (" + inTheWay + ")。公開を中止しました。",
+         true},
+        {"a file where a folder of the mirror must go",
+         [&] {
+             fs::create_directories(dir.Path() / "mirror");
+             dir.Write("mirror/docs", Bytes("a file"));
+             return dir.File("mirror");
+         },
+         5, "docs: 出力にフォルダを作成できません (" + inTheWay + ")", false},
+        {"a copy that cannot be written",
+         [&] {
+             fs::create_directories(dir.Path() / "copy/docs/logo.png");
+             return dir.File("copy");
+         },
+         5, "docs/logo.png: 保存ファイルを開けません", false},
+        {"a page that cannot be written",
+         [&] {
+             fs::create_directories(dir.Path() / "page/index.html");
+             return dir.File("page");
+         },
+         5, "index.html: 保存ファイルを開けません", false},
+        {"shared files that cannot be written",
+         [&] {
+             fs::create_directories(dir.Path() / "shared/decoder.htm");
+             return dir.File("shared");
+         },
+         5, dir.File("shared") + "/: 保存ファイルを開けません", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProcessResult result = LockSite(c.prepare());
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_NE(result.err.find(c.line + "\n"), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find("\n: "), std::string::npos) << "a line with no name";
+        EXPECT_NE(result.out.find("失敗 1 件"), std::string::npos) << result.out;
+        if (c.stops) {
+            // The classic form's notice, the short-password warning, the one line.
+            EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 3) << result.err;
+        }
+    }
+}
+
+// A folder of the site that cannot be listed is a failure, not a skip: what
+// it holds is missing from the mirror. Root lists every folder.
+TEST_F(SiteTest, AFolderThatCannotBeReadFailsTheRun) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+    fs::remove(site / "broken.html");
+    fs::create_directories(site / "docs" / "private");
+    Put("docs/private/page.html", HtmlPage(1000, 45));
+    fs::permissions(site / "docs" / "private", fs::perms::none);
+    const ProcessResult result = LockSite((dir.Path() / "out").string());
+    fs::permissions(site / "docs" / "private", fs::perms::owner_all);
+    EXPECT_EQ(result.status, 4) << result.err;
+    EXPECT_NE(result.err.find("docs/private: 読み込めないため公開していません\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(result.out.find("ページ 4 件中 4 件を公開"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("失敗 1 件"), std::string::npos) << result.out;
+}
+
+// A read-only output folder: one line that names it and its cause, not one
+// for each file.
+TEST_F(SiteTest, AReadOnlyOutputFolderGivesOneLine) {
+    const fs::path out = dir.Path() / "readonly";
+    fs::create_directories(out);
+    const UnwritableFolder unwritable(out);
+    if (!unwritable.Made()) GTEST_SKIP() << "no way to make a folder unwritable here";
+    const ProcessResult result = LockSite(out.string());
+    EXPECT_EQ(result.status, 5);
+    const std::string line =
+        out.string() +
+        ": 出力を書き込めません (書き込みの権限がありません)。公開を中止しました。\n";
+    // After the classic form's notice and the short-password warning, the one line.
+    const std::string warning = "nemora-cli: 警告: パスワードが12文字未満です";
+    const std::size_t warned = result.err.find(warning);
+    ASSERT_NE(warned, std::string::npos) << result.err;
+    EXPECT_EQ(result.err.substr(result.err.find('\n', warned) + 1), line);
+}
+
+// SIGINT and SIGTERM end a run between files (no temporary file is left),
+// each with the shell's status for it.
+TEST_F(SiteTest, SignalsEndTheRunWithTheShellsStatus) {
+    // Long enough on one worker (some tenths of a second) for the signal to
+    // come while it runs.
+    for (int i = 0; i < 300; ++i) {
+        fs::create_directories(site / "many" / std::to_string(i % 10));
+        Put("many/" + std::to_string(i % 10) + "/" + std::to_string(i) + ".html",
+            HtmlPage(20000, 100 + i));
+    }
+    for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        SCOPED_TRACE(signal);
+        const std::string out = (dir.Path() / ("out" + std::to_string(signal))).string();
+        const ProcessResult result =
+            Run({"lock", "-r", site.string(), "-o", out, "--password-stdin", "-j", "1"},
+                {.input = "secret\n", .signal = signal, .signalWhen = out});
+        EXPECT_EQ(result.status, status) << result.err;
+        for (const auto& entry : fs::recursive_directory_iterator(out)) {
+            EXPECT_FALSE(entry.path().string().ends_with(".tmp")) << entry.path();
+        }
+    }
 }
 
 TEST_F(SiteTest, DataFilesAreTheSameWhateverTheNumberOfWorkers) {

@@ -1,8 +1,10 @@
 #include "tests/support/Process.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,7 +39,18 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
     int open = 2;
-    while (open > 0 && poll(fds, 2, -1) > 0) {
+    bool signalled = options.signal == 0;
+    for (;;) {
+        if (!signalled) {
+            struct stat made {};
+            if (::stat(options.signalWhen.c_str(), &made) == 0) {
+                signalled = true;
+                ::kill(pid, options.signal);
+            }
+        }
+        if (open == 0) break;
+        const int ready = poll(fds, 2, signalled ? -1 : 2);
+        if (ready < 0) break;
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0) continue;
             char buffer[4096];

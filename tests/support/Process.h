@@ -17,6 +17,10 @@ struct ProcessOptions {
     std::vector<std::string> unset{};          // removed from the environment
     std::string input{};                       // standard input
     bool detach = false;                       // own session: no controlling terminal
+    // A signal sent to the program once the path `signalWhen` exists (a file
+    // or folder that the program makes once it is under way).
+    int signal = 0;
+    std::string signalWhen{};
 };
 
 // Runs a program to its end and collects its output.
