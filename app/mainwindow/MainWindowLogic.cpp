@@ -360,9 +360,11 @@ void MainWindowLogic::ReadSettings() {
         state_.EncodeType = store.ReadString("EncodeType");
         // Missing in the settings of earlier versions: the default form.
         ReadFlag(store, "StrongLock", state_.Strong);
-        // Stored by its short name; anything else keeps the default.
+        // Stored by its short name. A first start (or a value that does not
+        // read) publishes in the window's language: an author who reads the
+        // window in English writes for English visitors.
         state_.PageLanguage = res::LanguageChoice::Parse(store.ReadString("PageLanguage"))
-                                  .value_or(state_.PageLanguage);
+                                  .value_or(res::StringTable::CurrentLanguage());
     });
 }
 

@@ -693,6 +693,34 @@ TEST_F(MainWindowLogicTest, DefaultPromptFollowsThePageLanguage) {
     EXPECT_EQ(Field(kPromptField).text, english);
 }
 
+// A first start publishes in the window's language, with that language's
+// default prompt; what the settings say wins over the window afterwards.
+TEST_F(MainWindowLogicTest, FirstStartPublishesInTheWindowsLanguage) {
+    res::StringTable::SetLanguage(res::Language::English);
+    struct JapaneseAgain {
+        ~JapaneseAgain() { res::StringTable::SetLanguage(res::Language::Japanese); }
+    } japaneseAgain;
+    Start();
+    EXPECT_EQ(logic_->State().PageLanguage, res::Language::English);
+    EXPECT_TRUE(window_.menuChecks.at(kEnglishPagesCommand));
+    EXPECT_EQ(Field(kPromptField).text, "Enter the password.");
+    LoadedPage();
+    Type(kPasswordField, "pw");
+    const std::string folder = dir_.File("out");
+    window_.folderAnswers = {folder};
+    logic_->OnCommand(kSaveButton);
+    const std::vector<std::uint8_t> loader = nemora::test::ReadAll(folder + "/index.html");
+    EXPECT_NE(std::string(loader.begin(), loader.end()).find("Enter the password."),
+              std::string::npos);
+
+    // Japanese pages chosen in an English window stay chosen.
+    logic_->OnCommand(kEnglishPagesCommand);
+    Restart();
+    EXPECT_EQ(logic_->State().PageLanguage, res::Language::Japanese);
+    EXPECT_FALSE(window_.menuChecks.at(kEnglishPagesCommand));
+    EXPECT_EQ(Field(kPromptField).text, "パスワードを入力して下さい。");
+}
+
 // A save publishes the loader page in the language the option names.
 TEST_F(MainWindowLogicTest, EnglishPagesOptionReachesTheLoaderPage) {
     const std::string noScript = "This page cannot be read while JavaScript is disabled.";
