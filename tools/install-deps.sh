@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   default-jdk ecj junit4 xvfb xauth
   chromium
-  qt6-base-dev qt6-translations-l10n fonts-noto-cjk fonts-liberation
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-noto-cjk fonts-liberation
   locales
   desktop-file-utils appstream help2man
 )

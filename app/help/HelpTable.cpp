@@ -7,13 +7,14 @@ namespace {
 
 // Labels, units and group boxes carry the number of the field they
 // describe, so a request over a label shows the field's popup.
-constexpr std::array<HelpRow, 19> kMainControls = {{
+constexpr std::array<HelpRow, 20> kMainControls = {{
     {1002, 520},  // button 読込み
     {1004, 528},  // button 暗号化/保存
     {1005, 514},  // file field
     {1051, 514},  // its group box ロックするファイル
     {1006, 515},  // password field
     {1041, 515},  // its label
+    {1090, 515},  // its reveal button, ours
     {1007, 516},  // prompt field
     {1011, 516},  // its label
     {1036, 517},  // check box Cookieを利用する

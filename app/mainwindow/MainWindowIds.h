@@ -19,6 +19,8 @@ constexpr int kSaveButton = 1004;
 constexpr int kLogoButton = 1049;
 // Ours, beside the template's own controls: save in the strong form.
 constexpr int kStrongBox = 1101;
+// Ours: shows or hides the password's characters.
+constexpr int kRevealButton = 1090;
 
 // Commands.
 constexpr int kOkCommand = 1;
@@ -53,6 +55,9 @@ constexpr std::uint32_t kStrongBoxTip = 41020;
 // What a drop on the window does besides loading one page.
 constexpr std::uint32_t kDropFolderText = 41030;
 constexpr std::uint32_t kDropSeveralText = 41031;
+// The reveal button's name, after what a click does.
+constexpr std::uint32_t kShowPasswordText = 42500;
+constexpr std::uint32_t kHidePasswordText = 42501;
 
 // How the modal run ends.
 constexpr int kResultOk = 1;

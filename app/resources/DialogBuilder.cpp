@@ -90,6 +90,7 @@ QWidget* DialogBuilder::MakeControl(QWidget* parent, const ControlTemplate& cont
             edit->setPalette(palette);
         }
         edit->setFrame(!control.Has("noborder"));
+        if (control.Has("password")) edit->setEchoMode(QLineEdit::Password);
         edit->setAlignment((control.Has("right") ? Qt::AlignRight : Qt::AlignLeft) |
                            Qt::AlignVCenter);
         return edit;

@@ -3,6 +3,8 @@
 #include <vector>
 
 #include <QImageReader>
+#include <QPainter>
+#include <QSvgRenderer>
 
 namespace nemora::app {
 namespace {
@@ -49,6 +51,22 @@ QIcon Pictures::WindowIcon(int id) {
     QIcon icon;
     for (const QImage& image : IconImages(id)) icon.addPixmap(QPixmap::fromImage(image));
     return icon;
+}
+
+QPixmap Pictures::Vector(const QString& name, int size, qreal ratio, const QColor& colour) {
+    QSvgRenderer renderer(QStringLiteral(":/nemora/pictures/%1.svg").arg(name));
+    if (!renderer.isValid() || size <= 0) return {};
+    const int pixels = qRound(size * ratio);
+    QPixmap pixmap(pixels, pixels);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+    // The picture is a shape: it takes the colour it is shown in.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(pixmap.rect(), colour);
+    painter.end();
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
 }
 
 }  // namespace nemora::app

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QColor>
 #include <QIcon>
 #include <QImage>
+#include <QPixmap>
+#include <QString>
 
 namespace nemora::app {
 
@@ -21,6 +24,11 @@ public:
 
     // Icon `id` with all its sizes, for window frames.
     static QIcon WindowIcon(int id);
+
+    // The vector picture `name` (res/pictures/<name>.svg), drawn in `colour`
+    // at `size` points square for a screen of `ratio` device pixels a point.
+    // A null pixmap when there is no such picture.
+    static QPixmap Vector(const QString& name, int size, qreal ratio, const QColor& colour);
 };
 
 }  // namespace nemora::app

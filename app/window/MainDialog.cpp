@@ -82,6 +82,7 @@ MainDialog::MainDialog(Services services)
     Build(kTemplate, {{kLogoButton, LogoButtonAttachment()}});
     if (QWidget* strong = Control(kStrongBox)) strong->setToolTip(ResourceText(kStrongBoxTip));
     setWindowIcon(Pictures::WindowIcon(Pictures::kProgramIcon));
+    SetUpReveal();
     ConnectSignals();
     setAcceptDrops(true);
     auto* help = new ContextHelp(this, kMainWindowHelp, services_.showHelp);
@@ -123,6 +124,37 @@ void MainDialog::ConnectSignals() {
         field->installEventFilter(this);
     }
     combo->installEventFilter(this);
+}
+
+// The icon names what a click does: the open eye shows, the struck-through
+// one hides. Drawn for screens of one to three device pixels a point.
+void MainDialog::SetUpReveal() {
+    auto* reveal = ControlAs<QPushButton>(kRevealButton);
+    if (!reveal) return;
+    reveal->setCheckable(true);
+    const QColor ink = reveal->palette().color(QPalette::Active, QPalette::ButtonText);
+    const int size = reveal->iconSize().height();
+    QIcon icon;
+    for (const qreal ratio : {1.0, 2.0, 3.0}) {
+        icon.addPixmap(Pictures::Vector(QStringLiteral("eye"), size, ratio, ink), QIcon::Normal,
+                       QIcon::Off);
+        icon.addPixmap(Pictures::Vector(QStringLiteral("eye-crossed"), size, ratio, ink),
+                       QIcon::Normal, QIcon::On);
+    }
+    reveal->setIcon(icon);
+    connect(reveal, &QPushButton::toggled, this, &MainDialog::ShowPassword);
+    ShowPassword(false);
+}
+
+void MainDialog::ShowPassword(bool shown) {
+    if (QLineEdit* password = Edit(kPasswordField)) {
+        password->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    }
+    if (auto* reveal = ControlAs<QPushButton>(kRevealButton)) {
+        const QString name = ResourceText(shown ? kHidePasswordText : kShowPasswordText);
+        reveal->setAccessibleName(name);
+        reveal->setToolTip(name);
+    }
 }
 
 namespace {
@@ -206,6 +238,8 @@ QComboBox* MainDialog::Combo() const {
 
 void MainDialog::EnableControl(int id, bool enable) {
     if (QWidget* control = Control(id)) control->setEnabled(enable);
+    // The reveal button belongs to the password field.
+    if (id == kPasswordField) EnableControl(kRevealButton, enable);
 }
 
 void MainDialog::SetFocus(int id) {

@@ -63,6 +63,9 @@ protected:
 
 private:
     void ConnectSignals();
+    // The button beside the password field shows or hides its characters.
+    void SetUpReveal();
+    void ShowPassword(bool shown);
     QLineEdit* Edit(int id) const;
     QComboBox* Combo() const;
 

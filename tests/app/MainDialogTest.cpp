@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -35,10 +36,13 @@
 #include "engine/StreamReader.h"
 #include "engine/strong/StrongReader.h"
 #include "publish/StrongPage.h"
+#include "res/StringTable.h"
 #include "tests/app/RecordingHelp.h"
 #include "tests/support/ConfigHome.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
+
+Q_DECLARE_METATYPE(nemora::res::Language)
 
 namespace nemora::app {
 namespace {
@@ -315,6 +319,60 @@ private slots:
         QCOMPARE(unlocked.status, engine::Result::Ok);
         QVERIFY(unlocked.page == Read(page));
         QVERIFY(home.ReadRegistry().find("\"StrongLock\"=hex:01") != std::string::npos);
+    }
+
+    void passwordShowsAsDotsUntilRevealed_data() {
+        QTest::addColumn<res::Language>("language");
+        QTest::addColumn<QString>("show");
+        QTest::addColumn<QString>("hide");
+        QTest::newRow("Japanese") << res::Language::Japanese << QStringLiteral("パスワードを表示")
+                                  << QStringLiteral("パスワードを隠す");
+        QTest::newRow("English") << res::Language::English << QStringLiteral("Show password")
+                                 << QStringLiteral("Hide password");
+    }
+
+    // The password field shows dots; the button beside it, which belongs to
+    // the field (enabled with it, next in the tab order), shows and hides the
+    // characters and is named after what a click does.
+    void passwordShowsAsDotsUntilRevealed() {
+        QFETCH(res::Language, language);
+        QFETCH(QString, show);
+        QFETCH(QString, hide);
+        res::StringTable::SetLanguage(language);
+        const auto japaneseAgain =
+            qScopeGuard([] { res::StringTable::SetLanguage(res::Language::Japanese); });
+        nemora::test::ConfigHome home;
+        nemora::test::TempDir dir;
+        test::RecordingHelp help;
+        Window window(help);
+        window.dialog.Initialise(std::nullopt);
+        Show(window);
+        QLineEdit* password = window.Edit(kPasswordField);
+        QPushButton* reveal = window.Button(kRevealButton);
+        QVERIFY(reveal);
+        QVERIFY(!reveal->isEnabled());
+        QCOMPARE(password->echoMode(), QLineEdit::Password);
+        QCOMPARE(reveal->accessibleName(), show);
+        QCOMPARE(reveal->toolTip(), show);
+        QVERIFY(!reveal->icon().isNull());
+        QVERIFY(reveal->geometry().left() >= password->geometry().right());
+
+        static_cast<void>(window.dialog.Logic().LoadPage(
+            dir.Write("page.html", nemora::test::HtmlPage(3000, 1))));
+        QVERIFY(reveal->isEnabled());
+        QCOMPARE(password->nextInFocusChain(), reveal);
+        QTest::keyClicks(password, QStringLiteral("secret pass"));
+        QVERIFY(password->displayText() != password->text());
+
+        QTest::mouseClick(reveal, Qt::LeftButton);
+        QCOMPARE(password->echoMode(), QLineEdit::Normal);
+        QCOMPARE(password->displayText(), QStringLiteral("secret pass"));
+        QCOMPARE(reveal->accessibleName(), hide);
+        QCOMPARE(reveal->toolTip(), hide);
+        window.dialog.grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/main-password-shown.png"));
+        QTest::mouseClick(reveal, Qt::LeftButton);
+        QCOMPARE(password->echoMode(), QLineEdit::Password);
+        QCOMPARE(reveal->accessibleName(), show);
     }
 
     void destroyingTheWindowClosesHelp() {
