@@ -117,7 +117,8 @@ QWidget* DialogBuilder::MakeControl(QWidget* parent, const ControlTemplate& cont
     }
     if (kind == "icon") {
         auto* label = new QLabel(parent);
-        label->setPixmap(QPixmap::fromImage(Pictures::Icon(control.icon, kIconSize)));
+        label->setPixmap(QPixmap::fromImage(
+            Pictures::Icon(control.icon, kIconSize, parent->devicePixelRatioF())));
         return label;
     }
     if (kind == "etchedframe") {

@@ -24,13 +24,8 @@ std::vector<QImage> IconImages(int id) {
     return images;
 }
 
-}  // namespace
-
-QImage Pictures::Bitmap(int id) {
-    return QImage(QStringLiteral(":/nemora/pictures/logo%1.bmp").arg(id));
-}
-
-QImage Pictures::Icon(int id, int size) {
+// The icon's picture `size` pixels square.
+QImage IconPixels(int id, int size) {
     if (size <= 0) return {};
     const QImage* best = nullptr;
     const std::vector<QImage> images = IconImages(id);
@@ -45,6 +40,25 @@ QImage Pictures::Icon(int id, int size) {
     if (!best) return {};
     if (best->width() == size && best->height() == size) return *best;
     return best->scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+}  // namespace
+
+QImage Pictures::Bitmap(int id, qreal ratio) {
+    if (ratio > 1) {
+        QImage doubled(QStringLiteral(":/nemora/pictures/logo%1@2x.bmp").arg(id));
+        if (!doubled.isNull()) {
+            doubled.setDevicePixelRatio(2);
+            return doubled;
+        }
+    }
+    return QImage(QStringLiteral(":/nemora/pictures/logo%1.bmp").arg(id));
+}
+
+QImage Pictures::Icon(int id, int size, qreal ratio) {
+    QImage icon = IconPixels(id, qRound(size * ratio));
+    icon.setDevicePixelRatio(ratio);
+    return icon;
 }
 
 QIcon Pictures::WindowIcon(int id) {
