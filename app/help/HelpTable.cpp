@@ -30,9 +30,10 @@ constexpr std::array<HelpRow, 20> kMainControls = {{
     {1049, kHelpLogo},
 }};
 
-constexpr std::array<HelpRow, 7> kMainMenuItems = {{
+constexpr std::array<HelpRow, 8> kMainMenuItems = {{
     {32771, 520},  // 読込み(&O)
     {32772, 528},  // 暗号化して保存(&A)...
+    {32790, 540},  // ブラウザで開く(&B), ours
     {32776, 521},  // 詳細(&D)...
     {32777, 537},  // 英語のページを作成(&E), ours
     {32773, 531},  // 終了(&X)

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -30,6 +31,7 @@
 #include "app/help/HelpTable.h"
 #include "app/mainwindow/MainWindowIds.h"
 #include "app/mainwindow/PathEllipsis.h"
+#include "app/preview/PreviewServer.h"
 #include "app/resources/MenuTemplate.h"
 #include "app/resources/MessageBox.h"
 #include "app/resources/Pictures.h"
@@ -331,6 +333,38 @@ void MainDialog::Repaint() {
 
 void MainDialog::ShowMessage(std::uint32_t id) {
     MessageBox::Show(this, id);
+}
+
+void MainDialog::ShowMessage(std::uint32_t id, const std::string& path) {
+    MessageBox::Show(this, id, MessageBox::IconFor(id), {QDir::toNativeSeparators(FromPath(path))});
+}
+
+PublishedChoice MainDialog::ShowPublished(std::uint32_t id, const std::string& folder) {
+    const QString details =
+        MessageBox::Text(kPublishedFolderText, {QDir::toNativeSeparators(FromPath(folder))});
+    switch (MessageBox::Offer(this, id, details, {kOpenFolderText, kOpenInBrowserText})) {
+        case 0:
+            return PublishedChoice::OpenFolder;
+        case 1:
+            return PublishedChoice::OpenInBrowser;
+        default:
+            return PublishedChoice::Close;
+    }
+}
+
+bool MainDialog::OpenFolder(const std::string& folder) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(folder)));
+}
+
+std::uint32_t MainDialog::OpenInBrowser(const std::string& folder, const std::string& page) {
+    const QString served = FromPath(folder);
+    if (!preview_ || preview_->Folder() != served) {
+        // The folder served before goes: one folder at a time.
+        preview_.reset();
+        preview_ = PreviewServer::Start(served);
+        if (!preview_) return kCannotServePage;
+    }
+    return QDesktopServices::openUrl(preview_->Url(FromPath(page))) ? 0 : kCannotStartBrowser;
 }
 
 void MainDialog::ShowFileError(std::uint32_t id, const std::string& file) {
