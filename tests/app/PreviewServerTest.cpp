@@ -135,29 +135,30 @@ void PreviewServerTest::servesTheFolder_data() {
     const QByteArray bytes = "application/octet-stream";
     QTest::newRow("loader page") << QByteArray("/index.html") << 200 << html
                                  << QByteArray("<!DOCTYPE html><title>loader</title>");
-    QTest::newRow("data file, every byte") << QByteArray("/index.zvk") << 200 << bytes
-                                           << QByteArray();
-    QTest::newRow("applet archive") << QByteArray("/decoder.jar") << 200 << bytes
-                                    << QByteArray("PK");
+    QTest::newRow("data file, every byte")
+        << QByteArray("/index.zvk") << 200 << bytes << QByteArray();
+    QTest::newRow("applet archive")
+        << QByteArray("/decoder.jar") << 200 << bytes << QByteArray("PK");
     QTest::newRow("shared script") << QByteArray("/nemora-strong.js") << 200
                                    << QByteArray("text/javascript") << QByteArray("//");
-    QTest::newRow(".htm in a subfolder") << QByteArray("/sub/page.htm") << 200 << html
-                                         << QByteArray("<p>");
-    QTest::newRow("other types by name") << QByteArray("/picture.png") << 200
-                                         << QByteArray("image/png") << QByteArray();
+    QTest::newRow(".htm in a subfolder")
+        << QByteArray("/sub/page.htm") << 200 << html << QByteArray("<p>");
+    QTest::newRow("other types by name")
+        << QByteArray("/picture.png") << 200 << QByteArray("image/png") << QByteArray();
     QTest::newRow("escaped name") << QByteArray("/index%2Ehtml") << 200 << html << QByteArray();
-    QTest::newRow("link inside the folder") << QByteArray("/inside.html") << 200 << html
-                                            << QByteArray();
+    QTest::newRow("link inside the folder")
+        << QByteArray("/inside.html") << 200 << html << QByteArray();
     QTest::newRow("query ignored") << QByteArray("/index.html?x=1") << 200 << html << QByteArray();
 
     const QByteArray text = "text/plain; charset=utf-8";
     for (const char* missing : {"/missing.html", "/", "/sub", "/sub/", "/index.html/"}) {
-        QTest::addRow("not found: %s", missing) << QByteArray(missing) << 404 << text << QByteArray();
+        QTest::addRow("not found: %s", missing)
+            << QByteArray(missing) << 404 << text << QByteArray();
     }
     for (const char* outside :
          {"/../secret.txt", "/%2e%2e/secret.txt", "/sub/../../secret.txt",
-          "/sub/..%2f..%2fsecret.txt", "/sub/../index.html", "/./index.html",
-          "/outside.txt", "/up/secret.txt", "//etc/passwd", "/index.html%00.txt"}) {
+          "/sub/..%2f..%2fsecret.txt", "/sub/../index.html", "/./index.html", "/outside.txt",
+          "/up/secret.txt", "//etc/passwd", "/index.html%00.txt"}) {
         QTest::addRow("refused: %s", outside) << QByteArray(outside) << 404 << text << QByteArray();
     }
 }
@@ -204,14 +205,15 @@ void PreviewServerTest::onlyReadsAreAnswered() {
     }
     // A name that leads elsewhere to this port (a web page's own name
     // pointed at 127.0.0.1) is refused; the server's own names are not.
-    QCOMPARE(Exchange(port, Get(port, "/index.html", "GET", "attacker.example:" +
-                                                               QByteArray::number(port)))
+    QCOMPARE(Exchange(port, Get(port, "/index.html", "GET",
+                                "attacker.example:" + QByteArray::number(port)))
                  .status,
              421);
     QCOMPARE(Exchange(port, Get(port, "/index.html", "GET", "127.0.0.1")).status, 421);
-    QCOMPARE(Exchange(port, Get(port, "/index.html", "GET", "localhost:" + QByteArray::number(port)))
-                 .status,
-             200);
+    QCOMPARE(
+        Exchange(port, Get(port, "/index.html", "GET", "localhost:" + QByteArray::number(port)))
+            .status,
+        200);
 }
 
 // The address names the folder's file; the server goes with its object, and
