@@ -2,10 +2,10 @@
 // for the browser tests. Prints the folder's address on one line and serves
 // until its standard input closes.
 #include <cstdio>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <unistd.h>
 
 #include "app/preview/PreviewServer.h"
 
