@@ -10,7 +10,10 @@ packages=(
   clang libclang-rt-14-dev
   default-jdk ecj junit4 xvfb xauth
   chromium
-  qt6-base-dev qt6-translations-l10n fonts-noto-cjk fonts-liberation
+  # Qt's HTTP server module needs the WebSockets one to be found by CMake,
+  # which its Debian package does not pull in.
+  qt6-base-dev qt6-svg-dev qt6-httpserver-dev qt6-websockets-dev
+  qt6-translations-l10n fonts-noto-cjk fonts-liberation
   locales
   desktop-file-utils appstream help2man
 )

@@ -98,7 +98,8 @@ void IconButton::paintEvent(QPaintEvent*) {
     }
     if (iconId_ == 0) return;
     const QRect square = IconRect(item, style_, pressed);
-    const QImage icon = Pictures::Icon(iconId_, square.width());
+    const QImage icon =
+        Pictures::Icon(iconId_, square.width(), painter.device()->devicePixelRatioF());
     if (!icon.isNull()) painter.drawImage(square.topLeft(), icon);
 }
 

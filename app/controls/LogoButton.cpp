@@ -103,8 +103,10 @@ QRgb LogoButton::MapColour(QRgb key, int state, const QPalette& palette) {
 void LogoButton::Draw(QPainter& painter) {
     painter.fillRect(rect(), Colour(palette(), QPalette::Button));
     if (bitmapId_ == kNone) return;
-    // Loaded for each paint: the colours depend on the state.
-    QImage bitmap = Pictures::Bitmap(bitmapId_).convertToFormat(QImage::Format_RGB32);
+    // Loaded for each paint: the colours depend on the state. A screen that
+    // scales gets the 2x picture, drawn at the slot's size in points.
+    QImage bitmap = Pictures::Bitmap(bitmapId_, painter.device()->devicePixelRatioF())
+                        .convertToFormat(QImage::Format_RGB32);
     if (bitmap.isNull()) return;
     for (int y = 0; y < bitmap.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(bitmap.scanLine(y));
@@ -113,7 +115,7 @@ void LogoButton::Draw(QPainter& painter) {
         }
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    if (drawRect_.size() == bitmap.size()) {
+    if (drawRect_.size() == bitmap.deviceIndependentSize().toSize()) {
         painter.drawImage(drawRect_.topLeft(), bitmap);
     } else {
         painter.drawImage(drawRect_, bitmap);

@@ -1,5 +1,7 @@
 #include "app/dialogs/AboutDialog.h"
 
+#include <QLabel>
+
 #include "app/dialogs/Attachments.h"
 #include "app/help/ContextHelp.h"
 #include "app/help/HelpTable.h"
@@ -12,6 +14,10 @@ AboutDialog::AboutDialog(QWidget* owner, ShowHelpFunction showHelp)
       built_(Build(kTemplate, {{kIconControl, IconButtonAttachment(0, Pictures::kProgramIcon)},
                                {kLogoControl, LogoButtonAttachment()}})) {
     setWindowIcon(Pictures::WindowIcon(Pictures::kProgramIcon));
+    // The version that "nemora --version" prints, from the same build.
+    if (auto* version = ControlAs<QLabel>(kVersionControl)) {
+        version->setText(version->text().arg(QStringLiteral(NEMORA_VERSION)));
+    }
     new ContextHelp(this, kAboutHelp, std::move(showHelp));
 }
 

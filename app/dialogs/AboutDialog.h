@@ -14,6 +14,8 @@ public:
     static constexpr int kTemplate = 100;
     static constexpr int kIconControl = 1035;
     static constexpr int kLogoControl = 1049;
+    // Ours: the version line, whose %1 the dialog fills in.
+    static constexpr int kVersionControl = 1091;
 
     AboutDialog(QWidget* owner, ShowHelpFunction showHelp);
 

@@ -7,13 +7,14 @@ namespace {
 
 // Labels, units and group boxes carry the number of the field they
 // describe, so a request over a label shows the field's popup.
-constexpr std::array<HelpRow, 19> kMainControls = {{
+constexpr std::array<HelpRow, 20> kMainControls = {{
     {1002, 520},  // button 読込み
     {1004, 528},  // button 暗号化/保存
     {1005, 514},  // file field
     {1051, 514},  // its group box ロックするファイル
     {1006, 515},  // password field
     {1041, 515},  // its label
+    {1090, 515},  // its reveal button, ours
     {1007, 516},  // prompt field
     {1011, 516},  // its label
     {1036, 517},  // check box Cookieを利用する
@@ -29,9 +30,10 @@ constexpr std::array<HelpRow, 19> kMainControls = {{
     {1049, kHelpLogo},
 }};
 
-constexpr std::array<HelpRow, 7> kMainMenuItems = {{
+constexpr std::array<HelpRow, 8> kMainMenuItems = {{
     {32771, 520},  // 読込み(&O)
     {32772, 528},  // 暗号化して保存(&A)...
+    {32790, 540},  // ブラウザで開く(&B), ours
     {32776, 521},  // 詳細(&D)...
     {32777, 537},  // 英語のページを作成(&E), ours
     {32773, 531},  // 終了(&X)

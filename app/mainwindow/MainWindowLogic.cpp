@@ -1,6 +1,7 @@
 #include "app/mainwindow/MainWindowLogic.h"
 
 #include <array>
+#include <filesystem>
 
 #include "app/mainwindow/CookieLifetime.h"
 #include "app/mainwindow/MainWindowIds.h"
@@ -45,13 +46,18 @@ public:
     explicit SaveBridge(MainWindowLogic& logic) : logic_(logic) {}
 
     std::optional<std::string> ChooseFolder(const std::string& proposed) override {
-        return logic_.window_.ChooseOutputFolder(proposed);
+        std::optional<std::string> chosen = logic_.window_.ChooseOutputFolder(proposed);
+        if (chosen) folder_ = *chosen;
+        return chosen;
     }
     engine::ProgressSink* OpenProgress() override {
         return logic_.window_.OpenProgress(kSaveCaption);
     }
     void CloseProgress() override { logic_.window_.CloseProgress(); }
     void ShowResult(Result result, const std::string& file) override {
+        // A publication's message comes once the save is over: it offers
+        // to open what was written.
+        if (result == Result::Published) return;
         if (engine::IsFileError(result)) {
             logic_.window_.ShowFileError(engine::ResultId(result), file);
         } else {
@@ -59,8 +65,12 @@ public:
         }
     }
 
+    // The folder the author chose; empty before the choice.
+    const std::string& Folder() const { return folder_; }
+
 private:
     MainWindowLogic& logic_;
+    std::string folder_;
 };
 
 MainWindowLogic::MainWindowLogic(WindowOperations& window, publish::PublicationWriter& writer,
@@ -193,6 +203,9 @@ bool MainWindowLogic::OnCommand(int id) {
         case kEnglishPagesCommand:
             TogglePageLanguage();
             return true;
+        case kOpenInBrowserCommand:
+            OpenInBrowser();
+            return true;
         case kHelpContentsCommand:
             window_.ShowHelpContents();
             return true;
@@ -230,7 +243,45 @@ void MainWindowLogic::Save() {
     const publish::PublicationOutcome outcome =
         writer_.Save({document_, state_.Path, state_.PasswordChanged}, Options(), host);
     if (outcome.passwordTaken) state_.PasswordChanged = false;
-    if (outcome.result == Result::Published) window_.SetDefaultButton(kLoadButton);
+    if (outcome.result == Result::Published) {
+        window_.SetDefaultButton(kLoadButton);
+        OfferPublication(host.Folder());
+    }
+}
+
+void MainWindowLogic::OfferPublication(const std::string& folder) {
+    published_ = Publication{folder, state_.PageFileName};
+    window_.EnableMenuItem(kOpenInBrowserCommand, true);
+    switch (window_.ShowPublished(engine::ResultId(Result::Published), folder)) {
+        case PublishedChoice::OpenFolder:
+            OpenFolder();
+            break;
+        case PublishedChoice::OpenInBrowser:
+            OpenInBrowser();
+            break;
+        case PublishedChoice::Close:
+            break;
+    }
+}
+
+void MainWindowLogic::OpenFolder() {
+    if (published_ && !window_.OpenFolder(published_->folder)) {
+        window_.ShowMessage(kCannotOpenFolder, published_->folder);
+    }
+}
+
+// The page saved last, which may have gone since.
+void MainWindowLogic::OpenInBrowser() {
+    if (!published_) return;
+    const std::string page =
+        (std::filesystem::path(published_->folder) / published_->page).string();
+    if (!window_.PathExists(page)) {
+        window_.ShowMessage(kPublishedPageMissing, page);
+        return;
+    }
+    if (const std::uint32_t failed = window_.OpenInBrowser(published_->folder, published_->page)) {
+        window_.ShowMessage(failed, page);
+    }
 }
 
 publish::PublicationOptions MainWindowLogic::Options() const {
@@ -376,9 +427,11 @@ void MainWindowLogic::ReadSettings() {
         state_.EncodeType = store.ReadString("EncodeType");
         // Missing in the settings of earlier versions: the default form.
         ReadFlag(store, "StrongLock", state_.Strong);
-        // Stored by its short name; anything else keeps the default.
+        // Stored by its short name. A first start (or a value that does not
+        // read) publishes in the window's language: an author who reads the
+        // window in English writes for English visitors.
         state_.PageLanguage = res::LanguageChoice::Parse(store.ReadString("PageLanguage"))
-                                  .value_or(state_.PageLanguage);
+                                  .value_or(res::StringTable::CurrentLanguage());
     });
 }
 

@@ -62,8 +62,19 @@ public:
 private:
     class SaveBridge;
 
+    // What the last successful save wrote: its folder, and the page's name
+    // in it.
+    struct Publication {
+        std::string folder;
+        std::string page;
+    };
+
     void Load();
     void Save();
+    // The message after a save, and what the author chooses in it.
+    void OfferPublication(const std::string& folder);
+    void OpenFolder();
+    void OpenInBrowser();
     void Details();
     void TogglePageLanguage();
     void Exit();
@@ -91,6 +102,7 @@ private:
     // first load, since the members are read from the settings at start.
     std::optional<std::string> encodeTypeSetting_;
     std::string displayPath_;
+    std::optional<Publication> published_;
 };
 
 }  // namespace nemora::app

@@ -27,7 +27,8 @@ struct MainWindowMembers {
     std::string EncodeType = publish::defaults::kEncodeType;
     // Save in the strong form instead of the default set of files.
     bool Strong = false;
-    // The language of the published pages, whatever the window speaks.
+    // The language of the published pages, whatever the window speaks; on a
+    // first start the window's own.
     res::Language PageLanguage = res::Language::Japanese;
     // The password field changed since the document last took a password.
     bool PasswordChanged = false;

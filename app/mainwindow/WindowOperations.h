@@ -5,13 +5,15 @@
 #include <string>
 
 #include "app/mainwindow/PageForm.h"
+#include "app/mainwindow/PublishedChoice.h"
 #include "engine/ProgressSink.h"
 
 namespace nemora::app {
 
 // What the main window's logic needs of its window: the controls by id, the
 // menu, the default push button, message boxes, the file dialogs, the
-// progress dialog, the Details dialog, the About box and help. Texts are
+// progress dialog, the Details dialog, the About box, help, and the desktop's
+// file manager and browser. Texts are
 // UTF-8; paths are the file system's bytes. The real window implements it
 // with widgets; tests implement it with a recording fake.
 class WindowOperations {
@@ -42,9 +44,22 @@ public:
     // A modal message box with the text of string `id`: the stop icon up to
     // 3000, the information icon above.
     virtual void ShowMessage(std::uint32_t id) = 0;
+    // The same with its %1 replaced by `path`.
+    virtual void ShowMessage(std::uint32_t id, const std::string& path) = 0;
     // The standard file-error message `id` (61869 for a full disk...) naming
     // `file`, with the exclamation icon.
     virtual void ShowFileError(std::uint32_t id, const std::string& file) = 0;
+    // The information `id` after a save, naming `folder`, the folder written,
+    // and offering to open it in the file manager or the published page in
+    // the browser.
+    virtual PublishedChoice ShowPublished(std::uint32_t id, const std::string& folder) = 0;
+    // Opens `folder` in the desktop's file manager; false when it cannot.
+    virtual bool OpenFolder(const std::string& folder) = 0;
+    // Serves `folder` read-only on 127.0.0.1 and opens `page`, a file in it,
+    // in the browser from there, as a visitor meets it. The server lasts
+    // until the window goes or another folder is served. 0, or the id of the
+    // failure message (its %1: the page's path).
+    virtual std::uint32_t OpenInBrowser(const std::string& folder, const std::string& page) = 0;
     // The open-file dialog for a page, starting at `initialFile`.
     virtual std::optional<std::string> ChoosePage(const std::string& initialFile) = 0;
     // The save-form dialog that names the output folder.

@@ -1,5 +1,6 @@
 #include "app/resources/DialogBuilder.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -11,6 +12,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "app/resources/MenuTemplate.h"
@@ -90,6 +92,7 @@ QWidget* DialogBuilder::MakeControl(QWidget* parent, const ControlTemplate& cont
             edit->setPalette(palette);
         }
         edit->setFrame(!control.Has("noborder"));
+        if (control.Has("password")) edit->setEchoMode(QLineEdit::Password);
         edit->setAlignment((control.Has("right") ? Qt::AlignRight : Qt::AlignLeft) |
                            Qt::AlignVCenter);
         return edit;
@@ -114,7 +117,8 @@ QWidget* DialogBuilder::MakeControl(QWidget* parent, const ControlTemplate& cont
     }
     if (kind == "icon") {
         auto* label = new QLabel(parent);
-        label->setPixmap(QPixmap::fromImage(Pictures::Icon(control.icon, kIconSize)));
+        label->setPixmap(QPixmap::fromImage(
+            Pictures::Icon(control.icon, kIconSize, parent->devicePixelRatioF())));
         return label;
     }
     if (kind == "etchedframe") {
@@ -132,6 +136,24 @@ QWidget* DialogBuilder::MakeControl(QWidget* parent, const ControlTemplate& cont
     label->setAlignment(LabelAlignment(control));
     return label;
 }
+
+namespace {
+
+// The platform's list widens to its longest entry; Qt's list of an editable
+// box keeps the box's width and cuts entries short.
+void FitListToEntries(QComboBox& combo) {
+    QAbstractItemView* list = combo.view();
+    list->setFont(combo.font());
+    const int widest = list->sizeHintForColumn(0);
+    if (widest <= 0) return;
+    int frame = 2 * list->frameWidth();
+    if (combo.count() > combo.maxVisibleItems()) {
+        frame += list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    }
+    list->setMinimumWidth(widest + frame);
+}
+
+}  // namespace
 
 DialogBuilder::Result DialogBuilder::Build(QDialog& dialog, const DialogTemplate& dialogTemplate,
                                            const Attachments& attachments) {
@@ -180,6 +202,7 @@ DialogBuilder::Result DialogBuilder::Build(QDialog& dialog, const DialogTemplate
         if (control.kind == "combobox") {
             // The template's height is that of the dropped-down list.
             rect.setHeight(widget->sizeHint().height());
+            if (auto* combo = qobject_cast<QComboBox*>(widget)) FitListToEntries(*combo);
         } else if (control.kind == "icon") {
             rect.setSize({kIconSize, kIconSize});
         }

@@ -1,5 +1,11 @@
 #include "app/resources/MessageBox.h"
 
+#include <algorithm>
+#include <vector>
+
+#include <QAbstractButton>
+#include <QPushButton>
+
 #include "app/resources/ResourceText.h"
 
 namespace nemora::app {
@@ -35,9 +41,29 @@ void MessageBox::Show(QWidget* parent, std::uint32_t id) {
 
 void MessageBox::Show(QWidget* parent, std::uint32_t id, QMessageBox::Icon icon,
                       const QStringList& arguments) {
-    QMessageBox box(icon, ResourceText(kApplicationName), Format(ResourceText(id), arguments),
-                    QMessageBox::Ok, parent);
+    QMessageBox box(icon, ResourceText(kApplicationName), Text(id, arguments), QMessageBox::Ok,
+                    parent);
     box.exec();
+}
+
+int MessageBox::Offer(QWidget* parent, std::uint32_t id, const QString& details,
+                      std::initializer_list<std::uint32_t> buttons) {
+    QMessageBox box(IconFor(id), ResourceText(kApplicationName), ResourceText(id),
+                    QMessageBox::NoButton, parent);
+    box.setInformativeText(details);
+    std::vector<QAbstractButton*> offered;
+    for (const std::uint32_t text : buttons) {
+        offered.push_back(box.addButton(ResourceText(text), QMessageBox::ActionRole));
+    }
+    box.setDefaultButton(box.addButton(QMessageBox::Ok));
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+    const auto chosen = std::find(offered.begin(), offered.end(), box.clickedButton());
+    return chosen == offered.end() ? -1 : static_cast<int>(chosen - offered.begin());
+}
+
+QString MessageBox::Text(std::uint32_t id, const QStringList& arguments) {
+    return Format(ResourceText(id), arguments);
 }
 
 }  // namespace nemora::app

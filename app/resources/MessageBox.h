@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 #include <QMessageBox>
 #include <QStringList>
@@ -25,6 +26,15 @@ public:
     // its %1, %2... replaced by `arguments`.
     static void Show(QWidget* parent, std::uint32_t id, QMessageBox::Icon icon,
                      const QStringList& arguments);
+
+    // Message `id` by the icon rule, with `details` under it and buttons of
+    // its own (their texts by string id) before OK: the index of the button
+    // clicked, or -1 for OK, Esc and the close box.
+    static int Offer(QWidget* parent, std::uint32_t id, const QString& details,
+                     std::initializer_list<std::uint32_t> buttons);
+
+    // String `id` with its %1, %2... replaced by `arguments` in one pass.
+    static QString Text(std::uint32_t id, const QStringList& arguments);
 };
 
 }  // namespace nemora::app

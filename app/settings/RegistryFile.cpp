@@ -1,11 +1,13 @@
 #include "app/settings/RegistryFile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
 #include <string>
+#include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -81,6 +83,61 @@ std::optional<std::string> ReadAll(int fd) {
 void SyncFolder(const fs::path& folder) {
     FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Valid()) ::fsync(dir.Get());
+}
+
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t put = ::write(fd, text.data(), text.size());
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        text.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
+// Makes the missing levels of `folder`, private to the user as the XDG base
+// directory rules ask. A level that cannot be made shows when the file is
+// opened.
+void MakeFolders(const fs::path& folder) {
+    std::error_code error;
+    if (folder.empty() || fs::is_directory(folder, error)) return;
+    MakeFolders(folder.parent_path());
+    ::mkdir(folder.c_str(), 0700);
+}
+
+// The copy of a former file made where a rename cannot go (another file
+// system): written beside `file`, then linked into place, which never
+// replaces a file that came meanwhile; the former file goes only then.
+void CopyFormerFile(const fs::path& former, const fs::path& file, mode_t mode) {
+    const FileDescriptor in(::open(former.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!in.Valid()) return;
+    const std::optional<std::string> text = ReadAll(in.Get());
+    if (!text) return;
+    std::string temporary = file.string() + ".moving-XXXXXX";
+    const FileDescriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!out.Valid()) return;
+    const bool linked = ::fchmod(out.Get(), mode) == 0 && WriteAll(out.Get(), *text) &&
+                        ::fsync(out.Get()) == 0 && ::link(temporary.c_str(), file.c_str()) == 0;
+    ::unlink(temporary.c_str());
+    if (!linked) return;
+    SyncFolder(file.parent_path());
+    ::unlink(former.c_str());
+}
+
+// Moves an earlier version's settings file to `file`, unless a file is there
+// already: neither is ever replaced or lost. Only a plain file moves; a link
+// could point elsewhere when it lies in another folder.
+void MoveFormerFile(const fs::path& former, const fs::path& file) {
+    struct stat status {};
+    if (::lstat(file.c_str(), &status) == 0 || errno != ENOENT) return;
+    if (::lstat(former.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return;
+    if (::renameat2(AT_FDCWD, former.c_str(), AT_FDCWD, file.c_str(), RENAME_NOREPLACE) == 0) {
+        SyncFolder(file.parent_path());
+        SyncFolder(former.parent_path());
+        return;
+    }
+    // EINVAL: a file system without the rename that never replaces.
+    if (errno == EXDEV || errno == EINVAL) CopyFormerFile(former, file, status.st_mode & 07777);
 }
 
 bool IsPermanent(const KeyPath& path) {
@@ -185,9 +242,10 @@ private:
 
 class FileTransaction : public RegistryTransaction {
 public:
-    FileTransaction(fs::path path, FileDescriptor lock, std::string original,
+    FileTransaction(fs::path path, bool ownFolder, FileDescriptor lock, std::string original,
                     std::optional<RegistryText> parsed, mode_t mode)
         : path_(std::move(path)),
+          ownFolder_(ownFolder),
           lock_(std::move(lock)),
           original_(std::move(original)),
           unreadable_(!parsed),
@@ -200,8 +258,9 @@ public:
         struct stat locked {};
         struct stat named {};
         if (::fstat(lock_.Get(), &locked) == 0 && locked.st_size == 0 && locked.st_nlink > 0 &&
-            ::stat(path_.c_str(), &named) == 0 && SameFile(locked, named)) {
-            ::unlink(path_.c_str());
+            ::stat(path_.c_str(), &named) == 0 && SameFile(locked, named) &&
+            ::unlink(path_.c_str()) == 0) {
+            RemoveOwnFolder();
         }
     }
 
@@ -213,6 +272,7 @@ public:
         if (unreadable_ && !MoveAside()) return false;
         if (text.empty()) {
             if (::unlink(path_.c_str()) != 0 && errno != ENOENT) return false;
+            RemoveOwnFolder();
         } else if (!Replace(text)) {
             return false;
         }
@@ -223,6 +283,11 @@ public:
     }
 
 private:
+    // Only when nothing else is in it.
+    void RemoveOwnFolder() const {
+        if (ownFolder_) ::rmdir(path_.parent_path().c_str());
+    }
+
     // Through the same durable writer as the data files and pages.
     bool Replace(std::string_view text) const {
         engine::posix::DurableFileLayer files(mode_);
@@ -256,6 +321,7 @@ private:
     }
 
     fs::path path_;
+    bool ownFolder_;
     FileDescriptor lock_;
     std::string original_;
     bool unreadable_;
@@ -279,10 +345,10 @@ fs::path HomeFolder() {
 
 }  // namespace
 
-RegistryFile::RegistryFile(std::filesystem::path path, std::chrono::milliseconds lockWait)
-    : path_(std::move(path)), lockWait_(lockWait) {}
+RegistryFile::RegistryFile(Location location, std::chrono::milliseconds lockWait)
+    : location_(std::move(location)), lockWait_(lockWait) {}
 
-std::filesystem::path RegistryFile::DefaultPath() {
+RegistryFile::Location RegistryFile::UserLocation() {
     fs::path folder;
     if (const char* config = std::getenv("XDG_CONFIG_HOME");
         config != nullptr && fs::path(config).is_absolute()) {
@@ -292,21 +358,23 @@ std::filesystem::path RegistryFile::DefaultPath() {
     } else {
         return {};
     }
-    return folder / kFileName;
+    return {folder / kFolderName / kFileName, folder / kFormerFileName, true};
 }
 
 std::unique_ptr<RegistryTransaction> RegistryFile::Begin() {
-    if (path_.filename().empty()) return nullptr;
-    std::error_code ignored;  // a folder that cannot be made shows when the file is opened
-    fs::create_directories(path_.parent_path(), ignored);
-    FileDescriptor lock = OpenLocked(path_, lockWait_);
+    const fs::path& path = location_.file;
+    if (path.filename().empty()) return nullptr;
+    MakeFolders(path.parent_path());
+    if (!location_.former.empty()) MoveFormerFile(location_.former, path);
+    FileDescriptor lock = OpenLocked(path, lockWait_);
     if (!lock.Valid()) return nullptr;
     std::optional<std::string> original = ReadAll(lock.Get());
     struct stat status {};
     if (!original || ::fstat(lock.Get(), &status) != 0) return nullptr;
     std::optional<RegistryText> parsed = RegistryText::Parse(*original);
-    return std::make_unique<FileTransaction>(path_, std::move(lock), std::move(*original),
-                                             std::move(parsed), status.st_mode & 07777);
+    return std::make_unique<FileTransaction>(path, location_.ownFolder, std::move(lock),
+                                             std::move(*original), std::move(parsed),
+                                             status.st_mode & 07777);
 }
 
 }  // namespace nemora::app

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "app/settings/RegistryBackend.h"
 
@@ -18,24 +19,45 @@ namespace nemora::app {
 // deleted. When no key is left the file is removed.
 class RegistryFile : public RegistryBackend {
 public:
-    static constexpr const char* kFileName = "user-registry.reg";
+    // The program's folder in the user's configuration folder, and its file.
+    static constexpr const char* kFolderName = "nemora";
+    static constexpr const char* kFileName = "settings.reg";
+    // Where earlier versions kept the file: right in the configuration folder.
+    static constexpr const char* kFormerFileName = "user-registry.reg";
+
+    struct Location {
+        std::filesystem::path file;
+        // An earlier version's file: moved to `file` by the first transaction
+        // that finds no file there, and left alone once one is there. Empty
+        // for none.
+        std::filesystem::path former;
+        // The folder of `file` is the program's own: it goes with the file
+        // when no key is left, if nothing else is in it.
+        bool ownFolder = false;
+    };
 
     // `lockWait` bounds how long Begin waits for another process's
     // transaction; a program that hangs while it holds the lock must not hang
     // every other one.
-    explicit RegistryFile(std::filesystem::path path,
+    explicit RegistryFile(Location location,
                           std::chrono::milliseconds lockWait = std::chrono::seconds(10));
+    explicit RegistryFile(std::filesystem::path path,
+                          std::chrono::milliseconds lockWait = std::chrono::seconds(10))
+        : RegistryFile(Location{std::move(path), {}, false}, lockWait) {}
 
-    // kFileName in $XDG_CONFIG_HOME, or in ~/.config when that is unset, empty
-    // or not an absolute path; empty when there is no home folder either.
-    static std::filesystem::path DefaultPath();
+    // The current user's file: kFolderName/kFileName in $XDG_CONFIG_HOME, or
+    // in ~/.config when that is unset, empty or not an absolute path (the XDG
+    // base directory rules), with kFormerFileName in the same configuration
+    // folder as the former one. Empty paths when there is no home folder
+    // either.
+    static Location UserLocation();
 
-    const std::filesystem::path& Path() const { return path_; }
+    const std::filesystem::path& Path() const { return location_.file; }
 
     std::unique_ptr<RegistryTransaction> Begin() override;
 
 private:
-    std::filesystem::path path_;
+    Location location_;
     std::chrono::milliseconds lockWait_;
 };
 

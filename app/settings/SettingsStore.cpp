@@ -33,7 +33,7 @@ bool DeleteSubKeys(RegistryKey& key) {
 }  // namespace
 
 SettingsStore::SettingsStore()
-    : SettingsStore(std::make_unique<RegistryFile>(RegistryFile::DefaultPath())) {}
+    : SettingsStore(std::make_unique<RegistryFile>(RegistryFile::UserLocation())) {}
 
 SettingsStore::SettingsStore(std::unique_ptr<RegistryBackend> backend)
     : backend_(std::move(backend)), company_(kCompany), application_(kApplication) {}

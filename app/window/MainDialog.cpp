@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -30,6 +31,7 @@
 #include "app/help/HelpTable.h"
 #include "app/mainwindow/MainWindowIds.h"
 #include "app/mainwindow/PathEllipsis.h"
+#include "app/preview/PreviewServer.h"
 #include "app/resources/MenuTemplate.h"
 #include "app/resources/MessageBox.h"
 #include "app/resources/Pictures.h"
@@ -82,6 +84,7 @@ MainDialog::MainDialog(Services services)
     Build(kTemplate, {{kLogoButton, LogoButtonAttachment()}});
     if (QWidget* strong = Control(kStrongBox)) strong->setToolTip(ResourceText(kStrongBoxTip));
     setWindowIcon(Pictures::WindowIcon(Pictures::kProgramIcon));
+    SetUpReveal();
     ConnectSignals();
     setAcceptDrops(true);
     auto* help = new ContextHelp(this, kMainWindowHelp, services_.showHelp);
@@ -123,6 +126,37 @@ void MainDialog::ConnectSignals() {
         field->installEventFilter(this);
     }
     combo->installEventFilter(this);
+}
+
+// The icon names what a click does: the open eye shows, the struck-through
+// one hides. Drawn for screens of one to three device pixels a point.
+void MainDialog::SetUpReveal() {
+    auto* reveal = ControlAs<QPushButton>(kRevealButton);
+    if (!reveal) return;
+    reveal->setCheckable(true);
+    const QColor ink = reveal->palette().color(QPalette::Active, QPalette::ButtonText);
+    const int size = reveal->iconSize().height();
+    QIcon icon;
+    for (const qreal ratio : {1.0, 2.0, 3.0}) {
+        icon.addPixmap(Pictures::Vector(QStringLiteral("eye"), size, ratio, ink), QIcon::Normal,
+                       QIcon::Off);
+        icon.addPixmap(Pictures::Vector(QStringLiteral("eye-crossed"), size, ratio, ink),
+                       QIcon::Normal, QIcon::On);
+    }
+    reveal->setIcon(icon);
+    connect(reveal, &QPushButton::toggled, this, &MainDialog::ShowPassword);
+    ShowPassword(false);
+}
+
+void MainDialog::ShowPassword(bool shown) {
+    if (QLineEdit* password = Edit(kPasswordField)) {
+        password->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    }
+    if (auto* reveal = ControlAs<QPushButton>(kRevealButton)) {
+        const QString name = ResourceText(shown ? kHidePasswordText : kShowPasswordText);
+        reveal->setAccessibleName(name);
+        reveal->setToolTip(name);
+    }
 }
 
 namespace {
@@ -206,6 +240,8 @@ QComboBox* MainDialog::Combo() const {
 
 void MainDialog::EnableControl(int id, bool enable) {
     if (QWidget* control = Control(id)) control->setEnabled(enable);
+    // The reveal button belongs to the password field.
+    if (id == kPasswordField) EnableControl(kRevealButton, enable);
 }
 
 void MainDialog::SetFocus(int id) {
@@ -297,6 +333,38 @@ void MainDialog::Repaint() {
 
 void MainDialog::ShowMessage(std::uint32_t id) {
     MessageBox::Show(this, id);
+}
+
+void MainDialog::ShowMessage(std::uint32_t id, const std::string& path) {
+    MessageBox::Show(this, id, MessageBox::IconFor(id), {QDir::toNativeSeparators(FromPath(path))});
+}
+
+PublishedChoice MainDialog::ShowPublished(std::uint32_t id, const std::string& folder) {
+    const QString details =
+        MessageBox::Text(kPublishedFolderText, {QDir::toNativeSeparators(FromPath(folder))});
+    switch (MessageBox::Offer(this, id, details, {kOpenFolderText, kOpenInBrowserText})) {
+        case 0:
+            return PublishedChoice::OpenFolder;
+        case 1:
+            return PublishedChoice::OpenInBrowser;
+        default:
+            return PublishedChoice::Close;
+    }
+}
+
+bool MainDialog::OpenFolder(const std::string& folder) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(folder)));
+}
+
+std::uint32_t MainDialog::OpenInBrowser(const std::string& folder, const std::string& page) {
+    const QString served = FromPath(folder);
+    if (!preview_ || preview_->Folder() != served) {
+        // The folder served before goes: one folder at a time.
+        preview_.reset();
+        preview_ = PreviewServer::Start(served);
+        if (!preview_) return kCannotServePage;
+    }
+    return QDesktopServices::openUrl(preview_->Url(FromPath(page))) ? 0 : kCannotStartBrowser;
 }
 
 void MainDialog::ShowFileError(std::uint32_t id, const std::string& file) {

@@ -16,6 +16,7 @@ class QLineEdit;
 
 namespace nemora::app {
 
+class PreviewServer;
 class ProgressDialog;
 
 // The program's main window (template 102, menu 130): the widgets of the
@@ -63,6 +64,9 @@ protected:
 
 private:
     void ConnectSignals();
+    // The button beside the password field shows or hides its characters.
+    void SetUpReveal();
+    void ShowPassword(bool shown);
     QLineEdit* Edit(int id) const;
     QComboBox* Combo() const;
 
@@ -82,7 +86,11 @@ private:
     void AppendSystemMenuItem(int id, const std::string& text) override;
     void Repaint() override;
     void ShowMessage(std::uint32_t id) override;
+    void ShowMessage(std::uint32_t id, const std::string& path) override;
     void ShowFileError(std::uint32_t id, const std::string& file) override;
+    PublishedChoice ShowPublished(std::uint32_t id, const std::string& folder) override;
+    bool OpenFolder(const std::string& folder) override;
+    std::uint32_t OpenInBrowser(const std::string& folder, const std::string& page) override;
     std::optional<std::string> ChoosePage(const std::string& initialFile) override;
     std::optional<std::string> ChooseOutputFolder(const std::string& proposed) override;
     engine::ProgressSink* OpenProgress(std::uint32_t captionId) override;
@@ -100,6 +108,8 @@ private:
     publish::PublicationWriter writer_;
     std::unique_ptr<MainWindowLogic> logic_;
     std::unique_ptr<ProgressDialog> progress_;
+    // Serves the folder whose page was opened in the browser last.
+    std::unique_ptr<PreviewServer> preview_;
     // The lifetime list's selected item: Qt keeps the current index while
     // the user types over it, the logic needs to know it no longer holds.
     int lifetimeSelection_ = -1;

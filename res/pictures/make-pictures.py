@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program's pictures: the five logo bitmaps, icon 144, and the
+"""Draws the program's pictures: the five logo bitmaps (and each at twice
+the size, logo<id>@2x.bmp, for screens that scale by 2), icon 144, and the
 same icon as PNG files in the sizes of the desktop's hicolor theme.
 
 All of them are 16-colour pictures in the standard 16-colour palette. The
@@ -31,7 +32,9 @@ TRANSPARENT = -1
 
 # Logo bitmaps: resource id -> (width, height).
 LOGOS = {137: (32, 12), 134: (42, 16), 135: (52, 20), 136: (66, 24), 133: (86, 32)}
-ICON_SIZES = [16, 32, 48, 64, 96]
+# Up to twice the largest size the windows show (the splash's 33 points),
+# for screens that scale by 2.
+ICON_SIZES = [16, 32, 48, 64, 96, 128]
 # The hicolor theme's usual application sizes.
 THEME_SIZES = [16, 24, 32, 48, 64, 128, 256]
 
@@ -103,48 +106,58 @@ def padlock(body, body_light, shackle, shackle_light, keyhole, lamp):
     return shape
 
 
-def draw_word(canvas, left, top, scale, ink, shine):
-    """The word mark, each letter cell `scale` pixels, with a one-pixel
-    shine below and right of the strokes."""
+def draw_word(canvas, left, top, scale, ink, shine, ratio=1):
+    """The word mark, each letter cell `scale` points, with a one-point
+    shine below and right of the strokes; a point is `ratio` pixels."""
     strokes = set()
     x = left
+    cell = scale * ratio
     for letter in WORD:
         rows = LETTERS[letter]
         for row, line in enumerate(rows):
             for col, mark in enumerate(line):
                 if mark == "X":
-                    for sy in range(scale):
-                        for sx in range(scale):
-                            strokes.add((x + col * scale + sx, top + row * scale + sy))
-        x += 3 * scale + scale + 1
+                    for sy in range(cell):
+                        for sx in range(cell):
+                            strokes.add((x + col * cell + sx, top + row * cell + sy))
+        x += (3 * scale + scale + 1) * ratio
     for px, py in strokes:
-        if (px + 1, py + 1) not in strokes:
-            canvas.set(px + 1, py + 1, shine)
+        if (px + ratio, py + ratio) not in strokes:
+            canvas.set(px + ratio, py + ratio, shine)
     for px, py in strokes:
         canvas.set(px, py, ink)
-    return x - scale - 1 - left
 
 
 def word_width(scale):
     return len(WORD) * 3 * scale + (len(WORD) - 1) * (scale + 1)
 
 
-def logo(width, height):
-    canvas = Canvas(width, height, LIGHT_GREY)
+def logo(width, height, ratio=1):
+    """The logo of `width` x `height` points, drawn at `ratio` pixels a
+    point: the 2x pictures are the same logo with finer curves, for screens
+    that scale by 2."""
+    canvas = Canvas(width * ratio, height * ratio, LIGHT_GREY)
+
+    def block(x, y, colour):
+        """One point: a ratio x ratio square of pixels."""
+        for dy in range(ratio):
+            for dx in range(ratio):
+                canvas.set(x * ratio + dx, y * ratio + dy, colour)
+
     # A raised plate: light along the top and left, shadow along the bottom
     # and right; pushed, the map swaps the two and the plate sinks.
     for x in range(width):
-        canvas.set(x, 0, WHITE)
-        canvas.set(x, height - 1, GREY)
+        block(x, 0, WHITE)
+        block(x, height - 1, GREY)
     for y in range(height):
-        canvas.set(0, y, WHITE)
-        canvas.set(width - 1, y, GREY)
-    canvas.set(width - 1, 0, GREY)
-    canvas.set(0, height - 1, GREY)
+        block(0, y, WHITE)
+        block(width - 1, y, GREY)
+    block(width - 1, 0, GREY)
+    block(0, height - 1, GREY)
 
     margin = 2 if height < 16 else 3
     emblem = height - 2 * margin
-    canvas.paint(margin, margin, emblem, emblem,
+    canvas.paint(margin * ratio, margin * ratio, emblem * ratio, emblem * ratio,
                  padlock(DARK_GREEN, CYAN, GREY, WHITE, RED, GREEN))
 
     room_left = margin + emblem + 2
@@ -158,14 +171,14 @@ def logo(width, height):
         used = word_width(scale)
         left = room_left + (room - used) // 2
         top = (height - 5 * scale) // 2
-        draw_word(canvas, left, top, scale, DARK_RED, MAGENTA)
+        draw_word(canvas, left * ratio, top * ratio, scale, DARK_RED, MAGENTA, ratio)
     else:
         # Too small for letters: three lines stand for the word.
         for i, y in enumerate(range(margin + 1, height - margin, 3)):
             length = room - (i % 2) * 3
             for x in range(room_left, room_left + length):
-                canvas.set(x, y, DARK_RED)
-                canvas.set(x + 1, y + 1, MAGENTA)
+                block(x, y, DARK_RED)
+                block(x + 1, y + 1, MAGENTA)
     return canvas
 
 
@@ -299,6 +312,7 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     for resource, (width, height) in LOGOS.items():
         write_bmp(os.path.join(here, "logo%d.bmp" % resource), logo(width, height))
+        write_bmp(os.path.join(here, "logo%d@2x.bmp" % resource), logo(width, height, 2))
     write_ico(os.path.join(here, "icon144.ico"), [icon(s) for s in ICON_SIZES])
     for size in THEME_SIZES:
         folder = os.path.join(here, "hicolor", "%dx%d" % (size, size))

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -13,7 +14,10 @@
 #include "app/controls/LogoButton.h"
 #include "app/dialogs/AboutDialog.h"
 #include "app/dialogs/DetailsDialog.h"
+#include "res/StringTable.h"
 #include "tests/app/RecordingHelp.h"
+
+Q_DECLARE_METATYPE(nemora::res::Language)
 
 namespace nemora::app {
 namespace {
@@ -94,6 +98,8 @@ private slots:
     void runsModally();
     void logoOpensAboutBox();
     void helpUsesTheDetailsTable();
+    void listIsWideEnoughForItsEntries_data();
+    void listIsWideEnoughForItsEntries();
 };
 
 void DetailsDialogTest::showsTheListSizesAndFocusOnOk_data() {
@@ -355,6 +361,37 @@ void DetailsDialogTest::helpUsesTheDetailsTable() {
     QTest::keyClick(shown.dialog.Control(DetailsDialog::kOkControl), Qt::Key_F1);
     const std::vector<HelpRequest> expected = {{772, HelpKind::Popup}, {773, HelpKind::Popup}};
     QCOMPARE(shown.help.requests, expected);
+}
+
+void DetailsDialogTest::listIsWideEnoughForItsEntries_data() {
+    QTest::addColumn<res::Language>("language");
+    QTest::newRow("Japanese") << res::Language::Japanese;
+    QTest::newRow("English") << res::Language::English;
+}
+
+// The dropped-down list shows every entry whole, however narrow the field.
+void DetailsDialogTest::listIsWideEnoughForItsEntries() {
+    QFETCH(res::Language, language);
+    res::StringTable::SetLanguage(language);
+    const auto japaneseAgain =
+        qScopeGuard([] { res::StringTable::SetLanguage(res::Language::Japanese); });
+    Shown shown("shift_jis");
+    QVERIFY(shown.Ready());
+    QComboBox* combo = shown.Combo();
+    combo->showPopup();
+    QAbstractItemView* list = combo->view();
+    QTRY_VERIFY(list->isVisible());
+    for (int i = 0; i < combo->count(); ++i) {
+        const QModelIndex entry = list->model()->index(i, 0);
+        QVERIFY2(list->sizeHintForIndex(entry).width() <= list->viewport()->width(),
+                 qPrintable(combo->itemText(i)));
+        QVERIFY2(list->fontMetrics().horizontalAdvance(combo->itemText(i)) <
+                     list->visualRect(entry).width(),
+                 qPrintable(combo->itemText(i)));
+    }
+    list->window()->grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/details-list%1.png")
+                                    .arg(language == res::Language::English ? "-en" : ""));
+    combo->hidePopup();
 }
 
 }  // namespace nemora::app

@@ -237,6 +237,7 @@ void DialogTemplateTest::mainMenuCarriesCommandIds_data() {
     QTest::newRow("Japanese") << res::Language::Japanese
                               << QStringList{"32771 読込み(&O) on",
                                              "32772 暗号化して保存(&A)... grayed",
+                                             "32790 ブラウザで開く(&B) grayed",
                                              "32776 詳細(&D)... grayed",
                                              "32777 英語のページを作成(&E) on checkable",
                                              "32773 終了(&X)\tAlt+F4 on",
@@ -245,6 +246,7 @@ void DialogTemplateTest::mainMenuCarriesCommandIds_data() {
     QTest::newRow("English") << res::Language::English
                              << QStringList{"32771 &Load on",
                                             "32772 Encrypt and &Save... grayed",
+                                            "32790 Open in &Browser grayed",
                                             "32776 &Details... grayed",
                                             "32777 Publish Pages in &English on checkable",
                                             "32773 E&xit\tAlt+F4 on",

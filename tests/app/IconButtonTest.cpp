@@ -60,19 +60,27 @@ void IconButtonTest::drawsIconInItsSquareEvenWhenDisabled() {
     palette.setColor(QPalette::Button, face);
     button.setPalette(palette);
 
+    // A screen that scales by 2 (the test's run with QT_SCALE_FACTOR=2) gets
+    // the icon drawn at its pixel size, not the 33-pixel one enlarged.
+    const auto ratio = static_cast<int>(button.devicePixelRatioF());
+    const QImage icon = Pictures::Icon(Pictures::kProgramIcon, 33, ratio);
+    QCOMPARE(icon.size(), QSize(33, 33) * ratio);
     const QImage drawn = button.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    QImage expected(44, 38, QImage::Format_RGB32);
+    QImage expected(QSize(44, 38) * ratio, QImage::Format_RGB32);
     expected.fill(face);
+    QImage iconPixels = icon;
+    iconPixels.setDevicePixelRatio(1);
     QPainter painter(&expected);
-    painter.drawImage(QPoint(5, 2), Pictures::Icon(Pictures::kProgramIcon, 33));
+    painter.drawImage(QPoint(5, 2) * ratio, iconPixels);
     painter.end();
+    expected.setDevicePixelRatio(ratio);
     QCOMPARE(drawn, expected);
     // The icon is there at all: its square is not plain face.
     int painted = 0;
-    for (int y = 2; y < 35; ++y) {
-        for (int x = 5; x < 38; ++x) painted += drawn.pixel(x, y) != face.rgb();
+    for (int y = 2 * ratio; y < 35 * ratio; ++y) {
+        for (int x = 5 * ratio; x < 38 * ratio; ++x) painted += drawn.pixel(x, y) != face.rgb();
     }
-    QVERIFY(painted > 33 * 33 / 4);
+    QVERIFY(painted > 33 * 33 * ratio * ratio / 4);
 }
 
 }  // namespace nemora::app

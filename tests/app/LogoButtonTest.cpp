@@ -312,8 +312,11 @@ void LogoButtonTest::colourMapOnRenderedPixels() {
     logo.SetState(state, PressableControl::kPushed | PressableControl::kFocus);
     QCOMPARE(logo.BitmapId(), 133);
 
-    const QImage bitmap = Pictures::Bitmap(133).convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(bitmap.size(), QSize(86, 32));
+    // A screen that scales by 2 (the test's run with QT_SCALE_FACTOR=2) shows
+    // the 2x picture pixel for pixel, not the 86 x 32 one enlarged.
+    const auto ratio = static_cast<int>(logo.devicePixelRatioF());
+    const QImage bitmap = Pictures::Bitmap(133, ratio).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(bitmap.size(), QSize(86, 32) * ratio);
     // The picture has every key colour, and pure red and green, which stay.
     QSet<QRgb> colours;
     for (int y = 0; y < bitmap.height(); ++y) {
@@ -325,8 +328,8 @@ void LogoButtonTest::colourMapOnRenderedPixels() {
     }
 
     const QImage drawn = logo.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QRect place = logo.DrawRect();
-    QCOMPARE(place, QRect(14, 8, 86, 32));
+    QCOMPARE(logo.DrawRect(), QRect(14, 8, 86, 32));
+    const QRect place(logo.DrawRect().topLeft() * ratio, logo.DrawRect().size() * ratio);
     for (int y = 0; y < drawn.height(); ++y) {
         for (int x = 0; x < drawn.width(); ++x) {
             const QRgb expected = place.contains(x, y)

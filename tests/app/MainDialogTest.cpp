@@ -7,10 +7,12 @@
 #include <filesystem>
 #include <optional>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -18,7 +20,11 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -35,10 +41,13 @@
 #include "engine/StreamReader.h"
 #include "engine/strong/StrongReader.h"
 #include "publish/StrongPage.h"
+#include "res/StringTable.h"
 #include "tests/app/RecordingHelp.h"
 #include "tests/support/ConfigHome.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
+
+Q_DECLARE_METATYPE(nemora::res::Language)
 
 namespace nemora::app {
 namespace {
@@ -48,7 +57,47 @@ using namespace mainwindow;
 struct Message {
     QString text;
     QMessageBox::Icon icon;
+    QString details;
 };
+
+// Stands in for the desktop's file manager and browser: records the
+// addresses the program asks it to open.
+class Desktop : public QObject {
+    Q_OBJECT
+
+public:
+    Desktop() {
+        for (const QString& scheme : {QStringLiteral("http"), QStringLiteral("file")}) {
+            QDesktopServices::setUrlHandler(scheme, this, "Open");
+        }
+    }
+    ~Desktop() override {
+        for (const QString& scheme : {QStringLiteral("http"), QStringLiteral("file")}) {
+            QDesktopServices::unsetUrlHandler(scheme);
+        }
+    }
+
+    std::vector<QUrl> opened;
+
+public slots:
+    void Open(const QUrl& url) { opened.push_back(url); }
+};
+
+// What the address answers: status, type and body.
+struct Fetched {
+    int status = 0;
+    QByteArray type;
+    QByteArray body;
+};
+
+Fetched Fetch(const QUrl& url) {
+    QNetworkAccessManager network;
+    std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(url)));
+    QSignalSpy finished(reply.get(), &QNetworkReply::finished);
+    if (!finished.wait(10000)) return {};
+    return {reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+            reply->header(QNetworkRequest::ContentTypeHeader).toByteArray(), reply->readAll()};
+}
 
 // Answers the modal windows that a command opens, as a user would: file
 // dialogs from a list of answers (none: cancel), message boxes with OK
@@ -66,6 +115,8 @@ public:
     std::deque<std::optional<QString>> files;
     std::vector<QString> initialFiles;
     std::vector<Message> messages;
+    // The buttons to click in the next message boxes, by text (none: OK).
+    std::deque<QString> buttons;
     std::optional<int> detailsEntry;
     std::vector<QString> detailsForms;
     bool cancelProgress = false;
@@ -74,8 +125,19 @@ private:
     void Poll() {
         QWidget* modal = QApplication::activeModalWidget();
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            messages.push_back({box->text(), box->icon()});
-            box->accept();
+            messages.push_back({box->text(), box->icon(), box->informativeText()});
+            QAbstractButton* chosen = nullptr;
+            if (!buttons.empty()) {
+                for (QAbstractButton* button : box->buttons()) {
+                    if (button->text() == buttons.front()) chosen = button;
+                }
+                buttons.pop_front();
+            }
+            if (chosen) {
+                chosen->click();
+            } else {
+                box->accept();
+            }
         } else if (auto* dialog = qobject_cast<CFileDialogWithHelp*>(modal)) {
             AnswerFileDialog(*dialog);
         } else if (auto* details = qobject_cast<DetailsDialog*>(modal)) {
@@ -315,6 +377,117 @@ private slots:
         QCOMPARE(unlocked.status, engine::Result::Ok);
         QVERIFY(unlocked.page == Read(page));
         QVERIFY(home.ReadRegistry().find("\"StrongLock\"=hex:01") != std::string::npos);
+    }
+
+    void passwordShowsAsDotsUntilRevealed_data() {
+        QTest::addColumn<res::Language>("language");
+        QTest::addColumn<QString>("show");
+        QTest::addColumn<QString>("hide");
+        QTest::newRow("Japanese") << res::Language::Japanese << QStringLiteral("パスワードを表示")
+                                  << QStringLiteral("パスワードを隠す");
+        QTest::newRow("English") << res::Language::English << QStringLiteral("Show password")
+                                 << QStringLiteral("Hide password");
+    }
+
+    // The password field shows dots; the button beside it, which belongs to
+    // the field (enabled with it, next in the tab order), shows and hides the
+    // characters and is named after what a click does.
+    void passwordShowsAsDotsUntilRevealed() {
+        QFETCH(res::Language, language);
+        QFETCH(QString, show);
+        QFETCH(QString, hide);
+        res::StringTable::SetLanguage(language);
+        const auto japaneseAgain =
+            qScopeGuard([] { res::StringTable::SetLanguage(res::Language::Japanese); });
+        nemora::test::ConfigHome home;
+        nemora::test::TempDir dir;
+        test::RecordingHelp help;
+        Window window(help);
+        window.dialog.Initialise(std::nullopt);
+        Show(window);
+        QLineEdit* password = window.Edit(kPasswordField);
+        QPushButton* reveal = window.Button(kRevealButton);
+        QVERIFY(reveal);
+        QVERIFY(!reveal->isEnabled());
+        QCOMPARE(password->echoMode(), QLineEdit::Password);
+        QCOMPARE(reveal->accessibleName(), show);
+        QCOMPARE(reveal->toolTip(), show);
+        QVERIFY(!reveal->icon().isNull());
+        QVERIFY(reveal->geometry().left() >= password->geometry().right());
+
+        static_cast<void>(window.dialog.Logic().LoadPage(
+            dir.Write("page.html", nemora::test::HtmlPage(3000, 1))));
+        QVERIFY(reveal->isEnabled());
+        QCOMPARE(password->nextInFocusChain(), reveal);
+        QTest::keyClicks(password, QStringLiteral("secret pass"));
+        QVERIFY(password->displayText() != password->text());
+
+        QTest::mouseClick(reveal, Qt::LeftButton);
+        QCOMPARE(password->echoMode(), QLineEdit::Normal);
+        QCOMPARE(password->displayText(), QStringLiteral("secret pass"));
+        QCOMPARE(reveal->accessibleName(), hide);
+        QCOMPARE(reveal->toolTip(), hide);
+        window.dialog.grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/main-password-shown.png"));
+        QTest::mouseClick(reveal, Qt::LeftButton);
+        QCOMPARE(password->echoMode(), QLineEdit::Password);
+        QCOMPARE(reveal->accessibleName(), show);
+    }
+
+    // After a save the message names the folder and offers it in the file
+    // manager, and the page in the browser from the program's own server,
+    // which answers as a visitor's server would; the menu offers the page
+    // again. Another folder gets a server of its own; the first one goes.
+    void publishedPageOpensInTheBrowser() {
+        nemora::test::ConfigHome home;
+        nemora::test::TempDir dir;
+        const std::string page = dir.Write("index.html", nemora::test::HtmlPage(20000, 3));
+        const std::string folder = dir.File("site");
+        test::RecordingHelp help;
+        ModalAnswerer answers;
+        Desktop desktop;
+        Window window(help);
+        window.dialog.Initialise(page);
+        Show(window);
+        QVERIFY(!window.MenuItem(kOpenInBrowserCommand)->isEnabled());
+        window.Edit(kPasswordField)->setText(QStringLiteral("pw"));
+
+        answers.files = {Qs(folder)};
+        answers.buttons = {QStringLiteral("フォルダを開く")};
+        window.Button(kSaveButton)->click();
+        QCOMPARE(answers.messages.size(), std::size_t{1});
+        QCOMPARE(answers.messages.back().text, QStringLiteral("ファイルを作成しました"));
+        QCOMPARE(answers.messages.back().details, QStringLiteral("保存先: ") + Qs(folder));
+        QCOMPARE(answers.messages.back().icon, QMessageBox::Information);
+        QCOMPARE(desktop.opened, std::vector<QUrl>{QUrl::fromLocalFile(Qs(folder))});
+        QVERIFY(window.MenuItem(kOpenInBrowserCommand)->isEnabled());
+
+        answers.files = {Qs(folder)};
+        answers.buttons = {QStringLiteral("ブラウザで開く")};
+        window.Button(kSaveButton)->click();
+        QCOMPARE(desktop.opened.size(), std::size_t{2});
+        const QUrl url = desktop.opened.back();
+        QCOMPARE(url.scheme(), QStringLiteral("http"));
+        QCOMPARE(url.host(), QStringLiteral("127.0.0.1"));
+        QCOMPARE(url.path(), QStringLiteral("/index.html"));
+        const Fetched loader = Fetch(url);
+        QCOMPARE(loader.status, 200);
+        QCOMPARE(loader.type, QByteArray("text/html"));
+        const std::vector<std::uint8_t> written = Read(folder + "/index.html");
+        QCOMPARE(loader.body, QByteArray(reinterpret_cast<const char*>(written.data()),
+                                         static_cast<qsizetype>(written.size())));
+        QCOMPARE(Fetch(url.resolved(QUrl(QStringLiteral("index.zvk")))).type,
+                 QByteArray("application/octet-stream"));
+
+        window.MenuItem(kOpenInBrowserCommand)->trigger();
+        QCOMPARE(desktop.opened.back(), url);  // the same folder, the same server
+
+        const std::string other = dir.File("other");
+        answers.files = {Qs(other)};
+        answers.buttons = {QStringLiteral("ブラウザで開く")};
+        window.Button(kSaveButton)->click();
+        QVERIFY(desktop.opened.back().port() != url.port());
+        QCOMPARE(Fetch(desktop.opened.back()).status, 200);
+        QCOMPARE(Fetch(url).status, 0);  // the first folder's server is gone
     }
 
     void destroyingTheWindowClosesHelp() {

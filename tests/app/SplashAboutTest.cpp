@@ -1,5 +1,7 @@
 #include <QGuiApplication>
 #include <QLabel>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -11,7 +13,10 @@
 #include "app/dialogs/AboutDialog.h"
 #include "app/dialogs/SplashDialog.h"
 #include "app/resources/Pictures.h"
+#include "res/StringTable.h"
 #include "tests/app/RecordingHelp.h"
+
+Q_DECLARE_METATYPE(nemora::res::Language)
 
 namespace nemora::app {
 
@@ -24,6 +29,7 @@ private slots:
     void splashIsBuiltFromItsTemplate();
     void splashTimerAsksToCloseOnce();
     void splashEnterDoesNothingEscQuitsWithZero();
+    void aboutBoxShowsIconAndLogo_data();
     void aboutBoxShowsIconAndLogo();
     void aboutBoxHelpOpensItsTopic();
     void aboutBoxClosesWithOkOrEsc();
@@ -56,7 +62,7 @@ void SplashAboutTest::splashIsBuiltFromItsTemplate() {
     QCOMPARE(logo->DrawRect().bottom(), logo->height() - 1);
     QStringList texts;
     for (const QLabel* label : splash->findChildren<QLabel*>()) texts.append(label->text());
-    QCOMPARE(texts, (QStringList{"Vostel Nemora", "for", "Windows"}));
+    QCOMPARE(texts, (QStringList{"Vostel Nemora", "for", "Linux"}));
 
     splash->grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/splash.png"));
 }
@@ -95,7 +101,33 @@ void SplashAboutTest::splashEnterDoesNothingEscQuitsWithZero() {
     QCOMPARE(finished.count(), 0);
 }
 
+void SplashAboutTest::aboutBoxShowsIconAndLogo_data() {
+    QTest::addColumn<res::Language>("language");
+    QTest::newRow("Japanese") << res::Language::Japanese;
+    QTest::newRow("English") << res::Language::English;
+}
+
+namespace {
+
+// The program this build made, and the version it prints.
+QString PrintedVersion() {
+    QProcess program;
+    program.start(QStringLiteral(NEMORA_APP_PATH), {QStringLiteral("--version")});
+    if (!program.waitForFinished(10000)) return {};
+    return QString::fromUtf8(program.readAllStandardOutput()).trimmed();
+}
+
+}  // namespace
+
+// The platform's name and the version that "nemora --version" prints, in
+// both languages.
 void SplashAboutTest::aboutBoxShowsIconAndLogo() {
+    QFETCH(res::Language, language);
+    res::StringTable::SetLanguage(language);
+    const auto japaneseAgain =
+        qScopeGuard([] { res::StringTable::SetLanguage(res::Language::Japanese); });
+    const QString printed = PrintedVersion();
+    QVERIFY2(printed.startsWith(QStringLiteral("nemora ")), qPrintable(printed));
     test::RecordingHelp help;
     AboutDialog about(nullptr, help.Function());
     QVERIFY(about.IsBuilt());
@@ -111,11 +143,13 @@ void SplashAboutTest::aboutBoxShowsIconAndLogo() {
     QVERIFY(logo->BitmapId() != LogoButton::kNone);
     QStringList texts;
     for (const QLabel* label : about.findChildren<QLabel*>()) texts.append(label->text());
-    QCOMPARE(texts, (QStringList{"Vostel Nemora for Windows", "Version 1.20"}));
+    QCOMPARE(texts, (QStringList{"Vostel Nemora for Linux",
+                                 "Version " + printed.mid(QStringLiteral("nemora ").size())}));
 
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
-    about.grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/about.png"));
+    about.grab().save(QStringLiteral(NEMORA_TEST_OUTPUT "/about%1.png")
+                          .arg(language == res::Language::English ? "-en" : ""));
 }
 
 void SplashAboutTest::aboutBoxHelpOpensItsTopic() {

@@ -4,13 +4,18 @@
 // under node's test runner.
 //
 //   node run.js --cli PATH --chromium PATH --npm PATH --java PATH --javac PATH --out FOLDER
+//               [--preview PATH]
+//
+// --preview names the window program's page server (preview_serve), built
+// with the window program; without it the tests of that server are skipped.
 
 const { spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const path = require('node:path');
 
 const names = { cli: 'NEMORA_CLI', chromium: 'NEMORA_CHROMIUM', java: 'NEMORA_JAVA',
-  javac: 'NEMORA_JAVAC', out: 'NEMORA_TEST_OUT', npm: null };
+  javac: 'NEMORA_JAVAC', out: 'NEMORA_TEST_OUT', npm: null, preview: 'NEMORA_PREVIEW' };
+const optional = new Set(['preview']);
 const options = {};
 const args = process.argv.slice(2);
 for (let i = 0; i < args.length; i += 2) {
@@ -22,7 +27,7 @@ for (let i = 0; i < args.length; i += 2) {
   options[name] = args[i + 1];
 }
 for (const name of Object.keys(names)) {
-  if (!options[name]) {
+  if (!options[name] && !optional.has(name)) {
     console.error(`run.js: --${name} is missing`);
     process.exit(2);
   }
@@ -38,7 +43,7 @@ if (!fs.existsSync(path.join(__dirname, 'node_modules', 'playwright-core'))) {
 
 const env = { ...process.env };
 for (const [name, variable] of Object.entries(names)) {
-  if (variable) env[variable] = path.resolve(options[name]);
+  if (variable && options[name]) env[variable] = path.resolve(options[name]);
 }
 fs.mkdirSync(env.NEMORA_TEST_OUT, { recursive: true });
 const tests = fs.readdirSync(__dirname).filter((file) => file.endsWith('.test.js')).sort()

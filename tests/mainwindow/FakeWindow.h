@@ -46,6 +46,7 @@ public:
         }
         menuItems[kSaveCommand] = false;
         menuItems[kDetailsCommand] = false;
+        menuItems[kOpenInBrowserCommand] = false;
     }
 
     void EnableControl(int id, bool enable) override { controls[id].enabled = enable; }
@@ -73,9 +74,29 @@ public:
     void Repaint() override { ++repaints; }
 
     void ShowMessage(std::uint32_t id) override { messages.push_back(id); }
+    void ShowMessage(std::uint32_t id, const std::string& path) override {
+        messages.push_back(id);
+        messagePaths.push_back(path);
+    }
     void ShowFileError(std::uint32_t id, const std::string& file) override {
         messages.push_back(id);
         fileErrors.push_back(file);
+    }
+    PublishedChoice ShowPublished(std::uint32_t id, const std::string& folder) override {
+        messages.push_back(id);
+        publishedFolders.push_back(folder);
+        if (publishedAnswers.empty()) return PublishedChoice::Close;
+        const PublishedChoice answer = publishedAnswers.front();
+        publishedAnswers.pop_front();
+        return answer;
+    }
+    bool OpenFolder(const std::string& folder) override {
+        openedFolders.push_back(folder);
+        return folderOpens;
+    }
+    std::uint32_t OpenInBrowser(const std::string& folder, const std::string& page) override {
+        browserOpens.emplace_back(folder, page);
+        return browserFailure;
     }
     std::optional<std::string> ChoosePage(const std::string& initialFile) override {
         pageDialogs.push_back(initialFile);
@@ -131,7 +152,16 @@ public:
     std::vector<std::uint32_t> messages;
     std::vector<std::string> pageDialogs;
     std::deque<std::optional<std::string>> pageAnswers;
-    std::vector<std::string> fileErrors;  // the file each file-error message named
+    std::vector<std::string> fileErrors;    // the file each file-error message named
+    std::vector<std::string> messagePaths;  // the path each message with one named
+    // The messages after a save: the folder each named, and the author's
+    // answers (none: close).
+    std::vector<std::string> publishedFolders;
+    std::deque<PublishedChoice> publishedAnswers;
+    std::vector<std::string> openedFolders;
+    bool folderOpens = true;
+    std::vector<std::pair<std::string, std::string>> browserOpens;  // folder, page
+    std::uint32_t browserFailure = 0;
     std::vector<std::string> folderDialogs;
     std::deque<std::optional<std::string>> folderAnswers;
     std::vector<std::uint32_t> progressCaptions;

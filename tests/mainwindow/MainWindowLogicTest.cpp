@@ -460,6 +460,82 @@ TEST_F(MainWindowLogicTest, SavePublishesTheFourFiles) {
     EXPECT_EQ(window_.messages, (std::vector<std::uint32_t>{3005, 3005, 3005}));
 }
 
+// The message after a save names the folder written and offers to open it,
+// or the page in the browser; the menu offers the page again later, while it
+// is there.
+TEST_F(MainWindowLogicTest, SaveOffersTheFolderAndThePageInTheBrowser) {
+    Start();
+    EXPECT_FALSE(window_.menuItems[kOpenInBrowserCommand]);
+    logic_->OnCommand(kOpenInBrowserCommand);  // nothing saved yet: nothing happens
+    LoadedPage("page.html");
+    Type(kPasswordField, "secret pass");
+    const std::string folder = dir_.File("out");
+    const struct {
+        const char* name;
+        std::optional<PublishedChoice> answer;  // none: the message is closed
+        bool strong;
+        std::vector<std::string> opened;
+        std::size_t browserOpens;
+    } cases[] = {
+        {"closed", std::nullopt, false, {}, 0},
+        {"folder", PublishedChoice::OpenFolder, false, {folder}, 0},
+        {"browser", PublishedChoice::OpenInBrowser, false, {}, 1},
+        {"browser, strong form", PublishedChoice::OpenInBrowser, true, {}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window_.messages.clear();
+        window_.publishedFolders.clear();
+        window_.openedFolders.clear();
+        window_.browserOpens.clear();
+        if (c.answer) window_.publishedAnswers = {*c.answer};
+        window_.controls[kStrongBox].checked = c.strong;
+        window_.folderAnswers = {folder};
+        logic_->OnCommand(kSaveButton);
+        EXPECT_EQ(window_.messages, std::vector<std::uint32_t>{3005});
+        EXPECT_EQ(window_.publishedFolders, std::vector<std::string>{folder});
+        EXPECT_EQ(window_.openedFolders, c.opened);
+        EXPECT_EQ(window_.browserOpens, (std::vector<std::pair<std::string, std::string>>(
+                                            c.browserOpens, {folder, "page.html"})));
+        EXPECT_TRUE(window_.menuItems[kOpenInBrowserCommand]);
+    }
+
+    // Later, from the menu; the failures name what failed.
+    window_.browserOpens.clear();
+    window_.messages.clear();
+    EXPECT_TRUE(logic_->OnCommand(kOpenInBrowserCommand));
+    EXPECT_EQ(window_.browserOpens.size(), 1u);
+    window_.browserFailure = kCannotServePage;
+    logic_->OnCommand(kOpenInBrowserCommand);
+    EXPECT_EQ(window_.messages, std::vector<std::uint32_t>{kCannotServePage});
+    EXPECT_EQ(window_.messagePaths, std::vector<std::string>{folder + "/page.html"});
+    fs::remove(folder + "/page.html");
+    logic_->OnCommand(kOpenInBrowserCommand);
+    EXPECT_EQ(window_.messages.back(), kPublishedPageMissing);
+    EXPECT_EQ(window_.browserOpens.size(), 2u);
+
+    window_.folderOpens = false;
+    window_.publishedAnswers = {PublishedChoice::OpenFolder};
+    window_.folderAnswers = {folder};
+    logic_->OnCommand(kSaveButton);
+    EXPECT_EQ(window_.messages.back(), kCannotOpenFolder);
+    EXPECT_EQ(window_.messagePaths.back(), folder);
+
+    // A save that fails offers nothing, and the menu keeps the page saved
+    // before.
+    window_.messages.clear();
+    window_.publishedFolders.clear();
+    Type(kPasswordField, "");
+    window_.folderAnswers = {dir_.File("elsewhere")};
+    logic_->OnCommand(kSaveButton);
+    EXPECT_EQ(window_.messages, std::vector<std::uint32_t>{2011});
+    EXPECT_TRUE(window_.publishedFolders.empty());
+    window_.browserFailure = 0;
+    logic_->OnCommand(kOpenInBrowserCommand);
+    EXPECT_EQ(window_.browserOpens.back(),
+              (std::pair<std::string, std::string>{folder, "page.html"}));
+}
+
 TEST_F(MainWindowLogicTest, SaveRefusalsAndStops) {
     Start();
     LoadedPage();
@@ -753,6 +829,34 @@ TEST_F(MainWindowLogicTest, DefaultPromptFollowsThePageLanguage) {
     Type(kPromptField, "");
     Restart();
     EXPECT_EQ(Field(kPromptField).text, english);
+}
+
+// A first start publishes in the window's language, with that language's
+// default prompt; what the settings say wins over the window afterwards.
+TEST_F(MainWindowLogicTest, FirstStartPublishesInTheWindowsLanguage) {
+    res::StringTable::SetLanguage(res::Language::English);
+    struct JapaneseAgain {
+        ~JapaneseAgain() { res::StringTable::SetLanguage(res::Language::Japanese); }
+    } japaneseAgain;
+    Start();
+    EXPECT_EQ(logic_->State().PageLanguage, res::Language::English);
+    EXPECT_TRUE(window_.menuChecks.at(kEnglishPagesCommand));
+    EXPECT_EQ(Field(kPromptField).text, "Enter the password.");
+    LoadedPage();
+    Type(kPasswordField, "pw");
+    const std::string folder = dir_.File("out");
+    window_.folderAnswers = {folder};
+    logic_->OnCommand(kSaveButton);
+    const std::vector<std::uint8_t> loader = nemora::test::ReadAll(folder + "/index.html");
+    EXPECT_NE(std::string(loader.begin(), loader.end()).find("Enter the password."),
+              std::string::npos);
+
+    // Japanese pages chosen in an English window stay chosen.
+    logic_->OnCommand(kEnglishPagesCommand);
+    Restart();
+    EXPECT_EQ(logic_->State().PageLanguage, res::Language::Japanese);
+    EXPECT_FALSE(window_.menuChecks.at(kEnglishPagesCommand));
+    EXPECT_EQ(Field(kPromptField).text, "パスワードを入力して下さい。");
 }
 
 // A save publishes the loader page in the language the option names.

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <random>
@@ -109,7 +110,7 @@ TEST_F(SettingsStoreTest, FirstStartCreatesTheEmptyKeyPathAndReadsTheDefaults) {
     EXPECT_EQ(store.ReadString("Prompt", "fallback"), "fallback");
     EXPECT_EQ(store.ReadBytes("CookieOn"), 0u);
     EXPECT_EQ(home_.ReadRegistry(), kEmptyKeyPath);
-    EXPECT_EQ(home_.ConfigEntries(), std::vector<std::string>{"user-registry.reg"});
+    EXPECT_EQ(home_.SettingsEntries(), std::vector<std::string>{"settings.reg"});
 }
 
 TEST_F(SettingsStoreTest, SectionIsStoredInRegFormatAndReadsBack) {
@@ -273,12 +274,12 @@ TEST_F(SettingsStoreTest, BytesReadBackOnlyWithTheirExactLength) {
 
 TEST_F(SettingsStoreTest, CleanUpWithNothingStoredLeavesNothingBehind) {
     EXPECT_EQ(CleanUp(), std::make_pair(true, true));
-    EXPECT_TRUE(home_.ConfigEntries().empty());
+    EXPECT_FALSE(std::filesystem::exists(home_.SettingsFolder()));
 
     SectionStore().ReadString("Path");
     ASSERT_EQ(home_.ReadRegistry(), kEmptyKeyPath);
     EXPECT_EQ(CleanUp(), std::make_pair(true, true));
-    EXPECT_TRUE(home_.ConfigEntries().empty());
+    EXPECT_FALSE(std::filesystem::exists(home_.SettingsFolder()));
 }
 
 // Other programs' keys, laid out as no writer of ours would: they must come
@@ -361,7 +362,7 @@ TEST_F(SettingsStoreTest, DeleteKeyTakesSubkeysOnlyWhenAskedTo) {
     EXPECT_EQ(home_.ReadRegistry(), "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Kelvane]\n\n");
     store.SetApplication({});
     EXPECT_TRUE(store.DeleteKey(false));
-    EXPECT_TRUE(home_.ConfigEntries().empty());
+    EXPECT_FALSE(std::filesystem::exists(home_.SettingsFolder()));
 }
 
 TEST(SettingsStoreFileTest, UnreadableFileGivesDefaultsAndIsKept) {
@@ -385,11 +386,11 @@ TEST(SettingsStoreFileTest, UnreadableFileGivesDefaultsAndIsKept) {
         read.Read(store);
         EXPECT_EQ(read, Section());
         EXPECT_EQ(home.ReadRegistry(), kEmptyKeyPath);
-        const std::vector<std::string> entries = home.ConfigEntries();
+        const std::vector<std::string> entries = home.SettingsEntries();
         ASSERT_EQ(entries.size(), 2u);
-        EXPECT_EQ(entries[0], "user-registry.reg");
-        EXPECT_TRUE(entries[1].starts_with("user-registry.reg.unreadable-"));
-        EXPECT_EQ(test::ReadFile(home.ConfigFolder() / entries[1]), text);
+        EXPECT_EQ(entries[0], "settings.reg");
+        EXPECT_TRUE(entries[1].starts_with("settings.reg.unreadable-"));
+        EXPECT_EQ(test::ReadFile(home.SettingsFolder() / entries[1]), text);
 
         EXPECT_TRUE(store.WriteString("Path", "/new"));
         EXPECT_EQ(store.ReadString("Path"), "/new");
@@ -401,10 +402,10 @@ TEST(SettingsStoreFileTest, UnreadableFileGivesDefaultsAndIsKept) {
         home.WriteRegistry(text);
         SectionStore().ReadString("Path");
     }
-    const std::vector<std::string> entries = home.ConfigEntries();
+    const std::vector<std::string> entries = home.SettingsEntries();
     ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(test::ReadFile(home.ConfigFolder() / entries[1]) +
-                  test::ReadFile(home.ConfigFolder() / entries[2]),
+    EXPECT_EQ(test::ReadFile(home.SettingsFolder() / entries[1]) +
+                  test::ReadFile(home.SettingsFolder() / entries[2]),
               "firstsecond");
 }
 
@@ -436,17 +437,18 @@ TEST(SettingsStoreFileTest, UnreachableFileGivesDefaultsAndReportsFailedWrites) 
     }
 }
 
+// The XDG base directory rules: only an absolute XDG_CONFIG_HOME counts.
 TEST_F(SettingsStoreTest, FileIsFoundInTheUsersConfigurationFolder) {
     struct Case {
         const char* config;  // null: unset
-        std::filesystem::path expected;
+        std::filesystem::path folder;
     };
     const std::filesystem::path home = home_.Root() / "home";
     const Case cases[] = {
-        {"/somewhere/config", "/somewhere/config/user-registry.reg"},
-        {nullptr, home / ".config/user-registry.reg"},
-        {"", home / ".config/user-registry.reg"},
-        {"relative/config", home / ".config/user-registry.reg"},
+        {"/somewhere/config", "/somewhere/config"},
+        {nullptr, home / ".config"},
+        {"", home / ".config"},
+        {"relative/config", home / ".config"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.config ? c.config : "(unset)");
@@ -455,8 +457,76 @@ TEST_F(SettingsStoreTest, FileIsFoundInTheUsersConfigurationFolder) {
         } else {
             ::unsetenv("XDG_CONFIG_HOME");
         }
-        EXPECT_EQ(RegistryFile::DefaultPath(), c.expected);
+        const RegistryFile::Location location = RegistryFile::UserLocation();
+        EXPECT_EQ(location.file, c.folder / "nemora/settings.reg");
+        EXPECT_EQ(location.former, c.folder / "user-registry.reg");
+        EXPECT_TRUE(location.ownFolder);
     }
+}
+
+// Earlier versions kept the file right in the configuration folder: the first
+// start moves it into the program's folder, and never replaces a file there.
+TEST_F(SettingsStoreTest, FormerFileMovesOnceAndNeverOverAFileInPlace) {
+    namespace fs = std::filesystem;
+    const std::string former = std::string(kEmptyKeyPath) + "\"Path\"=\"/former\"\n";
+    const std::string current = std::string(kEmptyKeyPath) + "\"Path\"=\"/current\"\n";
+    const auto writeFormer = [&] {
+        fs::create_directories(home_.ConfigFolder());
+        std::ofstream(home_.FormerRegistryPath(), std::ios::binary) << former;
+        fs::permissions(home_.FormerRegistryPath(), fs::perms::owner_read | fs::perms::owner_write);
+    };
+
+    writeFormer();
+    EXPECT_EQ(SectionStore().ReadString("Path"), "/former");
+    EXPECT_FALSE(fs::exists(home_.FormerRegistryPath()));
+    EXPECT_EQ(home_.ReadRegistry(), former);
+    EXPECT_EQ(fs::status(home_.RegistryPath()).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    // A folder of its own, private as the XDG rules ask.
+    EXPECT_EQ(fs::status(home_.SettingsFolder()).permissions(), fs::perms::owner_all);
+
+    // Both there (an earlier version ran again): the program's own file
+    // counts, and the former one stays as it is.
+    home_.WriteRegistry(current);
+    writeFormer();
+    SettingsStore store = SectionStore();
+    EXPECT_EQ(store.ReadString("Path"), "/current");
+    EXPECT_TRUE(store.WriteString("Path", "/written"));
+    EXPECT_EQ(test::ReadFile(home_.FormerRegistryPath()), former);
+
+    // A link is not moved: from the other folder it could point elsewhere.
+    fs::remove(home_.RegistryPath());
+    fs::rename(home_.FormerRegistryPath(), home_.ConfigFolder() / "elsewhere.reg");
+    fs::create_symlink("elsewhere.reg", home_.FormerRegistryPath());
+    EXPECT_EQ(SectionStore().ReadString("Path"), "");
+    EXPECT_TRUE(fs::is_symlink(home_.FormerRegistryPath()));
+}
+
+// The program's folder on another file system (a link to it made before the
+// first start): the file is copied over, linked into place, then the former
+// one goes.
+TEST_F(SettingsStoreTest, FormerFileMovesToAnotherFileSystem) {
+    namespace fs = std::filesystem;
+    const fs::path shared = "/dev/shm";
+    struct stat here {};
+    struct stat there {};
+    fs::create_directories(home_.ConfigFolder());
+    if (::stat(shared.c_str(), &there) != 0 || ::stat(home_.ConfigFolder().c_str(), &here) != 0 ||
+        here.st_dev == there.st_dev) {
+        GTEST_SKIP() << "no second file system at " << shared;
+    }
+    std::string pattern = (shared / "nemora-settings-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const fs::path folder = pattern;
+    fs::create_symlink(folder, home_.SettingsFolder());
+    const std::string former = std::string(kEmptyKeyPath) + "\"Path\"=\"/former\"\n";
+    std::ofstream(home_.FormerRegistryPath(), std::ios::binary) << former;
+
+    EXPECT_EQ(SectionStore().ReadString("Path"), "/former");
+    EXPECT_FALSE(fs::exists(home_.FormerRegistryPath()));
+    EXPECT_EQ(home_.SettingsEntries(), std::vector<std::string>{"settings.reg"});
+    EXPECT_EQ(home_.ReadRegistry(), former);
+    fs::remove_all(folder);
 }
 
 // Two copies that close at the same moment: each writes its whole section in
@@ -515,7 +585,7 @@ TEST_F(SettingsStoreTest, TwoWriterProcessesAtOnceLeaveOneWholeSection) {
     const auto w = static_cast<std::uint8_t>(tag[6] - '0');
     EXPECT_EQ(last,
               (Section{tag + std::string(2000, 'p'), tag, w, tag, kWriters * kRounds, w, w, tag}));
-    EXPECT_EQ(home_.ConfigEntries(), std::vector<std::string>{"user-registry.reg"});
+    EXPECT_EQ(home_.SettingsEntries(), std::vector<std::string>{"settings.reg"});
 }
 
 }  // namespace

@@ -47,15 +47,15 @@ std::string ConfigHome::ReadRegistry() const {
 }
 
 void ConfigHome::WriteRegistry(std::string_view text) const {
-    std::filesystem::create_directories(ConfigFolder());
+    std::filesystem::create_directories(SettingsFolder());
     std::ofstream out(RegistryPath(), std::ios::binary | std::ios::trunc);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-std::vector<std::string> ConfigHome::ConfigEntries() const {
+std::vector<std::string> ConfigHome::SettingsEntries() const {
     std::vector<std::string> names;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(ConfigFolder(), error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(SettingsFolder(), error)) {
         names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());

@@ -21,14 +21,20 @@ public:
 
     const std::filesystem::path& Root() const { return root_; }
     std::filesystem::path ConfigFolder() const { return root_ / "config"; }
-    std::filesystem::path RegistryPath() const { return ConfigFolder() / "user-registry.reg"; }
+    // The program's own folder in it, and its settings file.
+    std::filesystem::path SettingsFolder() const { return ConfigFolder() / "nemora"; }
+    std::filesystem::path RegistryPath() const { return SettingsFolder() / "settings.reg"; }
+    // Where earlier versions kept the file.
+    std::filesystem::path FormerRegistryPath() const {
+        return ConfigFolder() / "user-registry.reg";
+    }
 
     // The registry file's text; empty when there is no file.
     std::string ReadRegistry() const;
     void WriteRegistry(std::string_view text) const;
 
-    // Names in the configuration folder, sorted; empty when it does not exist.
-    std::vector<std::string> ConfigEntries() const;
+    // Names in the settings folder, sorted; empty when it does not exist.
+    std::vector<std::string> SettingsEntries() const;
 
 private:
     std::filesystem::path root_;
