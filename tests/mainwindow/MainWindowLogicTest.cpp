@@ -485,6 +485,7 @@ TEST_F(MainWindowLogicTest, SaveRefusalsAndStops) {
         {"folder dialog cancelled", "pw", "Key", std::nullopt, 0, {}},
         {"folder with an extension", "pw", "Key", "out.htm", 0, {2007}},
         {"folder below a file", "pw", "Key", "index.html/out", 0, {2021}},
+        {"the page's own folder", "pw", "Key", "", 0, {2100}},
         {"stopped", "pw", "Key", "out", 2, {3004}},
     };
     for (const auto& c : cases) {
@@ -500,6 +501,10 @@ TEST_F(MainWindowLogicTest, SaveRefusalsAndStops) {
         EXPECT_EQ(window_.defaultButton, kSaveButton);
         EXPECT_FALSE(fs::exists(dir_.File("out/index.html")));
         EXPECT_FALSE(fs::exists(dir_.File("out.htm")));
+        // The page stays as it is, and loaded.
+        EXPECT_EQ(nemora::test::ReadAll(dir_.File("index.html")), nemora::test::HtmlPage(4096, 7));
+        EXPECT_FALSE(fs::exists(dir_.File("index.zvk")));
+        EXPECT_TRUE(logic_->State().PageLoaded);
     }
     // Cookies off: no keyword needed.
     Click(kCookieOnBox);
