@@ -14,8 +14,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/DataFileCheck.h"
 #include "cli/ExitCode.h"
 #include "cli/FileBytes.h"
+#include "cli/LockChecks.h"
 #include "cli/Password.h"
 #include "cli/Report.h"
 #include "cli/SiteCommand.h"
@@ -169,6 +171,13 @@ int LockSite(const LockOptions& options, const publish::PublicationOptions& publ
 }
 
 int Lock(const LockOptions& options, std::int32_t keepTicks) {
+    // Single pages are checked before the password is asked; a site's
+    // pages as its walk meets them.
+    cli::LockInputs inputs{options.pages};
+    if (!options.recursive) {
+        inputs = cli::CheckLockInputs(options.pages, options.folder, options.publication.strong);
+        if (inputs.stop) return inputs.status;
+    }
     std::string error;
     std::optional<engine::SecretString> password =
         cli::ReadPassword(options.password, cli::PasswordEntry::TypedTwice, error);
@@ -204,8 +213,8 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
 
     engine::LockedDocument document(engine::posix::DurableFileLayer::Instance());
     const publish::PublicationWriter writer;
-    int status = cli::kExitOk;
-    for (const std::string& typed : options.pages) {
+    int status = inputs.status;
+    for (const std::string& typed : inputs.pages) {
         const std::string page = NormalPath(typed);
         const std::string name = publish::LastComponent(page);
         // The same bytes as the window writes for the name.
@@ -221,7 +230,7 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
             if (loaded == engine::Result::Ok) loaded = document.Compress(&progress);
         }
         if (loaded != engine::Result::Ok) {
-            cli::Report(name, loaded);
+            cli::Report(typed, loaded);
             status = cli::kExitLoad;
             continue;
         }
@@ -248,13 +257,7 @@ std::optional<std::vector<std::uint8_t>> StrongContainer(const std::vector<std::
 }
 
 int Unlock(const UnlockOptions& options) {
-    std::string error;
-    std::optional<engine::SecretString> password =
-        cli::ReadPassword(options.password, cli::PasswordEntry::TypedOnce, error);
-    if (!password) {
-        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-        return cli::kExitPassword;
-    }
+    // The file first: no password is typed for a file that is no data file.
     const cli::FileBytes file = cli::ReadFileBytes(options.dataFile, kLargestDataFile);
     if (file.outcome != cli::FileBytes::Outcome::Ok) {
         const auto [text, status] = ReadProblem(file.outcome);
@@ -262,8 +265,17 @@ int Unlock(const UnlockOptions& options) {
         return status;
     }
     const std::vector<std::uint8_t>& data = file.bytes;
+    const std::optional<std::vector<std::uint8_t>> strong = StrongContainer(data);
+    if (!strong && cli::RefuseNonDataFile(options.dataFile, data)) return cli::kExitBadDataFile;
+    std::string error;
+    std::optional<engine::SecretString> password =
+        cli::ReadPassword(options.password, cli::PasswordEntry::TypedOnce, error);
+    if (!password) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+        return cli::kExitPassword;
+    }
     engine::UnlockedPage unlocked;
-    if (const std::optional<std::vector<std::uint8_t>> strong = StrongContainer(data)) {
+    if (strong) {
         // The strong lock takes the password as typed (UTF-8).
         unlocked =
             engine::strong::StrongReader::Read(strong->data(), strong->size(), password->View());
