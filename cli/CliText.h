@@ -42,6 +42,8 @@ enum class CliText : std::uint32_t {
     DecoderPageNotData = 42321,
     StrongScriptNotData = 42322,
     LoaderPageNotDataUnnamed = 42323,
+    NoTerminal = 42340,
+    PasswordsDifferAgain = 42341,
     // Messages of the window's string table that the command line shares.
     ReadFailed = 2001,
     CannotOpen = 2005,

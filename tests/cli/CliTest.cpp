@@ -15,6 +15,7 @@
 #include "publish/TextCodec.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Terminal.h"
 #include "tests/support/TestPages.h"
 
 namespace nemora::test {
@@ -197,6 +198,11 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
          {},
          2,
          "--cookie-days"},
+        {"no password source: the ways to give one",
+         {"lock", pagePath, "-o", out},
+         {.detach = true},
+         3,
+         "--password-file ファイル、--password-stdin、環境変数 NEMORA_PASSWORD"},
         {"an unknown page language",
          {"lock", pagePath, "-o", out, "--page-language", "de", "--password-stdin"},
          {.input = "pw\n"},
@@ -267,6 +273,40 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
     EXPECT_FALSE(fs::exists(dir.File("page.zvk")));
     EXPECT_FALSE(fs::exists(out + "-two"));
     EXPECT_FALSE(fs::exists(out + "-again"));
+}
+
+// A new password typed twice on the terminal: entries that differ are asked
+// again, a few times, before the run gives up.
+TEST_F(CliTest, DifferingEntriesAreAskedAgain) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> answers;
+        int status;
+        std::size_t retries;  // "do not match, type again" lines on the terminal
+    };
+    const Case cases[] = {
+        {"the same twice", {"secret", "secret"}, 0, 0},
+        {"a typing error, then the same twice", {"secret", "secert", "secret", "secret"}, 0, 1},
+        {"three pairs that differ", {"a", "b", "c", "d", "e", "f"}, 3, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string out = (dir.Path() / c.name).string();
+        const TerminalResult result = RunOnTerminal(
+            {kCli, "lock", pagePath, "-o", out},
+            {.env = {{"NEMORA_LANG", "ja"}}, .unset = {"NEMORA_PASSWORD"}}, ": ", c.answers);
+        EXPECT_EQ(result.status, c.status) << result.err << result.terminal;
+        std::size_t retries = 0;
+        for (std::size_t at = result.terminal.find("もう一度入力して下さい");
+             at != std::string::npos; at = result.terminal.find("もう一度入力して下さい", at + 1)) {
+            ++retries;
+        }
+        EXPECT_EQ(retries, c.retries) << result.terminal;
+        EXPECT_EQ(fs::exists(out + "/page.zvk"), c.status == 0);
+        if (c.status != 0) {
+            EXPECT_NE(result.err.find("パスワードが一致しません"), std::string::npos) << result.err;
+        }
+    }
 }
 
 // A folder the program may not write into is named with the cause before
