@@ -42,6 +42,7 @@ enum class CliText : std::uint32_t {
     DecoderPageNotData = 42321,
     StrongScriptNotData = 42322,
     LoaderPageNotDataUnnamed = 42323,
+    CookieDaysAccepted = 42330,
     NoTerminal = 42340,
     PasswordsDifferAgain = 42341,
     // Messages of the window's string table that the command line shares.

@@ -22,6 +22,7 @@
 #include "cli/Report.h"
 #include "cli/SiteCommand.h"
 #include "cli/TerminalProgress.h"
+#include "cli/UsageMessages.h"
 #include "engine/LockedDocument.h"
 #include "engine/StreamFormat.h"
 #include "engine/StreamReader.h"
@@ -354,10 +355,11 @@ int main(int argc, char** argv) {
     lockCommand->add_option("--cookie-key", lock.publication.cookieKey, "The cookie's keyword")
         ->capture_default_str();
     lockCommand->add_flag("--no-cookie", lock.noCookie, "Never remember the password in a cookie");
-    lockCommand
-        ->add_option("--cookie-days", lock.cookieDays,
-                     "The cookie's lifetime: days (0.0001 to 36500), session or unlimited")
-        ->capture_default_str();
+    CLI::Option* cookieDays =
+        lockCommand
+            ->add_option("--cookie-days", lock.cookieDays,
+                         "The cookie's lifetime: days (0.0001 to 36500), session or unlimited")
+            ->capture_default_str();
     lockCommand->add_flag("--confirm", lock.publication.confirm,
                           "Ask the visitor before the cookie is stored");
     lockCommand->add_flag("--no-comment", lock.noComment,
@@ -416,7 +418,8 @@ int main(int argc, char** argv) {
         lock.promptGiven = lockCommand->count("--prompt") > 0;
         const std::optional<std::int32_t> keepTicks = KeepTicks(lock.cookieDays);
         if (!keepTicks) {
-            std::fprintf(stderr, "nemora-cli: --cookie-days: %s\n", lock.cookieDays.c_str());
+            cli::ReportBadValue(cli::GivenName(*cookieDays, argc, argv), lock.cookieDays,
+                                cli::CliText::CookieDaysAccepted);
             return cli::kExitUsage;
         }
         return Lock(lock, *keepTicks);

@@ -198,6 +198,12 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
          {},
          2,
          "--cookie-days"},
+        {"a lifetime that is no number",
+         {"lock", pagePath, "-o", out, "--cookie-days", "forever"},
+         {},
+         2,
+         "--cookie-days: forever: 使える値は 0.0001 から 36500 までの日数、session、unlimited "
+         "です"},
         {"no password source: the ways to give one",
          {"lock", pagePath, "-o", out},
          {.detach = true},
