@@ -38,10 +38,11 @@ done
 [ "$("$root/bin/nemora" --version)" = "nemora $version" ] || fail "nemora --version"
 "$root/bin/nemora" --help | grep -q '^Usage: nemora' || fail "nemora --help"
 "$root/bin/nemora-cli" --help | grep -q 'Usage: nemora-cli' || fail "nemora-cli --help"
-# The command line speaks the locale's language too (no password to read here).
-for pair in "en_US.UTF-8:The password cannot be read" "ja_JP.UTF-8:パスワードを読み込めません"; do
+# The command line speaks the locale's language too (a data file that is
+# missing, which is found before any password is asked).
+for pair in "en_US.UTF-8:The file cannot be opened" "ja_JP.UTF-8:ファイルを開けません"; do
   said=$(env -i LANG="${pair%%:*}" "$root/bin/nemora-cli" unlock "$dest/none.zvk" </dev/null 2>&1 || true)
-  [ "$said" = "nemora-cli: ${pair#*:}" ] || fail "nemora-cli under ${pair%%:*} said: $said"
+  [ "$said" = "$dest/none.zvk: ${pair#*:}" ] || fail "nemora-cli under ${pair%%:*} said: $said"
 done
 grep -q '^\.SH' "$root/share/man/man1/nemora-cli.1" || fail "nemora-cli(1) has no sections"
 grep -q 'unlock' "$root/share/man/man1/nemora-cli.1" || fail "nemora-cli(1) lacks the subcommands"
