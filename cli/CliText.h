@@ -39,6 +39,28 @@ enum class CliText : std::uint32_t {
     CauseReadOnly = 42411,
     CauseDiskFull = 42412,
     CauseFileInTheWay = 42413,
+    // A page that cannot be opened: the frame, and the causes for its %1.
+    PageCannotOpen = 42300,
+    NoSuchFile = 42301,
+    PermissionDenied = 42302,
+    IsAFolder = 42303,
+    NotARegularFile = 42304,
+    EmptyFile = 42305,
+    // An output folder that refuses new files, and the cause for its %1.
+    FolderNotWritable = 42306,
+    ReadOnlyFileSystem = 42307,
+    // What a lock would write over: the output file is the subject.
+    OutputReplacesPage = 42310,
+    OutputWrittenTwice = 42311,
+    OutputNameTaken = 42312,
+    // unlock given one of the published files that are no data file.
+    LoaderPageNotData = 42320,
+    DecoderPageNotData = 42321,
+    StrongScriptNotData = 42322,
+    LoaderPageNotDataUnnamed = 42323,
+    CookieDaysAccepted = 42330,
+    NoTerminal = 42340,
+    PasswordsDifferAgain = 42341,
     // Messages of the window's string table that the command line shares.
     ReadFailed = 2001,
     CannotOpen = 2005,

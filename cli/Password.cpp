@@ -21,9 +21,17 @@ void StripLineEnd(std::string& line) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
 }
 
+// Times the two entries of a new password may differ before the run ends.
+constexpr int kEntryAttempts = 3;
+
+// Why no password came from the terminal.
+enum class TerminalProblem { None, NoTerminal, ReadFailed };
+
 // One line typed on the controlling terminal with echo off.
-std::optional<engine::SecretString> AskTerminal(const std::string& prompt) {
+std::optional<engine::SecretString> AskTerminal(const std::string& prompt,
+                                                TerminalProblem& problem) {
     const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY);
+    problem = tty < 0 ? TerminalProblem::NoTerminal : TerminalProblem::ReadFailed;
     if (tty < 0) return std::nullopt;
     termios saved{};
     const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
@@ -46,7 +54,24 @@ std::optional<engine::SecretString> AskTerminal(const std::string& prompt) {
         return std::nullopt;
     }
     StripLineEnd(line);
+    problem = TerminalProblem::None;
     return engine::SecretString(std::move(line));
+}
+
+// Says on the terminal that the entries differ; false when it cannot.
+bool TellTerminal(const std::string& text) {
+    const int tty = ::open("/dev/tty", O_WRONLY | O_NOCTTY);
+    if (tty < 0) return false;
+    const std::string line = text + "\n";
+    (void)!::write(tty, line.data(), line.size());
+    ::close(tty);
+    return true;
+}
+
+std::string Unavailable(TerminalProblem problem) {
+    std::string text = Text(CliText::PasswordUnavailable);
+    if (problem == TerminalProblem::NoTerminal) text += ": " + Text(CliText::NoTerminal);
+    return text;
 }
 
 }  // namespace
@@ -74,19 +99,28 @@ std::optional<engine::SecretString> ReadPassword(const PasswordOptions& options,
     }
     if (const char* env = std::getenv("NEMORA_PASSWORD")) return engine::SecretString(env);
 
-    std::optional<engine::SecretString> password = AskTerminal(Text(CliText::PasswordPrompt));
-    if (!password) {
-        error = Text(CliText::PasswordUnavailable);
-        return std::nullopt;
-    }
-    if (entry == PasswordEntry::TypedTwice) {
-        const std::optional<engine::SecretString> again = AskTerminal(Text(CliText::PasswordAgain));
-        if (!again || !(*again == password->View())) {
-            error = Text(CliText::PasswordsDiffer);
+    // A typing error in a new password is asked again, a few times.
+    const int attempts = entry == PasswordEntry::TypedTwice ? kEntryAttempts : 1;
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
+        TerminalProblem problem = TerminalProblem::None;
+        std::optional<engine::SecretString> password =
+            AskTerminal(Text(CliText::PasswordPrompt), problem);
+        if (!password) {
+            error = Unavailable(problem);
             return std::nullopt;
         }
+        if (entry == PasswordEntry::TypedOnce) return password;
+        const std::optional<engine::SecretString> again =
+            AskTerminal(Text(CliText::PasswordAgain), problem);
+        if (!again) {
+            error = Unavailable(problem);
+            return std::nullopt;
+        }
+        if (*again == password->View()) return password;
+        if (attempt < attempts && !TellTerminal(Text(CliText::PasswordsDifferAgain))) break;
     }
-    return password;
+    error = Text(CliText::PasswordsDiffer);
+    return std::nullopt;
 }
 
 }  // namespace nemora::cli

@@ -19,8 +19,10 @@ struct PasswordOptions {
 enum class PasswordEntry { TypedOnce, TypedTwice };
 
 // The password from the file, standard input or NEMORA_PASSWORD, in that
-// order; otherwise asked on the terminal without echo. Nothing when none of
-// these gives one; `error` then says why.
+// order; otherwise asked on the terminal without echo (typed twice: asked
+// again, a few times, while the two entries differ). Nothing when none of
+// these gives one; `error` then says why, and without a terminal lists the
+// other ways to give it.
 std::optional<engine::SecretString> ReadPassword(const PasswordOptions& options,
                                                  PasswordEntry entry, std::string& error);
 

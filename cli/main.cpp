@@ -14,12 +14,15 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/DataFileCheck.h"
 #include "cli/ExitCode.h"
 #include "cli/FileBytes.h"
+#include "cli/LockChecks.h"
 #include "cli/Password.h"
 #include "cli/Report.h"
 #include "cli/SiteCommand.h"
 #include "cli/TerminalProgress.h"
+#include "cli/UsageMessages.h"
 #include "engine/LockedDocument.h"
 #include "engine/StreamFormat.h"
 #include "engine/StreamReader.h"
@@ -253,6 +256,13 @@ bool PasswordFitsClassic(const engine::SecretString& password) {
 int Lock(const LockOptions& options, std::int32_t keepTicks) {
     // Once for the run, before the password is typed for it.
     if (options.classic && !options.quiet) cli::Report(kProgram, cli::CliText::ClassicNotice);
+    // Single pages are checked before the password is asked; a site's
+    // pages as its walk meets them.
+    cli::LockInputs inputs{options.pages};
+    if (!options.recursive) {
+        inputs = cli::CheckLockInputs(options.pages, options.folder, options.publication.strong);
+        if (inputs.stop) return inputs.status;
+    }
     std::string error;
     std::optional<engine::SecretString> password =
         cli::ReadPassword(options.password, cli::PasswordEntry::TypedTwice, error);
@@ -291,8 +301,8 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
 
     engine::LockedDocument document(engine::posix::DurableFileLayer::Instance());
     const publish::PublicationWriter writer;
-    int status = cli::kExitOk;
-    for (const std::string& typed : options.pages) {
+    int status = inputs.status;
+    for (const std::string& typed : inputs.pages) {
         const std::string page = NormalPath(typed);
         const std::string name = publish::LastComponent(page);
         std::error_code ignored;
@@ -312,7 +322,7 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
             }
         }
         if (loaded != engine::Result::Ok) {
-            cli::Report(name, loaded);
+            cli::Report(typed, loaded);
             status = cli::kExitLoad;
             continue;
         }
@@ -343,13 +353,7 @@ std::optional<std::vector<std::uint8_t>> StrongContainer(const std::vector<std::
 }
 
 int Unlock(const UnlockOptions& options) {
-    std::string error;
-    std::optional<engine::SecretString> password =
-        cli::ReadPassword(options.password, cli::PasswordEntry::TypedOnce, error);
-    if (!password) {
-        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-        return cli::kExitPassword;
-    }
+    // The file first: no password is typed for a file that is no data file.
     const cli::FileBytes file = cli::ReadFileBytes(options.dataFile, kLargestDataFile);
     if (file.outcome != cli::FileBytes::Outcome::Ok) {
         const auto [text, status] = ReadProblem(file.outcome);
@@ -357,8 +361,17 @@ int Unlock(const UnlockOptions& options) {
         return status;
     }
     const std::vector<std::uint8_t>& data = file.bytes;
+    const std::optional<std::vector<std::uint8_t>> strong = StrongContainer(data);
+    if (!strong && cli::RefuseNonDataFile(options.dataFile, data)) return cli::kExitBadDataFile;
+    std::string error;
+    std::optional<engine::SecretString> password =
+        cli::ReadPassword(options.password, cli::PasswordEntry::TypedOnce, error);
+    if (!password) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+        return cli::kExitPassword;
+    }
     engine::UnlockedPage unlocked;
-    if (const std::optional<std::vector<std::uint8_t>> strong = StrongContainer(data)) {
+    if (strong) {
         // The strong lock takes the password as typed (UTF-8).
         unlocked =
             engine::strong::StrongReader::Read(strong->data(), strong->size(), password->View());
@@ -473,19 +486,20 @@ int main(int argc, char** argv) {
     lockCommand->add_flag("--no-remember", lock.noCookie,
                           "The browser never remembers the key: the password is asked at every "
                           "visit");
-    lockCommand
-        ->add_option("--remember-days", lock.cookieDays,
-                     "How long the browser remembers the key: days (0.0001 to 36500), session "
-                     "(until the browser closes) or unlimited; in web storage that never goes "
-                     "to the server (strong form) or in a cookie (classic form)")
-        ->capture_default_str();
+    CLI::Option* rememberDays =
+        lockCommand
+            ->add_option("--remember-days", lock.cookieDays,
+                         "How long the browser remembers the key: days (0.0001 to 36500), session "
+                         "(until the browser closes) or unlimited; in web storage that never goes "
+                         "to the server (strong form) or in a cookie (classic form)")
+            ->capture_default_str();
     lockCommand->add_flag("--confirm", lock.publication.confirm,
                           "Ask the visitor before the browser remembers the key (not with "
                           "--remember-days session)");
     // The former names, kept working for scripts and left out of the help.
     lockCommand->add_option("--cookie-key", lock.publication.cookieKey)->group("");
     lockCommand->add_flag("--no-cookie", lock.noCookie)->group("");
-    lockCommand->add_option("--cookie-days", lock.cookieDays)->group("");
+    CLI::Option* formerDays = lockCommand->add_option("--cookie-days", lock.cookieDays)->group("");
     lockCommand->add_flag("--no-comment", lock.noComment,
                           "Leave the explanatory comments out of the classic form's pages (the "
                           "strong form's page has none)");
@@ -550,7 +564,9 @@ int main(int argc, char** argv) {
         lock.promptGiven = lockCommand->count("--prompt") > 0;
         const std::optional<std::int32_t> keepTicks = KeepTicks(lock.cookieDays);
         if (!keepTicks) {
-            std::fprintf(stderr, "nemora-cli: --cookie-days: %s\n", lock.cookieDays.c_str());
+            const CLI::Option& days = formerDays->count() > 0 ? *formerDays : *rememberDays;
+            cli::ReportBadValue(cli::GivenName(days, argc, argv), lock.cookieDays,
+                                cli::CliText::CookieDaysAccepted);
             return cli::kExitUsage;
         }
         if (!TakeEncoding(lock)) return cli::kExitUsage;

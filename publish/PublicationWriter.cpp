@@ -4,6 +4,7 @@
 
 #include "engine/strong/StrongSealer.h"
 #include "publish/FolderMaker.h"
+#include "publish/OutputGuard.h"
 #include "publish/PathNames.h"
 #include "publish/StrongPage.h"
 #include "publish/TemplateExpander.h"
@@ -79,11 +80,20 @@ Result PublicationWriter::CheckEntries(const PublicationOptions& options) {
     return CheckEntries(options, password);
 }
 
-Result PublicationWriter::PrepareFolder(std::string& folder) {
-    if (HasExtension(folder)) return Result::FolderHasExtension;
-    if (!FolderMaker::EnsureFolder(folder)) return Result::CannotMakeFolder;
+PublicationOutcome PublicationWriter::PrepareFolder(const PublicationPage& page,
+                                                    const PublicationOptions& options,
+                                                    std::string& folder) {
+    if (HasExtension(folder)) return {Result::FolderHasExtension};
+    // Nothing may be written over the page itself, and nothing twice.
+    if (const auto clash = OutputGuard::Check({page.path}, folder, options.strong)) {
+        return {OutputGuard::Refusal(*clash)};
+    }
+    if (auto refused = OutputGuard::UnwritableFolder(folder)) {
+        return {Result::FileAccessDenied, std::move(refused->folder)};
+    }
+    if (!FolderMaker::EnsureFolder(folder)) return {Result::CannotMakeFolder};
     if (folder.back() != '/') folder += '/';
-    return Result::Ok;
+    return {Result::Ok};
 }
 
 PublicationOutcome PublicationWriter::Publish(const PublicationPage& page,
@@ -92,10 +102,14 @@ PublicationOutcome PublicationWriter::Publish(const PublicationPage& page,
                                               engine::ProgressSink* sink) const {
     // Wiped when the publication ends, however it ends.
     std::optional<engine::SecretString> password;
+    if (const Result checked = CheckEntries(options, password); checked != Result::Ok) {
+        return {checked};
+    }
     std::string prepared = folder;
-    Result result = CheckEntries(options, password);
-    if (result == Result::Ok) result = PrepareFolder(prepared);
-    if (result != Result::Ok) return {result};
+    if (PublicationOutcome refused = PrepareFolder(page, options, prepared);
+        refused.result != Result::Ok) {
+        return refused;
+    }
     return Write(page, options, password->View(), prepared, sink);
 }
 
@@ -120,9 +134,10 @@ PublicationOutcome PublicationWriter::Save(const PublicationPage& page,
     }
     std::optional<std::string> folder = host.ChooseFolder(ProposedFolder(page.path));
     if (!folder) return {};
-    if (const Result prepared = PrepareFolder(*folder); prepared != Result::Ok) {
-        host.ShowResult(prepared, {});
-        return {prepared};
+    if (PublicationOutcome refused = PrepareFolder(page, options, *folder);
+        refused.result != Result::Ok) {
+        host.ShowResult(refused.result, refused.failedFile);
+        return refused;
     }
     engine::ProgressSink* sink = host.OpenProgress();
     PublicationOutcome outcome = Write(page, options, password->View(), *folder, sink);

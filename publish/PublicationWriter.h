@@ -42,8 +42,9 @@ public:
     // Publishes `page` into `folder` (made level by level when missing) with
     // `options`, reporting progress to `sink` (may be null). The result is
     // Published, a check's result (NoPassword, NoCookieKey,
-    // PasswordNotShiftJis, FolderHasExtension, CannotMakeFolder), or the
-    // failure that stopped the writing.
+    // PasswordNotShiftJis, FolderHasExtension, WouldReplacePage,
+    // OutputNamesClash, FileAccessDenied naming the folder,
+    // CannotMakeFolder), or the failure that stopped the writing.
     PublicationOutcome Publish(const PublicationPage& page, const PublicationOptions& options,
                                const std::string& folder, engine::ProgressSink* sink) const;
 
@@ -95,8 +96,12 @@ private:
     // The password as the key is derived from it, or the check that failed.
     static engine::Result CheckEntries(const PublicationOptions& options,
                                        std::optional<engine::SecretString>& password);
-    // FolderHasExtension or CannotMakeFolder; Ok with `folder` ending in '/'.
-    static engine::Result PrepareFolder(std::string& folder);
+    // FolderHasExtension, a clash of the page with its outputs
+    // (WouldReplacePage, OutputNamesClash), FileAccessDenied naming a folder
+    // that refuses new files, or CannotMakeFolder; Ok with `folder` made and
+    // ending in '/'.
+    static PublicationOutcome PrepareFolder(const PublicationPage& page,
+                                            const PublicationOptions& options, std::string& folder);
     PublicationOutcome Write(const PublicationPage& page, const PublicationOptions& options,
                              std::string_view password, const std::string& folder,
                              engine::ProgressSink* sink) const;

@@ -7,6 +7,7 @@
 #include "app/mainwindow/MainWindowIds.h"
 #include "app/mainwindow/WindowOperations.h"
 #include "app/settings/SettingsStore.h"
+#include "publish/InputPage.h"
 #include "publish/PageEncoding.h"
 #include "publish/PathNames.h"
 #include "publish/PublicationDefaults.h"
@@ -111,7 +112,11 @@ void MainWindowLogic::Initialise(const std::optional<std::string>& startupFile) 
 Result MainWindowLogic::LoadPage(const std::string& path) {
     if (path.empty()) return Result::Ok;
     engine::ProgressSink* sink = window_.OpenProgress(kLoadCaption);
-    Result result = document_.Load(sink, path);
+    // A file that is no page to lock (the program's own output, an image...)
+    // is refused before it is read.
+    Result result = publish::InputPage::Refusal(publish::InputPage::Inspect(path).kind);
+    const bool refused = result != Result::Ok;
+    if (!refused) result = document_.Load(sink, path);
     std::optional<std::string> own;
     if (result == Result::Ok) {
         // Found while the page's own bytes are there, before the compression.
@@ -125,9 +130,9 @@ Result MainWindowLogic::LoadPage(const std::string& path) {
         return result;
     }
     window_.ShowMessage(static_cast<std::uint32_t>(result));
-    // A page that cannot be opened has not touched the document: the page
-    // loaded before stays usable.
-    if (result != Result::CannotOpen) EnterNoPage();
+    // A page that cannot be opened, or is refused, has not touched the
+    // document: the page loaded before stays usable.
+    if (result != Result::CannotOpen && !refused) EnterNoPage();
     return result;
 }
 

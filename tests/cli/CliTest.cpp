@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +23,7 @@
 #include "res/StringTable.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Terminal.h"
 #include "tests/support/TestPages.h"
 #include "tests/support/UnwritableFolder.h"
 
@@ -169,13 +171,23 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
     const std::string truncated = dir.Write("truncated.zvk", data);
     const std::string fifo = dir.File("pipe.zvk");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string empty = dir.Write("empty.html", {});
+    const std::string image =
+        dir.Write("photo.png", Bytes(std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
+    fs::create_directories(dir.Path() / "sub");
+    fs::create_directories(dir.Path() / "out-names");
+    const std::string sameName = dir.Write("sub/page.html", HtmlPage(500, 24));
+    const std::string sameData = dir.Write("page.htm", HtmlPage(500, 25));
+    dir.Write("out-names/decoder.htm", HtmlPage(500, 26));
+    // A page is named as typed, not as the program spells it.
+    const std::string typedMissing = (dir.Path() / "." / "none.html").string();
 
     struct Case {
         const char* name;
         std::vector<std::string> args;
         ProcessOptions options;
         int status;
-        const char* message;
+        std::string message;
     };
     const Case cases[] = {
         {"no password and no terminal",
@@ -197,7 +209,55 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
          {"lock", dir.File("none.html"), "-o", out, "--password-stdin"},
          {.input = "pw\n"},
          4,
-         "ファイルを開けません"},
+         "ページを開けません"},
+        // The checks of the pages and the output come before the password:
+        // without a terminal, asking would end the run with status 3.
+        {"a missing page, as typed and why",
+         {"lock", typedMissing, "-o", out},
+         {.detach = true},
+         4,
+         typedMissing + ": ページを開けません: そのようなファイルはありません"},
+        {"a folder as page",
+         {"lock", dir.Path().string(), "-o", out},
+         {.detach = true},
+         4,
+         "ページを開けません: フォルダです"},
+        {"an empty page", {"lock", empty, "-o", out}, {.detach = true}, 4, "空のファイルです"},
+        {"an image as page",
+         {"lock", image, "-o", out},
+         {.detach = true},
+         4,
+         "テキストのページではありません"},
+        {"a loader page as page",
+         {"lock", out + "/page.html", "-o", out + "-again"},
+         {.detach = true},
+         4,
+         "書き出したローダーページ"},
+        {"decoder.htm as page",
+         {"lock", out + "/decoder.htm", "-o", out + "-again"},
+         {.detach = true},
+         4,
+         "書き出した decoder.htm"},
+        {"a lock into the page's own folder",
+         {"lock", pagePath, "-o", dir.Path().string()},
+         {.detach = true},
+         2,
+         pagePath + ": 入力のページ " + pagePath + " を置き換えてしまいます"},
+        {"two pages of one name",
+         {"lock", pagePath, sameName, "-o", out + "-two"},
+         {.detach = true},
+         2,
+         out + "-two/page.html: 二つのページ (" + pagePath + ", " + sameName + ")"},
+        {"two pages of one data file",
+         {"lock", pagePath, sameData, "-o", out + "-two"},
+         {.detach = true},
+         2,
+         out + "-two/page.zvk: 二つのページ"},
+        {"a page named after a shared file",
+         {"lock", out + "-names/decoder.htm", "-o", out + "-two"},
+         {.detach = true},
+         2,
+         "decoder.htm で重なります"},
         {"cookies on without a keyword",
          {"lock", pagePath, "-o", out, "--cookie-key", "", "--password-stdin"},
          {.input = "pw\n"},
@@ -208,6 +268,17 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
          {},
          2,
          "--cookie-days"},
+        {"a lifetime that is no number",
+         {"lock", pagePath, "-o", out, "--cookie-days", "forever"},
+         {},
+         2,
+         "--cookie-days: forever: 使える値は 0.0001 から 36500 までの日数、session、unlimited "
+         "です"},
+        {"no password source: the ways to give one",
+         {"lock", pagePath, "-o", out},
+         {.detach = true},
+         3,
+         "--password-file ファイル、--password-stdin、環境変数 NEMORA_PASSWORD"},
         {"an unknown page language",
          {"lock", pagePath, "-o", out, "--page-language", "de", "--password-stdin"},
          {.input = "pw\n"},
@@ -223,6 +294,16 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
          {.input = "nope\n"},
          6,
          "パスワードが違います"},
+        {"a loader page as data file",
+         {"unlock", out + "/page.html", "--password-stdin"},
+         {.input = "secret\n"},
+         7,
+         "データファイルは " + out + "/page.zvk です"},
+        {"decoder.htm as data file",
+         {"unlock", out + "/decoder.htm", "--password-stdin"},
+         {.input = "secret\n"},
+         7,
+         "データファイルではありません: 公開したページが共有する decoder.htm です"},
         {"a truncated data file",
          {"unlock", truncated, "--password-stdin"},
          {.input = "secret\n"},
@@ -262,6 +343,72 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
         const ProcessResult result = Run(c.args, c.options);
         EXPECT_EQ(result.status, c.status) << result.err;
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    }
+    // The refused runs wrote nothing.
+    EXPECT_EQ(ReadAll(pagePath), page);
+    EXPECT_FALSE(fs::exists(dir.File("page.zvk")));
+    EXPECT_FALSE(fs::exists(out + "-two"));
+    EXPECT_FALSE(fs::exists(out + "-again"));
+}
+
+// A new password typed twice on the terminal: entries that differ are asked
+// again, a few times, before the run gives up.
+TEST_F(CliTest, DifferingEntriesAreAskedAgain) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> answers;
+        int status;
+        std::size_t retries;  // "do not match, type again" lines on the terminal
+    };
+    const Case cases[] = {
+        {"the same twice", {"secret", "secret"}, 0, 0},
+        {"a typing error, then the same twice", {"secret", "secert", "secret", "secret"}, 0, 1},
+        {"three pairs that differ", {"a", "b", "c", "d", "e", "f"}, 3, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string out = (dir.Path() / c.name).string();
+        const TerminalResult result = RunOnTerminal(
+            {kCli, "lock", pagePath, "-o", out},
+            {.env = {{"NEMORA_LANG", "ja"}}, .unset = {"NEMORA_PASSWORD"}}, ": ", c.answers);
+        EXPECT_EQ(result.status, c.status) << result.err << result.terminal;
+        std::size_t retries = 0;
+        for (std::size_t at = result.terminal.find("もう一度入力して下さい");
+             at != std::string::npos; at = result.terminal.find("もう一度入力して下さい", at + 1)) {
+            ++retries;
+        }
+        EXPECT_EQ(retries, c.retries) << result.terminal;
+        EXPECT_EQ(fs::exists(out + "/page.zvk"), c.status == 0);
+        if (c.status != 0) {
+            EXPECT_NE(result.err.find("パスワードが一致しません"), std::string::npos) << result.err;
+        }
+    }
+}
+
+// A folder the program may not write into is named with the cause before
+// the password is asked. Root writes anywhere but on a read-only mount.
+TEST_F(CliTest, AnOutputFolderThatRefusesFilesIsNamedWithTheCause) {
+    const fs::path folder = dir.Path() / "closed";
+    fs::create_directory(folder);
+    const bool root = ::geteuid() == 0;
+    if (root ? ::mount("tmpfs", folder.c_str(), "tmpfs", MS_RDONLY, "size=64k") != 0
+             : ::chmod(folder.c_str(), 0555) != 0) {
+        GTEST_SKIP() << "cannot make a folder that refuses files here";
+    }
+    const char* cause = root ? "読み取り専用のファイルシステムです" : "読み取りの許可がありません";
+    for (const fs::path& out : {folder, folder / "made" / "deeper"}) {
+        SCOPED_TRACE(out.string());
+        const ProcessResult result = Run({"lock", pagePath, "-o", out.string()}, {.detach = true});
+        EXPECT_EQ(result.status, 5) << result.err;
+        EXPECT_NE(result.err.find(folder.string() +
+                                  ": このフォルダにはファイルを書き込めません: " + cause),
+                  std::string::npos)
+            << result.err;
+    }
+    if (root) {
+        ::umount(folder.c_str());
+    } else {
+        ::chmod(folder.c_str(), 0755);
     }
 }
 
@@ -597,6 +744,7 @@ TEST_F(CliTest, StrongLockPublishesPagesThatUnlockReadsBack) {
     }
     auto damaged = first;
     damaged[damaged.size() - 20] ^= 0x01;
+    const std::vector<std::uint8_t> pageBytes = ReadAll(out + "/page.html");
     struct Case {
         const char* name;
         std::vector<std::string> args;
@@ -615,6 +763,34 @@ TEST_F(CliTest, StrongLockPublishesPagesThatUnlockReadsBack) {
          password,
          7,
          "データファイルが壊れています"},
+        {"nemora-strong.js as page",
+         {"lock", out + "/nemora-strong.js", "-o", out + "-again", "--strong", "--password-stdin"},
+         password,
+         4,
+         "書き出した nemora-strong.js"},
+        {"a strong page as page",
+         {"lock", out + "/page.html", "-o", out + "-again", "--strong", "--password-stdin"},
+         password,
+         4,
+         "強力な保護で書き出したページ"},
+        {"a strong page cut short",
+         {"unlock",
+          dir.Write("cut.html",
+                    std::vector<std::uint8_t>(pageBytes.begin(), pageBytes.begin() + 5000)),
+          "--password-stdin"},
+         password,
+         7,
+         "データファイルが壊れています"},
+        {"nemora-strong.js as data file",
+         {"unlock", out + "/nemora-strong.js", "--password-stdin"},
+         password,
+         7,
+         "公開したページが共有する nemora-strong.js"},
+        {"a strong lock into the page's own folder",
+         {"lock", pagePath, "-o", dir.Path().string(), "--strong", "--password-stdin"},
+         password,
+         2,
+         "を置き換えてしまいます"},
         {"too little memory",
          {"lock", pagePath, "-o", out, "--strong", "--kdf-memory", "18", "--password-stdin"},
          password,

@@ -39,12 +39,13 @@ done
 "$root/bin/nemora" --help | grep -q '^Usage: nemora' || fail "nemora --help"
 "$root/bin/nemora-cli" --help | grep -q 'Usage: nemora-cli' || fail "nemora-cli --help"
 # The command line speaks the locale's language too, English where none is
-# set (no password to read here).
-for pair in "en_US.UTF-8:The password cannot be read" "ja_JP.UTF-8:パスワードを読み込めません" \
-    "C.UTF-8:The password cannot be read" ":The password cannot be read"; do
+# set (a data file that is missing, which is found before any password is
+# asked).
+for pair in "en_US.UTF-8:The file cannot be opened" "ja_JP.UTF-8:ファイルを開けません" \
+    "C.UTF-8:The file cannot be opened" ":The file cannot be opened"; do
   locale=${pair%%:*}
   said=$(env -i ${locale:+LANG="$locale"} "$root/bin/nemora-cli" unlock "$dest/none.zvk" </dev/null 2>&1 || true)
-  [ "$said" = "nemora-cli: ${pair#*:}" ] || fail "nemora-cli under LANG=$locale said: $said"
+  [ "$said" = "$dest/none.zvk: ${pair#*:}" ] || fail "nemora-cli under LANG=$locale said: $said"
 done
 manual="$root/share/man/man1/nemora-cli.1"
 grep -q '^\.SH' "$manual" || fail "nemora-cli(1) has no sections"

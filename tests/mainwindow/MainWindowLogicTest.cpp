@@ -177,6 +177,12 @@ TEST_F(MainWindowLogicTest, CookieOptionRules) {
 TEST_F(MainWindowLogicTest, FailedLoads) {
     const std::string empty = dir_.Write("empty.html", {});
     const std::string zero = dir_.Write("zero.html", {'<', 'p', 0, '>'});
+    // The program's own output, and a file that is no text.
+    const std::string loader = dir_.Write(
+        "loader.html", nemora::test::Bytes("var urlDecoder = \"decoder.htm\";\n"
+                                           "var urlSource = \"page.zvk\";\nvar wndDecoder;\n"));
+    const std::string image =
+        dir_.Write("photo.png", nemora::test::Bytes(std::string("\x89PNG\r\n\x1a\n\0\0\0\r", 12)));
     const struct {
         const char* name;
         std::string path;
@@ -188,6 +194,8 @@ TEST_F(MainWindowLogicTest, FailedLoads) {
         {"empty", empty, 0, Result::CannotOpen, true},
         {"folder", dir_.Path().string(), 0, Result::CannotOpen, true},
         {"zero byte", zero, 0, Result::BrokenText, false},
+        {"a loader page", loader, 0, Result::IsLoaderPage, true},
+        {"an image", image, 0, Result::NotTextPage, true},
         {"stopped reading", Page("big.html", 50000), 2, Result::LoadStopped, false},
         {"stopped compressing", Page("big.html", 50000), 60, Result::LoadStopped, false},
     };
@@ -553,6 +561,7 @@ TEST_F(MainWindowLogicTest, SaveRefusalsAndStops) {
         {"folder dialog cancelled", "pw", "Key", std::nullopt, 0, {}},
         {"folder with an extension", "pw", "Key", "out.htm", 0, {2007}},
         {"folder below a file", "pw", "Key", "index.html/out", 0, {2021}},
+        {"the page's own folder", "pw", "Key", "", 0, {2100}},
         {"stopped", "pw", "Key", "out", 2, {3004}},
     };
     for (const auto& c : cases) {
@@ -568,6 +577,10 @@ TEST_F(MainWindowLogicTest, SaveRefusalsAndStops) {
         EXPECT_EQ(window_.defaultButton, kSaveButton);
         EXPECT_FALSE(fs::exists(dir_.File("out/index.html")));
         EXPECT_FALSE(fs::exists(dir_.File("out.htm")));
+        // The page stays as it is, and loaded.
+        EXPECT_EQ(nemora::test::ReadAll(dir_.File("index.html")), nemora::test::HtmlPage(4096, 7));
+        EXPECT_FALSE(fs::exists(dir_.File("index.zvk")));
+        EXPECT_TRUE(logic_->State().PageLoaded);
     }
     // Cookies off: no keyword needed.
     Click(kCookieOnBox);

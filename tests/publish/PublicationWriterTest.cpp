@@ -1,5 +1,8 @@
 #include <filesystem>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -144,6 +147,15 @@ TEST_F(PublicationWriterTest, EntriesAreCheckedBeforeAnythingIsWritten) {
         {"a folder below a file",
          [this](auto&, auto& folder) { folder = (dir.Path() / "index.html" / "sub").string(); },
          Result::CannotMakeFolder},
+        {"the page's own folder", [this](auto&, auto& folder) { folder = dir.Path().string(); },
+         Result::WouldReplacePage},
+        {"strong, the page's own folder through a link",
+         [this](auto& o, auto& folder) {
+             o.strong = true;
+             fs::create_directory_symlink(dir.Path(), dir.Path() / "link");
+             folder = (dir.Path() / "link").string();
+         },
+         Result::WouldReplacePage},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -161,6 +173,35 @@ TEST_F(PublicationWriterTest, EntriesAreCheckedBeforeAnythingIsWritten) {
         EXPECT_EQ(h.progressOpened, 0);
         EXPECT_EQ(PublicationWriter().Publish(Page(), o, folder, nullptr).result, c.shown);
         EXPECT_FALSE(fs::exists(dir.Path() / "out"));
+        EXPECT_EQ(test::ReadAll(path), page);
+        EXPECT_FALSE(fs::exists(dir.Path() / "index.zvk"));
+    }
+}
+
+// A folder that refuses new files is named before anything is written, as
+// the file error that says why. Root writes anywhere but on a read-only mount.
+TEST_F(PublicationWriterTest, AFolderThatRefusesFilesIsNamedBeforeWriting) {
+    const fs::path closed = dir.Path() / "closed";
+    fs::create_directory(closed);
+    const bool root = ::geteuid() == 0;
+    if (root ? ::mount("tmpfs", closed.c_str(), "tmpfs", MS_RDONLY, "size=64k") != 0
+             : ::chmod(closed.c_str(), 0555) != 0) {
+        GTEST_SKIP() << "cannot make a folder that refuses files here";
+    }
+    host.folder = (closed / "site").string();
+    const PublicationOutcome saved = PublicationWriter().Save(Page(), options, host);
+    EXPECT_EQ(saved.result, Result::FileAccessDenied);
+    EXPECT_EQ(host.shown, std::vector<Result>{Result::FileAccessDenied});
+    EXPECT_EQ(host.files, std::vector<std::string>{closed.string()});
+    EXPECT_EQ(host.progressOpened, 0);
+    const PublicationOutcome published =
+        PublicationWriter().Publish(Page(), options, closed.string(), nullptr);
+    EXPECT_EQ(published.result, Result::FileAccessDenied);
+    EXPECT_EQ(published.failedFile, closed.string());
+    if (root) {
+        ::umount(closed.c_str());
+    } else {
+        ::chmod(closed.c_str(), 0755);
     }
 }
 
