@@ -249,12 +249,12 @@ TEST_F(CliTest, ExitStatusesTellFailuresApart) {
          2,
          out + "-two/page.html: 二つのページ (" + pagePath + ", " + sameName + ")"},
         {"two pages of one data file",
-         {"lock", pagePath, sameData, "-o", out + "-two"},
+         {"lock", pagePath, sameData, "-o", out + "-two", "--classic"},
          {.detach = true},
          2,
          out + "-two/page.zvk: 二つのページ"},
         {"a page named after a shared file",
-         {"lock", out + "-names/decoder.htm", "-o", out + "-two"},
+         {"lock", out + "-names/decoder.htm", "-o", out + "-two", "--classic"},
          {.detach = true},
          2,
          "decoder.htm で重なります"},
@@ -369,7 +369,7 @@ TEST_F(CliTest, DifferingEntriesAreAskedAgain) {
         SCOPED_TRACE(c.name);
         const std::string out = (dir.Path() / c.name).string();
         const TerminalResult result = RunOnTerminal(
-            {kCli, "lock", pagePath, "-o", out},
+            {kCli, "lock", pagePath, "-o", out, "--classic"},
             {.env = {{"NEMORA_LANG", "ja"}}, .unset = {"NEMORA_PASSWORD"}}, ": ", c.answers);
         EXPECT_EQ(result.status, c.status) << result.err << result.terminal;
         std::size_t retries = 0;
