@@ -57,7 +57,10 @@ std::string Cause(int error) {
 bool IsLoadFailure(engine::Result result) {
     using engine::Result;
     return result == Result::CannotOpen || result == Result::ReadFailed ||
-           result == Result::BrokenText || result == Result::CompressFailed;
+           result == Result::BrokenText || result == Result::CompressFailed ||
+           result == Result::IsLoaderPage || result == Result::IsDecoderPage ||
+           result == Result::IsStrongPage || result == Result::IsStrongScript ||
+           result == Result::NotTextPage;
 }
 
 std::string Megabytes(std::uint64_t bytes) {

@@ -15,6 +15,7 @@
 
 #include "engine/LockedDocument.h"
 #include "engine/posix/DurableFileLayer.h"
+#include "publish/InputPage.h"
 #include "publish/PageEncoding.h"
 #include "publish/ValueFormat.h"
 
@@ -266,6 +267,13 @@ private:
         engine::CompressorOptions compressor;
         compressor.threads = options_.jobs > 1 ? 1 : 0;
         // Named while the page's own bytes are there, before the compression.
+        // A page this program wrote (an earlier run's output left in the site)
+        // would only be locked again: refused, as a single page is.
+        if (result == Result::Ok) {
+            const std::span<const std::uint8_t> page = document.Page();
+            result = InputPage::Refusal(
+                InputPage::Classify(page.first(std::min(page.size(), InputPage::kInspectedBytes))));
+        }
         PageEncoding::Named encoding;
         if (result == Result::Ok) {
             encoding =

@@ -1377,6 +1377,40 @@ TEST_F(SiteTest, PublishesTheStrongFormUnlessClassic) {
     }
 }
 
+// An earlier run's output left inside the site is not locked again: its
+// pages are refused, as a single page is, and the site's own go on.
+TEST_F(SiteTest, AnEarlierOutputInsideTheSiteIsRefused) {
+    fs::remove(site / "broken.html");
+    const struct {
+        const char* name;
+        std::vector<std::string> form;
+        std::vector<std::string> refused;  // "file: message" in the earlier output
+    } cases[] = {
+        {"classic",
+         {"--classic"},
+         {"old/index.html: このファイルは Nemora が書き出したローダーページ",
+          "old/decoder.htm: このファイルは Nemora が書き出した decoder.htm"}},
+        {"strong",
+         {"--strong", "--kdf-memory", "19", "--kdf-passes", "2"},
+         {"old/index.html: このファイルは Nemora が強力な保護で書き出したページ"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string earlier = (dir.Path() / (std::string("earlier-") + c.name)).string();
+        fs::remove_all(site / "old");
+        ASSERT_EQ(LockSite(earlier, c.form).status, 0);
+        fs::copy(earlier, site / "old", fs::copy_options::recursive);
+        const std::string out = (dir.Path() / (std::string("again-") + c.name)).string();
+        const ProcessResult result = LockSite(out, c.form);
+        EXPECT_EQ(result.status, 4) << result.err;
+        for (const std::string& line : c.refused) {
+            EXPECT_NE(result.err.find(line), std::string::npos) << result.err;
+        }
+        EXPECT_FALSE(fs::exists(out + "/old/index.html"));
+        EXPECT_TRUE(fs::exists(out + "/docs/index.html"));
+    }
+}
+
 TEST_F(SiteTest, RefusesAnOutputFolderInsideTheSiteAndTheReverse) {
     for (const fs::path& out : {site / "published", dir.Path()}) {
         SCOPED_TRACE(out);
