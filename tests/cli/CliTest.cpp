@@ -6,7 +6,6 @@
 #include <fstream>
 #include <functional>
 #include <optional>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +21,7 @@
 #include "publish/TextCodec.h"
 #include "res/StringTable.h"
 #include "tests/support/Process.h"
+#include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Terminal.h"
 #include "tests/support/TestPages.h"
@@ -390,12 +390,10 @@ TEST_F(CliTest, DifferingEntriesAreAskedAgain) {
 TEST_F(CliTest, AnOutputFolderThatRefusesFilesIsNamedWithTheCause) {
     const fs::path folder = dir.Path() / "closed";
     fs::create_directory(folder);
-    const bool root = ::geteuid() == 0;
-    if (root ? ::mount("tmpfs", folder.c_str(), "tmpfs", MS_RDONLY, "size=64k") != 0
-             : ::chmod(folder.c_str(), 0555) != 0) {
-        GTEST_SKIP() << "cannot make a folder that refuses files here";
-    }
-    const char* cause = root ? "読み取り専用のファイルシステムです" : "読み取りの許可がありません";
+    const ReadOnlyFolder closed(folder);
+    if (!closed.Made()) GTEST_SKIP() << "cannot make a folder that refuses files here";
+    const char* cause = closed.Cause() == EROFS ? "読み取り専用のファイルシステムです"
+                                                : "読み取りの許可がありません";
     for (const fs::path& out : {folder, folder / "made" / "deeper"}) {
         SCOPED_TRACE(out.string());
         const ProcessResult result = Run({"lock", pagePath, "-o", out.string()}, {.detach = true});
@@ -404,11 +402,6 @@ TEST_F(CliTest, AnOutputFolderThatRefusesFilesIsNamedWithTheCause) {
                                   ": このフォルダにはファイルを書き込めません: " + cause),
                   std::string::npos)
             << result.err;
-    }
-    if (root) {
-        ::umount(folder.c_str());
-    } else {
-        ::chmod(folder.c_str(), 0755);
     }
 }
 

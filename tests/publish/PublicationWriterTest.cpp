@@ -1,5 +1,4 @@
 #include <filesystem>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -13,6 +12,7 @@
 #include "publish/TextCodec.h"
 #include "res/EmbeddedResource.h"
 #include "tests/support/FaultyFileLayer.h"
+#include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
@@ -183,11 +183,8 @@ TEST_F(PublicationWriterTest, EntriesAreCheckedBeforeAnythingIsWritten) {
 TEST_F(PublicationWriterTest, AFolderThatRefusesFilesIsNamedBeforeWriting) {
     const fs::path closed = dir.Path() / "closed";
     fs::create_directory(closed);
-    const bool root = ::geteuid() == 0;
-    if (root ? ::mount("tmpfs", closed.c_str(), "tmpfs", MS_RDONLY, "size=64k") != 0
-             : ::chmod(closed.c_str(), 0555) != 0) {
-        GTEST_SKIP() << "cannot make a folder that refuses files here";
-    }
+    const test::ReadOnlyFolder readOnly(closed);
+    if (!readOnly.Made()) GTEST_SKIP() << "cannot make a folder that refuses files here";
     host.folder = (closed / "site").string();
     const PublicationOutcome saved = PublicationWriter().Save(Page(), options, host);
     EXPECT_EQ(saved.result, Result::FileAccessDenied);
@@ -198,11 +195,6 @@ TEST_F(PublicationWriterTest, AFolderThatRefusesFilesIsNamedBeforeWriting) {
         PublicationWriter().Publish(Page(), options, closed.string(), nullptr);
     EXPECT_EQ(published.result, Result::FileAccessDenied);
     EXPECT_EQ(published.failedFile, closed.string());
-    if (root) {
-        ::umount(closed.c_str());
-    } else {
-        ::chmod(closed.c_str(), 0755);
-    }
 }
 
 TEST_F(PublicationWriterTest, SilentWhenTheFolderChoiceIsCancelled) {
