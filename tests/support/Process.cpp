@@ -10,6 +10,16 @@
 
 namespace nemora::test {
 
+void ExecChild(const std::vector<std::string>& argv, const ProcessOptions& options) {
+    for (const auto& name : options.unset) unsetenv(name.c_str());
+    for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+}
+
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
     int in[2], out[2], err[2];
     if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) return {};
@@ -20,13 +30,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
         dup2(out[1], 1);
         dup2(err[1], 2);
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
-        for (const auto& name : options.unset) unsetenv(name.c_str());
-        for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
+        ExecChild(argv, options);
     }
     close(in[0]);
     close(out[1]);

@@ -23,6 +23,11 @@ struct ProcessOptions {
     std::string signalWhen{};
 };
 
+// In a forked child whose standard streams are in place: applies the
+// options' environment and runs the program; never returns (127 when the
+// program cannot be run).
+[[noreturn]] void ExecChild(const std::vector<std::string>& argv, const ProcessOptions& options);
+
 // Runs a program to its end and collects its output.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {});
 

@@ -44,13 +44,7 @@ TerminalResult RunOnTerminal(const std::vector<std::string>& argv, const Process
         dup2(out[1], 1);
         dup2(err[1], 2);
         for (int fd : {tty, none, held, master, out[0], out[1], err[0], err[1]}) close(fd);
-        for (const auto& name : options.unset) unsetenv(name.c_str());
-        for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
+        ExecChild(argv, options);
     }
     close(out[1]);
     close(err[1]);
