@@ -26,7 +26,7 @@ password=${NEMORA_SAMPLE_PASSWORD:-himitsu}
 rm -rf "$site"
 
 echo
-NEMORA_PASSWORD="$password" "$cli" lock res/sample/sample.html -o "$site" --encoding UTF8
+NEMORA_PASSWORD="$password" "$cli" lock res/sample/sample.html -o "$site"
 echo
 ls -l "$site"
 echo
