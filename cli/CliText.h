@@ -48,7 +48,6 @@ enum class CliText : std::uint32_t {
     EmptyFile = 42305,
     // An output folder that refuses new files, and the cause for its %1.
     FolderNotWritable = 42306,
-    ReadOnlyFileSystem = 42307,
     // What a lock would write over: the output file is the subject.
     OutputReplacesPage = 42310,
     OutputWrittenTwice = 42311,

@@ -66,12 +66,6 @@ void ReportClash(const OutputGuard::Clash& clash, const std::string& folder) {
     }
 }
 
-std::string WriteCause(int systemError) {
-    if (systemError == EROFS) return Text(CliText::ReadOnlyFileSystem);
-    if (systemError == EACCES || systemError == EPERM) return Text(CliText::PermissionDenied);
-    return std::strerror(systemError);
-}
-
 }  // namespace
 
 LockInputs CheckLockInputs(const std::vector<std::string>& typed, const std::string& folder,

@@ -1,6 +1,8 @@
 #include "cli/Report.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "res/StringTable.h"
 
@@ -31,6 +33,24 @@ void Report(std::string_view subject, CliText text, std::string_view argument) {
 void Report(std::string_view subject, engine::Result result, std::string_view argument) {
     Print(engine::IsFailure(result) ? stderr : stdout, subject,
           Format(engine::ResultId(result), argument));
+}
+
+std::string WriteCause(int systemError) {
+    switch (systemError) {
+        case EACCES:
+        case EPERM:
+            return Text(CliText::CausePermission);
+        case EROFS:
+            return Text(CliText::CauseReadOnly);
+        case ENOSPC:
+        case EDQUOT:
+            return Text(CliText::CauseDiskFull);
+        case ENOTDIR:
+        case EEXIST:
+            return Text(CliText::CauseFileInTheWay);
+        default:
+            return std::strerror(systemError);
+    }
 }
 
 }  // namespace nemora::cli

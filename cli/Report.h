@@ -17,4 +17,9 @@ void Report(std::string_view subject, engine::Result result, std::string_view ar
 // The same line as text, without printing it (password errors, tests).
 std::string Text(CliText text, std::string_view argument = {});
 
+// Why a file or folder of the output cannot be written (an errno), in the
+// messages' language where the author can act on it; the system's words
+// otherwise.
+std::string WriteCause(int systemError);
+
 }  // namespace nemora::cli

@@ -34,26 +34,6 @@ CliText TextOf(publish::SiteWalker::Problem problem) {
     }
 }
 
-// Why a folder or file of the output cannot be made, in the messages'
-// language where the author can act on it.
-std::string Cause(int error) {
-    switch (error) {
-        case EACCES:
-        case EPERM:
-            return Text(CliText::CausePermission);
-        case EROFS:
-            return Text(CliText::CauseReadOnly);
-        case ENOSPC:
-        case EDQUOT:
-            return Text(CliText::CauseDiskFull);
-        case ENOTDIR:
-        case EEXIST:
-            return Text(CliText::CauseFileInTheWay);
-        default:
-            return std::strerror(error);
-    }
-}
-
 bool IsLoadFailure(engine::Result result) {
     using engine::Result;
     return result == Result::CannotOpen || result == Result::ReadFailed ||
@@ -106,7 +86,7 @@ int ReportFiles(const SitePublisher::Summary& summary, Counts& counts) {
     int status = kExitOk;
     for (const SitePublisher::Failure& failure : summary.failures) {
         if (failure.result == engine::Result::CannotMakeFolder) {
-            Report(failure.relative, CliText::MirrorFolderNotMade, Cause(failure.error));
+            Report(failure.relative, CliText::MirrorFolderNotMade, WriteCause(failure.error));
         } else {
             Report(failure.relative, failure.result, failure.file);
         }
@@ -122,7 +102,7 @@ int ReportFiles(const SitePublisher::Summary& summary, Counts& counts) {
     counts.failed = summary.failures.size() + summary.unreadable.size();
     if (summary.outputStop) {
         Report(summary.outputStop->path, CliText::OutputNotWritable,
-               Cause(summary.outputStop->error));
+               WriteCause(summary.outputStop->error));
         ++counts.failed;
         status = kExitPublish;
     }

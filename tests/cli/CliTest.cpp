@@ -393,7 +393,7 @@ TEST_F(CliTest, AnOutputFolderThatRefusesFilesIsNamedWithTheCause) {
     const ReadOnlyFolder closed(folder);
     if (!closed.Made()) GTEST_SKIP() << "cannot make a folder that refuses files here";
     const char* cause = closed.Cause() == EROFS ? "読み取り専用のファイルシステムです"
-                                                : "読み取りの許可がありません";
+                                                : "書き込みの権限がありません";
     for (const fs::path& out : {folder, folder / "made" / "deeper"}) {
         SCOPED_TRACE(out.string());
         const ProcessResult result = Run({"lock", pagePath, "-o", out.string()}, {.detach = true});
