@@ -9,10 +9,10 @@
 #include <QTranslator>
 
 #include "app/Application.h"
+#include "app/mainwindow/MainDialogFactory.h"
 #include "app/resources/Pictures.h"
 #include "app/shell/CommandLine.h"
 #include "app/shell/LanguageSwitch.h"
-#include "app/window/MainDialogFactory.h"
 #include "publish/ProcessProtection.h"
 #include "res/LanguageChoice.h"
 #include "res/StringTable.h"

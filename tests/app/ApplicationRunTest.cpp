@@ -20,10 +20,10 @@
 #include "app/Application.h"
 #include "app/controls/LogoButton.h"
 #include "app/dialogs/SplashDialog.h"
+#include "app/mainwindow/MainDialogFactory.h"
 #include "app/settings/SettingsStore.h"
 #include "app/shell/MainWindowFactory.h"
 #include "app/shell/RunningCopies.h"
-#include "app/window/MainDialogFactory.h"
 #include "tests/app/RecordingHelp.h"
 #include "tests/support/ConfigHome.h"
 

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/help/CFileDialogWithHelp.h"
+#include "app/dialogs/CFileDialogWithHelp.h"
 #include "app/help/HelpTable.h"
 #include "tests/app/RecordingHelp.h"
 

@@ -1,4 +1,4 @@
-#include "app/help/CFileDialogWithHelp.h"
+#include "app/dialogs/CFileDialogWithHelp.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>

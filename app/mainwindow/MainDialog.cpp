@@ -1,4 +1,4 @@
-#include "app/window/MainDialog.h"
+#include "app/mainwindow/MainDialog.h"
 
 #include <filesystem>
 
@@ -24,9 +24,9 @@
 
 #include "app/dialogs/AboutDialog.h"
 #include "app/dialogs/Attachments.h"
+#include "app/dialogs/CFileDialogWithHelp.h"
 #include "app/dialogs/DetailsDialog.h"
 #include "app/dialogs/ProgressDialog.h"
-#include "app/help/CFileDialogWithHelp.h"
 #include "app/help/ContextHelp.h"
 #include "app/help/HelpTable.h"
 #include "app/mainwindow/MainWindowIds.h"

@@ -1,10 +1,10 @@
-#include "app/window/MainDialogFactory.h"
+#include "app/mainwindow/MainDialogFactory.h"
 
 #include <QTimer>
 
 #include "app/Application.h"
+#include "app/mainwindow/MainDialog.h"
 #include "app/shell/SelfSnapshot.h"
-#include "app/window/MainDialog.h"
 
 namespace nemora::app {
 
