@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The strong lock's figures (see bench/README.md): builds the release
+# The strong lock's figures (bench/STRONG.md): builds the release
 # preset, makes 1 MB and 10 MB pages from the python3.11-doc HTML, installs
 # the peer tool staticrypt (a pinned version, into a scratch folder removed
 # afterwards: it is never the program's dependency) and runs bench/strong.js.

@@ -2,8 +2,8 @@
 # Installs what is missing, checks the formatting, builds with warnings as
 # errors, and runs the whole test suite: once in the default build and once
 # under AddressSanitizer and UndefinedBehaviorSanitizer; then a build of the
-# core without Qt, and each fuzz target for a short, bounded time
-# (tools/fuzz.sh, about a minute in all).
+# core without Qt, a build of the engine alone (no publishing), and each fuzz
+# target for a short, bounded time (tools/fuzz.sh, about a minute in all).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,6 +27,12 @@ echo "== without Qt"
 cmake --preset ci -B build/ci-noqt -DNEMORA_BUILD_APP=OFF >/dev/null
 cmake --build build/ci-noqt -j "$jobs" --target nemora-cli engine_tests publish_tests cli_tests reliability_tests \
   mainwindow_tests
+
+# The engine alone (NEMORA_BUILD_PUBLISHING off: no JDK, Node.js or Chromium)
+# must keep building; its tests are the ones the ci build has run.
+echo "== engine alone"
+cmake --preset ci -B build/ci-engine -DNEMORA_BUILD_PUBLISHING=OFF >/dev/null
+cmake --build build/ci-engine -j "$jobs"
 
 echo "== fuzz"
 tools/fuzz.sh
