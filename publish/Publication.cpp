@@ -139,9 +139,8 @@ PublicationOutcome Publication::PublishClassic(const PublicationPage& page,
 }
 
 PublicationOutcome Publication::PublishStrong(const PublicationPage& page,
-                                              const std::string& folder,
-                                              const std::string& siteTop, bool sharedFiles,
-                                              engine::ProgressSink* sink) const {
+                                              const std::string& folder, const std::string& siteTop,
+                                              bool sharedFiles, engine::ProgressSink* sink) const {
     if (!key_) return {Result::KeyNotDerived};
     if (!engine::ReportTo(sink, 1, engine::text_id::kWriting)) return {Result::EncryptStopped};
     std::vector<std::uint8_t> container;

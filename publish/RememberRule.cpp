@@ -13,8 +13,8 @@ RememberRule RememberRule::From(const PublicationOptions& options) {
     RememberRule rule;
     if (!options.cookieOn) return rule;
     rule.on = true;
-    rule.keepTicks = options.cookieKeepTicks < 0 ? CookieKeepTicks::kUnlimited
-                                                 : options.cookieKeepTicks;
+    rule.keepTicks =
+        options.cookieKeepTicks < 0 ? CookieKeepTicks::kUnlimited : options.cookieKeepTicks;
     rule.ask = rule.keepTicks != CookieKeepTicks::kSession && options.confirm;
     return rule;
 }
