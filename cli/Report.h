@@ -8,6 +8,9 @@
 
 namespace nemora::cli {
 
+// The subject of the messages about a run as a whole.
+inline constexpr const char* kProgram = "nemora-cli";
+
 // Every message of the command line goes through these: "subject: text" on
 // standard error, or on standard output for a notice (a result above 3000
 // that is no failure, such as "published"). `argument` fills the text's %1.

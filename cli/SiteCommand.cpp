@@ -122,7 +122,6 @@ void OnInterrupt(int signal) {
 }  // namespace
 
 int PublishSite(SitePublisher::Options options) {
-    constexpr const char* kProgram = "nemora-cli";
     if (const engine::Result checked = SitePublisher::CheckFolders(options.site, options.out);
         checked != engine::Result::Ok) {
         Report(kProgram,

@@ -9,5 +9,7 @@ namespace nemora::publish::defaults {
 constexpr const char* kEncodeType = "shift_jis";
 constexpr std::uint32_t kPromptText = 1030;  // string: "パスワードを入力して下さい。"
 constexpr std::uint32_t kCookieKeyText = 1031;  // string: "Key"
+// What the visitor reads above the field when the author left it empty.
+constexpr std::uint32_t kEmptyPromptText = 1033;  // string: "Password"
 
 }  // namespace nemora::publish::defaults

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/SecretString.h"
 #include "engine/strong/StrongFormat.h"
-#include "engine/strong/StrongKey.h"
 #include "publish/CookieKeepTicks.h"
 #include "publish/PublicationDefaults.h"
 #include "res/StringTable.h"
@@ -18,7 +17,9 @@ namespace nemora::publish {
 // 932 where they leave the program. The defaults are a first start's.
 struct PublicationOptions {
     engine::SecretString password;
-    std::string prompt = res::StringTable::Get(defaults::kPromptText);
+    // Nothing: the default prompt in the page language. An empty one shows
+    // "Password" (defaults::kEmptyPromptText).
+    std::optional<std::string> prompt;
     bool cookieOn = true;
     std::string cookieKey = res::StringTable::Get(defaults::kCookieKeyText);
     std::int32_t cookieKeepTicks = CookieKeepTicks::kDefault;  // ticks, not days
@@ -33,9 +34,14 @@ struct PublicationOptions {
     // is taken as UTF-8, whatever code page 932 holds.
     bool strong = false;
     engine::strong::KdfParameters kdf;
-    // A key derived once for a whole run (from `password`, with one salt for
-    // every page); when empty, each publication derives its own.
-    std::shared_ptr<const engine::strong::StrongKey> strongKey;
+
+    // The prompt the visitor reads above the password field.
+    std::string Prompt() const { return prompt ? *prompt : DefaultPrompt(pageLanguage); }
+
+    // The prompt of a publication whose author gave none, in `language`.
+    static std::string DefaultPrompt(res::Language language) {
+        return res::StringTable::Get(defaults::kPromptText, language);
+    }
 };
 
 }  // namespace nemora::publish

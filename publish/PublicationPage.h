@@ -18,13 +18,6 @@ struct PublicationPage {
     // being published (an earlier publication took it): the stream is then
     // not enciphered again.
     bool passwordChanged = true;
-    // False when the folder's shared files ("decoder.htm" and "decoder.jar",
-    // or "nemora-strong.js") are written apart (WriteSharedFiles), once for
-    // all the pages of a folder.
-    bool sharedFiles = true;
-    // The folder whose pages share a key the browser remembers (strong lock),
-    // as a relative path from this page's folder: the top of a site.
-    std::string siteTop = "./";
 };
 
 }  // namespace nemora::publish

@@ -90,10 +90,10 @@ std::string MirrorFolder(const std::string& out, const std::string& folder) {
     return folder.empty() ? out + "/" : out + "/" + folder + "/";
 }
 
-std::uint64_t SizeOf(const std::string& path) {
-    std::error_code error;
-    const std::uintmax_t size = fs::file_size(path, error);
-    return error ? 0 : size;
+std::uint64_t WrittenBytes(const PublicationOutcome& outcome) {
+    std::uint64_t bytes = 0;
+    for (const WrittenFile& file : outcome.written) bytes += file.size;
+    return bytes;
 }
 
 std::string Normal(const std::string& path) {
@@ -142,7 +142,7 @@ public:
         : options_(options),
           progress_(progress),
           files_(0666, engine::posix::DurableFileLayer::Flush::Deferred),
-          writer_(files_),
+          publication_(options.publication->WritingWith(PublicationWriter(files_))),
           queue_(std::max(1u, options.jobs) * 2) {}
 
     SitePublisher::Summary Go() {
@@ -276,8 +276,8 @@ private:
         }
         PageEncoding::Named encoding;
         if (result == Result::Ok) {
-            encoding =
-                PageEncoding::Of(document.Page(), options_.encodeType, options_.publication.strong);
+            encoding = PageEncoding::Of(document.Page(), options_.encodeType,
+                                        publication_.Options().strong);
             result = document.Compress(nullptr, compressor);
         }
         const std::string folder = FolderOf(task.relative);
@@ -287,19 +287,13 @@ private:
             // The refusal's message names the encoding where a file error names the file.
             outcome = {encoding.result, encoding.found};
         } else if (result == Result::Ok) {
-            document.SetCharCodeName(PublicationWriter::CharCodeName(encoding.name));
-            PublicationPage page{document, task.path};
-            page.sharedFiles = false;
-            page.siteTop = UpToTop(folder);
-            outcome = writer_.PublishIntoFolder(page, options_.publication, mirror, nullptr);
+            document.SetCharCodeName(Publication::CharCodeName(encoding.name));
+            outcome = publication_.PublishSitePage({document, task.path}, mirror, UpToTop(folder));
         }
         progress_.pagesDone.fetch_add(1);
         progress_.bytesDone.fetch_add(task.size);
         if (outcome.result != Result::Published) return Fail(task, outcome, mirror);
-        const std::string name = task.relative.substr(task.relative.rfind('/') + 1);
-        std::uint64_t written = SizeOf(mirror + name);
-        if (!options_.publication.strong) written += SizeOf(mirror + DataFileName(name));
-        Count(written, [&] {
+        Count(WrittenBytes(outcome), [&] {
             ++summary_.published;
             summary_.bytesIn += task.size;
         });
@@ -307,7 +301,7 @@ private:
 
     void WriteShared(const Task& task) {
         const std::string mirror = MirrorFolder(options_.out, task.relative);
-        const PublicationOutcome outcome = writer_.WriteSharedFiles(options_.publication, mirror);
+        const PublicationOutcome outcome = publication_.WriteSharedFiles(mirror);
         if (outcome.result != Result::Published) {
             // Named by the file that failed, else by the folder: the shared
             // files belong to the mirror alone.
@@ -315,11 +309,7 @@ private:
             named.relative = outcome.failedFile.empty() ? mirror : outcome.failedFile;
             return Fail(named, outcome, mirror);
         }
-        std::uint64_t written = 0;
-        for (const char* shared : {"decoder.htm", "decoder.jar", "nemora-strong.js"}) {
-            written += SizeOf(mirror + shared);
-        }
-        Count(written, [] {});
+        Count(WrittenBytes(outcome), [] {});
     }
 
     void Copy(const Task& task) {
@@ -392,7 +382,7 @@ private:
     const SitePublisher::Options& options_;
     SitePublisher::Progress& progress_;
     engine::posix::DurableFileLayer files_;
-    PublicationWriter writer_;
+    const Publication publication_;
     TaskQueue queue_;
     std::mutex mutex_;
     SitePublisher::Summary summary_;

@@ -2,13 +2,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/ResultCode.h"
-#include "publish/PublicationOptions.h"
-#include "publish/PublicationWriter.h"
+#include "publish/Publication.h"
 #include "publish/SiteWalker.h"
 
 namespace nemora::publish {
@@ -42,7 +42,8 @@ public:
         // The name block of every page, spelt for the form's decoders
         // (EncodingLabels::ForForm); nothing: each page's own (PageEncoding).
         std::optional<std::string> encodeType;
-        PublicationOptions publication;
+        // The run's publication, its entries checked and its key derived.
+        std::shared_ptr<const Publication> publication;
         // Set (from a signal handler, say) to end the run early: the files in
         // hand are finished, whole, and nothing new is begun.
         const std::atomic<bool>* stop = nullptr;

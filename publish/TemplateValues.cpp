@@ -1,5 +1,7 @@
 #include "publish/TemplateValues.h"
 
+#include "publish/PublicationDefaults.h"
+#include "publish/RememberRule.h"
 #include "publish/TextCodec.h"
 #include "publish/ValueFormat.h"
 #include "publish/WindowName.h"
@@ -7,8 +9,6 @@
 
 namespace nemora::publish {
 namespace {
-
-constexpr std::uint32_t kDefaultPrompt = 1033;  // "Password"
 
 // Escaped while still UTF-8 (the escaped bytes are ASCII), then converted;
 // characters code page 932 lacks become numeric references, which the
@@ -22,25 +22,23 @@ std::string MarkupValue(std::string_view text) {
 TemplateValues TemplateValues::From(const std::string& pageFileName,
                                     const PublicationOptions& options,
                                     IdentifierSource& identifiers) {
-    const std::int32_t ticks = options.cookieKeepTicks;
+    const RememberRule remember = RememberRule::From(options);
     TemplateValues values;
     values.dataFile = UrlEscape(DataFileName(pageFileName));
-    values.prompt = MarkupValue(options.prompt);
+    values.prompt = MarkupValue(options.Prompt());
     if (values.prompt.empty()) {
-        values.prompt = res::StringTable::Get(kDefaultPrompt, options.pageLanguage);
+        values.prompt = res::StringTable::Get(defaults::kEmptyPromptText, options.pageLanguage);
     }
     values.cookieOn = options.cookieOn;
     if (options.cookieOn) values.cookieKey = MarkupValue(options.cookieKey);
-    if (!options.cookieOn || ticks == CookieKeepTicks::kSession) {
+    if (remember.keepTicks == CookieKeepTicks::kSession) {
         values.keepDays = "0";
-    } else if (ticks < 0) {
+    } else if (remember.keepTicks < 0) {
         values.keepDays = "-1";
     } else {
-        values.keepDays = FormatKeepDays(ticks);
+        values.keepDays = FormatKeepDays(remember.keepTicks);
     }
-    values.askSaveCookie = options.cookieOn && ticks != CookieKeepTicks::kSession && options.confirm
-                               ? "true"
-                               : "false";
+    values.askSaveCookie = remember.ask ? "true" : "false";
     values.windowName = [&identifiers] { return MakeWindowName(identifiers); };
     return values;
 }

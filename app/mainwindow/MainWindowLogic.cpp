@@ -11,7 +11,6 @@
 #include "publish/PageEncoding.h"
 #include "publish/PathNames.h"
 #include "publish/PublicationDefaults.h"
-#include "publish/SaveHost.h"
 #include "res/LanguageChoice.h"
 #include "res/StringTable.h"
 
@@ -40,40 +39,6 @@ void WriteFlag(SettingsStore& store, const char* name, bool flag) {
 
 }  // namespace
 
-// A save reaches the window through the logic: the folder dialog, the
-// progress dialog and the result's message.
-class MainWindowLogic::SaveBridge : public publish::SaveHost {
-public:
-    explicit SaveBridge(MainWindowLogic& logic) : logic_(logic) {}
-
-    std::optional<std::string> ChooseFolder(const std::string& proposed) override {
-        std::optional<std::string> chosen = logic_.window_.ChooseOutputFolder(proposed);
-        if (chosen) folder_ = *chosen;
-        return chosen;
-    }
-    engine::ProgressSink* OpenProgress() override {
-        return logic_.window_.OpenProgress(kSaveCaption);
-    }
-    void CloseProgress() override { logic_.window_.CloseProgress(); }
-    void ShowResult(Result result, const std::string& file) override {
-        // A publication's message comes once the save is over: it offers
-        // to open what was written.
-        if (result == Result::Published) return;
-        if (engine::IsFileError(result)) {
-            logic_.window_.ShowFileError(engine::ResultId(result), file);
-        } else {
-            logic_.window_.ShowMessage(engine::ResultId(result));
-        }
-    }
-
-    // The folder the author chose; empty before the choice.
-    const std::string& Folder() const { return folder_; }
-
-private:
-    MainWindowLogic& logic_;
-    std::string folder_;
-};
-
 MainWindowLogic::MainWindowLogic(WindowOperations& window, publish::PublicationWriter& writer,
                                  engine::FileLayer& files)
     : window_(window), writer_(writer), document_(files) {
@@ -90,7 +55,7 @@ void MainWindowLogic::Initialise(const std::optional<std::string>& startupFile) 
     if (!state_.Path.empty() && !window_.PathExists(state_.Path)) state_.Path.clear();
     // The default prompt is read by the visitor: it comes in the pages' language.
     if (state_.Prompt.empty())
-        state_.Prompt = res::StringTable::Get(publish::defaults::kPromptText, state_.PageLanguage);
+        state_.Prompt = publish::PublicationOptions::DefaultPrompt(state_.PageLanguage);
     if (state_.CookieKey.empty())
         state_.CookieKey = res::StringTable::Get(publish::defaults::kCookieKeyText);
     ShowMembers();
@@ -241,21 +206,56 @@ void MainWindowLogic::Load() {
     }
 }
 
+// The entries first, then the folder, then the writing with the progress
+// dialog up; a cancelled folder choice ends the save silently.
 void MainWindowLogic::Save() {
     if (!state_.PageLoaded) return;
     ReadControls();
-    SaveBridge host(*this);
-    const publish::PublicationOutcome outcome =
-        writer_.Save({document_, state_.Path, state_.PasswordChanged}, Options(), host);
+    const publish::Publication::Made made = publish::Publication::Make(Options(), writer_);
+    if (!made.publication) return ShowOutcome({made.result});
+    const std::optional<std::string> folder =
+        window_.ChooseOutputFolder(publish::Publication::ProposedFolder(state_.Path));
+    if (!folder) return;
+    std::string prepared = *folder;
+    if (const publish::PublicationOutcome refused =
+            made.publication->PrepareFolder(state_.Path, prepared);
+        refused.result != Result::Ok) {
+        return ShowOutcome(refused);
+    }
+    const publish::PublicationOutcome outcome = Publish(*made.publication, prepared);
+    ShowOutcome(outcome);
     if (outcome.passwordTaken) state_.PasswordChanged = false;
     if (outcome.result == Result::Published) {
         window_.SetDefaultButton(kLoadButton);
-        OfferPublication(host.Folder());
+        OfferPublication(*folder);
+    }
+}
+
+publish::PublicationOutcome MainWindowLogic::Publish(publish::Publication& publication,
+                                                     const std::string& folder) {
+    engine::ProgressSink* sink = window_.OpenProgress(kSaveCaption);
+    publish::PublicationOutcome outcome{publication.DeriveKey(sink)};
+    if (outcome.result == Result::Ok) {
+        outcome =
+            publication.PublishPage({document_, state_.Path, state_.PasswordChanged}, folder, sink);
+    }
+    window_.CloseProgress();
+    return outcome;
+}
+
+void MainWindowLogic::ShowOutcome(const publish::PublicationOutcome& outcome) {
+    // A publication's message comes once the save is over: it offers to
+    // open what was written.
+    if (outcome.result == Result::Published) return;
+    if (engine::IsFileError(outcome.result)) {
+        window_.ShowFileError(engine::ResultId(outcome.result), outcome.failedFile);
+    } else {
+        window_.ShowMessage(engine::ResultId(outcome.result));
     }
 }
 
 void MainWindowLogic::OfferPublication(const std::string& folder) {
-    published_ = Publication{folder, state_.PageFileName};
+    published_ = LastSave{folder, state_.PageFileName};
     window_.EnableMenuItem(kOpenInBrowserCommand, true);
     switch (window_.ShowPublished(engine::ResultId(Result::Published), folder)) {
         case PublishedChoice::OpenFolder:
@@ -322,9 +322,8 @@ void MainWindowLogic::TogglePageLanguage() {
     state_.PageLanguage =
         before == res::Language::English ? res::Language::Japanese : res::Language::English;
     window_.CheckMenuItem(kEnglishPagesCommand, state_.PageLanguage == res::Language::English);
-    if (window_.Text(kPromptField) ==
-        res::StringTable::Get(publish::defaults::kPromptText, before)) {
-        state_.Prompt = res::StringTable::Get(publish::defaults::kPromptText, state_.PageLanguage);
+    if (window_.Text(kPromptField) == publish::PublicationOptions::DefaultPrompt(before)) {
+        state_.Prompt = publish::PublicationOptions::DefaultPrompt(state_.PageLanguage);
         window_.SetText(kPromptField, state_.Prompt);
     }
 }
@@ -459,7 +458,7 @@ void MainWindowLogic::WriteSettings() {
 }
 
 void MainWindowLogic::SetCharCodeName() {
-    document_.SetCharCodeName(publish::PublicationWriter::CharCodeName(state_.EncodeType));
+    document_.SetCharCodeName(publish::Publication::CharCodeName(state_.EncodeType));
 }
 
 }  // namespace nemora::app

@@ -7,6 +7,7 @@
 #include "app/mainwindow/MainWindowMembers.h"
 #include "engine/LockedDocument.h"
 #include "engine/ResultCode.h"
+#include "publish/Publication.h"
 #include "publish/PublicationWriter.h"
 
 namespace nemora::app {
@@ -60,17 +61,21 @@ public:
     const engine::LockedDocument& Document() const { return document_; }
 
 private:
-    class SaveBridge;
-
     // What the last successful save wrote: its folder, and the page's name
     // in it.
-    struct Publication {
+    struct LastSave {
         std::string folder;
         std::string page;
     };
 
     void Load();
     void Save();
+    // The page published into the prepared `folder` with the progress
+    // dialog up.
+    publish::PublicationOutcome Publish(publish::Publication& publication,
+                                        const std::string& folder);
+    // A save's message, but for a publication's own (OfferPublication).
+    void ShowOutcome(const publish::PublicationOutcome& outcome);
     // The message after a save, and what the author chooses in it.
     void OfferPublication(const std::string& folder);
     void OpenFolder();
@@ -102,7 +107,7 @@ private:
     // first load, since the members are read from the settings at start.
     std::optional<std::string> encodeTypeSetting_;
     std::string displayPath_;
-    std::optional<Publication> published_;
+    std::optional<LastSave> published_;
 };
 
 }  // namespace nemora::app

@@ -18,7 +18,7 @@
 #include "app/dialogs/ProgressDialog.h"
 #include "app/resources/ResourceText.h"
 #include "engine/LockedDocument.h"
-#include "publish/PublicationWriter.h"
+#include "tests/support/PublishInto.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
 
@@ -386,8 +386,8 @@ void ProgressDialogTest::strongSaveShowsTheKeyDerivation() {
     publish::PublicationOptions options;
     options.password = engine::SecretString("pw");
     options.strong = true;
-    const publish::PublicationOutcome outcome = publish::PublicationWriter().Publish(
-        {document, page, true}, options, folder.File("out"), &sink);
+    const publish::PublicationOutcome outcome =
+        test::PublishInto({document, page, true}, options, folder.File("out"), &sink);
     QCOMPARE(outcome.result, engine::Result::Published);
 
     const QString shows =

@@ -16,11 +16,12 @@
 #include "engine/StreamReader.h"
 #include "engine/posix/DurableFileLayer.h"
 #include "engine/strong/StrongReader.h"
-#include "publish/PublicationWriter.h"
+#include "publish/Publication.h"
 #include "publish/StrongPage.h"
 #include "publish/TextCodec.h"
 #include "res/StringTable.h"
 #include "tests/support/Process.h"
+#include "tests/support/PublishInto.h"
 #include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Terminal.h"
@@ -883,13 +884,11 @@ TEST_F(CliTest, ClassicSetIsTheSavesByteForByte) {
             res::StringTable::Get(publish::defaults::kPromptText, res::Language::Japanese);
         c.choices(options);
         engine::LockedDocument document(engine::posix::DurableFileLayer::Instance());
-        document.SetCharCodeName(publish::PublicationWriter::CharCodeName("shift_jis"));
+        document.SetCharCodeName(publish::Publication::CharCodeName("shift_jis"));
         ASSERT_EQ(document.Load(nullptr, pagePath), engine::Result::Ok);
         ASSERT_EQ(document.Compress(nullptr), engine::Result::Ok);
         const fs::path saved = dir.Path() / "saved" / c.name;
-        ASSERT_EQ(publish::PublicationWriter()
-                      .Publish({document, pagePath}, options, saved.string(), nullptr)
-                      .result,
+        ASSERT_EQ(test::PublishInto({document, pagePath}, options, saved.string(), nullptr).result,
                   engine::Result::Published);
 
         ASSERT_EQ(Entries(locked), Entries(saved));

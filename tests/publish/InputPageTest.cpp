@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "publish/InputPage.h"
-#include "publish/PublicationWriter.h"
+#include "tests/support/PublishInto.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
 
@@ -56,7 +56,7 @@ TEST(InputPageTest, TheProgramsOwnFilesAreKnownInEveryForm) {
         options.cookieOn = form.comment;
         options.kdf = {engine::strong::kLeastMemoryKiB, engine::strong::kLeastPasses};
         const std::string out = (dir.Path() / form.name).string();
-        ASSERT_EQ(PublicationWriter().Publish({document, path}, options, out, nullptr).result,
+        ASSERT_EQ(test::PublishInto({document, path}, options, out, nullptr).result,
                   engine::Result::Published);
         for (const std::string& name : test::Entries(out)) {
             if (name.ends_with(".zvk")) continue;  // random bytes: no kind to expect
@@ -116,7 +116,7 @@ TEST(InputPageTest, ALoaderPageNamesItsDataFile) {
     PublicationOptions options;
     options.password = "secret";
     const std::string out = (dir.Path() / "out").string();
-    ASSERT_EQ(PublicationWriter().Publish({document, path}, options, out, nullptr).result,
+    ASSERT_EQ(test::PublishInto({document, path}, options, out, nullptr).result,
               engine::Result::Published);
     EXPECT_EQ(InputPage::LoaderDataFile(test::ReadAll(out + "/日本 語%.html")), "日本 語%.zvk");
 

@@ -99,7 +99,9 @@ protected:
         options.site = site.string();
         options.out = out.string();
         options.jobs = 2;
-        options.publication.password = "secret";
+        PublicationOptions publication;
+        publication.password = "secret";
+        options.publication = Publication::Make(std::move(publication)).publication;
         return options;
     }
 

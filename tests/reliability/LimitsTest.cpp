@@ -14,6 +14,7 @@
 #include "publish/PublicationWriter.h"
 #include "publish/ValueFormat.h"
 #include "tests/support/FaultyFileLayer.h"
+#include "tests/support/PublishInto.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
 
@@ -54,11 +55,10 @@ TEST(LimitsTest, OddFileNamesArePublishedAndStayInsideTheScript) {
         engine::LockedDocument document;
         ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
         ASSERT_EQ(document.Compress(nullptr), Result::Ok);
-        ASSERT_EQ(
-            publish::PublicationWriter()
-                .Publish(PageOf(document, path), Options(), (dir.Path() / "out").string(), nullptr)
-                .result,
-            Result::Published);
+        ASSERT_EQ(test::PublishInto(PageOf(document, path), Options(),
+                                    (dir.Path() / "out").string(), nullptr)
+                      .result,
+                  Result::Published);
 
         const std::string data = (dir.Path() / "out" / publish::DataFileName(name)).string();
         const auto bytes = test::ReadAll(data);
@@ -103,11 +103,12 @@ TEST(LimitsTest, AFailureAtAnyWriteOfASaveDamagesNoFile) {
         engine::LockedDocument document(dataCounting);
         ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
         ASSERT_EQ(document.Compress(nullptr), Result::Ok);
-        ASSERT_EQ(publish::PublicationWriter(pageCounting, publish::ResourceSource::Embedded(), ids)
-                      .Publish(PageOf(document, path), Options(), (dir.Path() / "fresh").string(),
-                               nullptr)
-                      .result,
-                  Result::Published);
+        ASSERT_EQ(
+            test::PublishInto(
+                PageOf(document, path), Options(), (dir.Path() / "fresh").string(), nullptr,
+                publish::PublicationWriter(pageCounting, publish::ResourceSource::Embedded(), ids))
+                .result,
+            Result::Published);
         dataWrites = dataCounting.writes;
         writes = dataWrites + pageCounting.writes;
         for (const auto& name : names)
@@ -130,9 +131,9 @@ TEST(LimitsTest, AFailureAtAnyWriteOfASaveDamagesNoFile) {
             engine::LockedDocument document(files);
             ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
             ASSERT_EQ(document.Compress(nullptr), Result::Ok);
-            const publish::PublicationOutcome outcome =
-                publish::PublicationWriter(files, publish::ResourceSource::Embedded(), ids)
-                    .Publish(PageOf(document, path), Options(), out.string(), nullptr);
+            const publish::PublicationOutcome outcome = test::PublishInto(
+                PageOf(document, path), Options(), out.string(), nullptr,
+                publish::PublicationWriter(files, publish::ResourceSource::Embedded(), ids));
             const Result saved = outcome.result;
             EXPECT_EQ(test::Entries(out), names) << "no temporary file is left";
             for (const auto& name : names) {
@@ -192,8 +193,7 @@ TEST_F(FullDiskTest, AFullDiskIsReportedAndTheEarlierSetStays) {
     engine::LockedDocument document;
     ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
     ASSERT_EQ(document.Compress(nullptr), Result::Ok);
-    const publish::PublicationWriter writer;
-    EXPECT_EQ(writer.Publish(PageOf(document, path), Options(), out, nullptr).result,
+    EXPECT_EQ(test::PublishInto(PageOf(document, path), Options(), out, nullptr).result,
               Result::CannotCreate);
     EXPECT_EQ(test::ReadAll(out + "/page.zvk"), earlier);
     const std::vector<std::string> left = {"page.zvk"};
@@ -204,7 +204,7 @@ TEST_F(FullDiskTest, AFullDiskIsReportedAndTheEarlierSetStays) {
     const std::string smallPath = dir_.Write("small.html", small);
     ASSERT_EQ(document.Load(nullptr, smallPath), Result::Ok);
     ASSERT_EQ(document.Compress(nullptr), Result::Ok);
-    EXPECT_EQ(writer.Publish(PageOf(document, smallPath), Options(), out, nullptr).result,
+    EXPECT_EQ(test::PublishInto(PageOf(document, smallPath), Options(), out, nullptr).result,
               Result::Published);
 }
 
@@ -226,7 +226,7 @@ TEST_F(FullDiskTest, APageThatDoesNotFitNamesItself) {
     ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
     ASSERT_EQ(document.Compress(nullptr), Result::Ok);
     const publish::PublicationOutcome outcome =
-        publish::PublicationWriter().Publish(PageOf(document, path), Options(), out, nullptr);
+        test::PublishInto(PageOf(document, path), Options(), out, nullptr);
     EXPECT_EQ(outcome.result, Result::FileDiskFull);
     EXPECT_EQ(outcome.failedFile, out + "/decoder.htm");
     const std::vector<std::string> written = {"page.html", "page.zvk"};

@@ -7,11 +7,12 @@
 
 #include "engine/StreamReader.h"
 #include "engine/strong/StrongReader.h"
-#include "publish/PublicationWriter.h"
+#include "publish/Publication.h"
 #include "publish/StrongPage.h"
 #include "publish/TextCodec.h"
 #include "res/EmbeddedResource.h"
 #include "tests/support/FaultyFileLayer.h"
+#include "tests/support/PublishInto.h"
 #include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/RecordingSink.h"
 #include "tests/support/TempDir.h"
@@ -23,18 +24,20 @@ namespace {
 using engine::Result;
 namespace fs = std::filesystem;
 
-class FakeHost : public SaveHost {
+// What an interactive save needs of its window: the folder dialog, the
+// progress dialog and the result's message.
+class FakeHost {
 public:
-    std::optional<std::string> ChooseFolder(const std::string& proposed) override {
+    std::optional<std::string> ChooseFolder(const std::string& proposed) {
         proposedFolder = proposed;
         return folder;
     }
-    engine::ProgressSink* OpenProgress() override {
+    engine::ProgressSink* OpenProgress() {
         ++progressOpened;
         return &sink;
     }
-    void CloseProgress() override { ++progressClosed; }
-    void ShowResult(Result result, const std::string& file) override {
+    void CloseProgress() { ++progressClosed; }
+    void ShowResult(Result result, const std::string& file) {
         shown.push_back(result);
         files.push_back(file);
     }
@@ -47,6 +50,32 @@ public:
     std::vector<Result> shown;
     std::vector<std::string> files;
 };
+
+// The save command in the window's order: the entries, the folder, the
+// folder's checks, then the writing with the progress up, and the message.
+PublicationOutcome Save(const PublicationPage& page, const PublicationOptions& options,
+                        FakeHost& host) {
+    const Publication::Made made = Publication::Make(options);
+    if (!made.publication) {
+        host.ShowResult(made.result, {});
+        return {made.result};
+    }
+    const std::optional<std::string> folder =
+        host.ChooseFolder(Publication::ProposedFolder(page.path));
+    if (!folder) return {};
+    std::string prepared = *folder;
+    if (PublicationOutcome refused = made.publication->PrepareFolder(page.path, prepared);
+        refused.result != Result::Ok) {
+        host.ShowResult(refused.result, refused.failedFile);
+        return refused;
+    }
+    engine::ProgressSink* sink = host.OpenProgress();
+    PublicationOutcome outcome{made.publication->DeriveKey(sink)};
+    if (outcome.result == Result::Ok) outcome = made.publication->PublishPage(page, prepared, sink);
+    host.CloseProgress();
+    host.ShowResult(outcome.result, outcome.failedFile);
+    return outcome;
+}
 
 // Resources that fail the way the real ones could.
 class BrokenResources : public ResourceSource {
@@ -65,7 +94,7 @@ private:
     Result failure_;
 };
 
-class PublicationWriterTest : public ::testing::Test {
+class PublicationTest : public ::testing::Test {
 protected:
     void SetUp() override {
         page = test::HtmlPage(5000, 3);
@@ -90,9 +119,8 @@ protected:
     FakeHost host;
 };
 
-TEST_F(PublicationWriterTest, WritesTheFourFilesThatOpenWithThePassword) {
-    PublicationWriter writer;
-    const PublicationOutcome outcome = writer.Save(Page(), options, host);
+TEST_F(PublicationTest, WritesTheFourFilesThatOpenWithThePassword) {
+    const PublicationOutcome outcome = Save(Page(), options, host);
     EXPECT_EQ(outcome.result, Result::Published);
     EXPECT_TRUE(outcome.passwordTaken);
     EXPECT_EQ(host.shown, std::vector<Result>{Result::Published});
@@ -124,13 +152,60 @@ TEST_F(PublicationWriterTest, WritesTheFourFilesThatOpenWithThePassword) {
     // Saving again without a password change does not encipher twice (its
     // phase covers only the writing) and writes the same data file.
     const std::size_t before = host.sink.reports.size();
-    EXPECT_EQ(writer.Save(Page(false), options, host).result, Result::Published);
+    EXPECT_EQ(Save(Page(false), options, host).result, Result::Published);
     EXPECT_EQ(test::ReadAll(Out("index.zvk")), data);
     const std::uint32_t streamKiB = (document.DataSize() - 16) / 1024;
     EXPECT_EQ(host.sink.reports.at(before), (test::Report{streamKiB, 3014}));
 }
 
-TEST_F(PublicationWriterTest, EntriesAreCheckedBeforeAnythingIsWritten) {
+// What a publication wrote, in order and with the sizes the files have on
+// disk: a site's totals rest on it. A site's page leaves the shared files to
+// the site, which writes them once per folder.
+TEST_F(PublicationTest, ListsTheFilesWrittenWithTheirSizes) {
+    enum class Call { Page, SitePage, SharedFiles };
+    struct Case {
+        const char* name;
+        bool strong;
+        Call call;
+        std::vector<std::string> files;
+    };
+    const Case cases[] = {
+        {"classic page",
+         false,
+         Call::Page,
+         {"index.zvk", "index.html", "decoder.htm", "decoder.jar"}},
+        {"classic site page", false, Call::SitePage, {"index.zvk", "index.html"}},
+        {"classic shared files", false, Call::SharedFiles, {"decoder.htm", "decoder.jar"}},
+        {"strong page", true, Call::Page, {"index.html", "nemora-strong.js"}},
+        {"strong site page", true, Call::SitePage, {"index.html"}},
+        {"strong shared files", true, Call::SharedFiles, {"nemora-strong.js"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PublicationOptions o = options;
+        o.strong = c.strong;
+        o.kdf = {engine::strong::kLeastMemoryKiB, engine::strong::kLeastPasses, 1};
+        const Publication::Made made = Publication::Make(o);
+        ASSERT_TRUE(made.publication);
+        ASSERT_EQ(made.publication->DeriveKey(nullptr), Result::Ok);
+        const fs::path folder = dir.Path() / c.name;
+        fs::create_directory(folder);
+        const std::string at = folder.string() + "/";
+        const PublicationOutcome outcome =
+            c.call == Call::Page       ? made.publication->PublishPage(Page(), at, nullptr)
+            : c.call == Call::SitePage ? made.publication->PublishSitePage(Page(), at, "./")
+                                       : made.publication->WriteSharedFiles(at);
+        ASSERT_EQ(outcome.result, Result::Published);
+        std::vector<WrittenFile> expected;
+        for (const std::string& name : c.files) {
+            expected.push_back({at + name, fs::file_size(folder / name)});
+        }
+        EXPECT_EQ(outcome.written, expected);
+        EXPECT_EQ(test::Entries(folder).size(), c.files.size());
+    }
+}
+
+TEST_F(PublicationTest, EntriesAreCheckedBeforeAnythingIsWritten) {
     struct Case {
         const char* name;
         std::function<void(PublicationOptions&, std::string&)> change;
@@ -166,12 +241,12 @@ TEST_F(PublicationWriterTest, EntriesAreCheckedBeforeAnythingIsWritten) {
         // the same result.
         FakeHost h;
         h.folder = folder;
-        const PublicationOutcome saved = PublicationWriter().Save(Page(), o, h);
+        const PublicationOutcome saved = Save(Page(), o, h);
         EXPECT_EQ(saved.result, c.shown);
         EXPECT_FALSE(saved.passwordTaken);
         EXPECT_EQ(h.shown, std::vector<Result>{c.shown});
         EXPECT_EQ(h.progressOpened, 0);
-        EXPECT_EQ(PublicationWriter().Publish(Page(), o, folder, nullptr).result, c.shown);
+        EXPECT_EQ(test::PublishInto(Page(), o, folder, nullptr).result, c.shown);
         EXPECT_FALSE(fs::exists(dir.Path() / "out"));
         EXPECT_EQ(test::ReadAll(path), page);
         EXPECT_FALSE(fs::exists(dir.Path() / "index.zvk"));
@@ -180,37 +255,37 @@ TEST_F(PublicationWriterTest, EntriesAreCheckedBeforeAnythingIsWritten) {
 
 // A folder that refuses new files is named before anything is written, as
 // the file error that says why. Root writes anywhere but on a read-only mount.
-TEST_F(PublicationWriterTest, AFolderThatRefusesFilesIsNamedBeforeWriting) {
+TEST_F(PublicationTest, AFolderThatRefusesFilesIsNamedBeforeWriting) {
     const fs::path closed = dir.Path() / "closed";
     fs::create_directory(closed);
     const test::ReadOnlyFolder readOnly(closed);
     if (!readOnly.Made()) GTEST_SKIP() << "cannot make a folder that refuses files here";
     host.folder = (closed / "site").string();
-    const PublicationOutcome saved = PublicationWriter().Save(Page(), options, host);
+    const PublicationOutcome saved = Save(Page(), options, host);
     EXPECT_EQ(saved.result, Result::FileAccessDenied);
     EXPECT_EQ(host.shown, std::vector<Result>{Result::FileAccessDenied});
     EXPECT_EQ(host.files, std::vector<std::string>{closed.string()});
     EXPECT_EQ(host.progressOpened, 0);
     const PublicationOutcome published =
-        PublicationWriter().Publish(Page(), options, closed.string(), nullptr);
+        test::PublishInto(Page(), options, closed.string(), nullptr);
     EXPECT_EQ(published.result, Result::FileAccessDenied);
     EXPECT_EQ(published.failedFile, closed.string());
 }
 
-TEST_F(PublicationWriterTest, SilentWhenTheFolderChoiceIsCancelled) {
+TEST_F(PublicationTest, SilentWhenTheFolderChoiceIsCancelled) {
     host.folder.reset();
-    EXPECT_EQ(PublicationWriter().Save(Page(), options, host).result, Result::Ok);
+    EXPECT_EQ(Save(Page(), options, host).result, Result::Ok);
     EXPECT_TRUE(host.shown.empty());
     options.cookieOn = false;
     options.cookieKey.clear();                      // no keyword is needed without cookies
     host.folder = (dir.Path() / "a/b/c").string();  // three levels made in turn
-    EXPECT_EQ(PublicationWriter().Save(Page(), options, host).result, Result::Published);
+    EXPECT_EQ(Save(Page(), options, host).result, Result::Published);
     EXPECT_TRUE(fs::exists(dir.Path() / "a/b/c/index.zvk"));
 }
 
-TEST_F(PublicationWriterTest, StoppingTheEncryptionWritesNoPage) {
+TEST_F(PublicationTest, StoppingTheEncryptionWritesNoPage) {
     host.sink = test::RecordingSink(1);
-    const PublicationOutcome stopped = PublicationWriter().Save(Page(), options, host);
+    const PublicationOutcome stopped = Save(Page(), options, host);
     EXPECT_EQ(stopped.result, Result::EncryptStopped);
     EXPECT_EQ(host.shown, std::vector<Result>{Result::EncryptStopped});
     EXPECT_EQ(host.progressClosed, 1);
@@ -218,18 +293,29 @@ TEST_F(PublicationWriterTest, StoppingTheEncryptionWritesNoPage) {
     EXPECT_TRUE(test::Entries(dir.Path() / "out").empty());
     // The document is usable again: the next save writes the right file.
     host.sink = test::RecordingSink();
-    EXPECT_EQ(PublicationWriter().Save(Page(), options, host).result, Result::Published);
+    EXPECT_EQ(Save(Page(), options, host).result, Result::Published);
     const auto data = test::ReadAll(Out("index.zvk"));
     EXPECT_EQ(engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size()).page,
               page);
 }
 
-// Whole sites are published by several workers sharing one writer, each
-// with a document of its own: the data files are those of one at a time.
-TEST_F(PublicationWriterTest, OneWriterServesWorkersWithADocumentEach) {
+// Into a folder the author chose, with a publication already made.
+PublicationOutcome PublishInto(const Publication& publication, const PublicationPage& page,
+                               const std::string& folder, engine::ProgressSink* sink) {
+    std::string prepared = folder;
+    PublicationOutcome outcome = publication.PrepareFolder(page.path, prepared);
+    if (outcome.result != Result::Ok) return outcome;
+    return publication.PublishPage(page, prepared, sink);
+}
+
+// Whole sites are published by several workers sharing one publication,
+// each with a document of its own: the data files are those of one at a time.
+TEST_F(PublicationTest, OnePublicationServesWorkersWithADocumentEach) {
     constexpr int kWorkers = 4;
-    const PublicationWriter writer;
-    ASSERT_EQ(writer.Publish(Page(), options, (dir.Path() / "alone").string(), nullptr).result,
+    const Publication::Made made = Publication::Make(options);
+    ASSERT_TRUE(made.publication);
+    const Publication& publication = *made.publication;
+    ASSERT_EQ(PublishInto(publication, Page(), (dir.Path() / "alone").string(), nullptr).result,
               Result::Published);
     const auto alone = test::ReadAll((dir.Path() / "alone" / "index.zvk").string());
 
@@ -242,7 +328,7 @@ TEST_F(PublicationWriterTest, OneWriterServesWorkersWithADocumentEach) {
             if (own.Load(nullptr, path) != Result::Ok || own.Compress(nullptr) != Result::Ok)
                 return;
             const std::string folder = (dir.Path() / ("w" + std::to_string(i))).string();
-            outcomes[i] = writer.Publish({own, path}, options, folder, nullptr);
+            outcomes[i] = PublishInto(publication, {own, path}, folder, nullptr);
         });
     }
     for (std::thread& worker : workers) worker.join();
@@ -259,11 +345,11 @@ TEST_F(PublicationWriterTest, OneWriterServesWorkersWithADocumentEach) {
 // The strong lock writes the page and the shared script only, takes any
 // UTF-8 password, shows the key derivation as a phase of its own and leaves
 // the document as it was, so the default form can still be saved from it.
-TEST_F(PublicationWriterTest, TheStrongLockWritesOnePageAndTheSharedScript) {
+TEST_F(PublicationTest, TheStrongLockWritesOnePageAndTheSharedScript) {
     options.strong = true;
     options.kdf = {engine::strong::kLeastMemoryKiB, engine::strong::kLeastPasses, 1};
     options.password = "pass 😀 ¥";
-    const PublicationOutcome outcome = PublicationWriter().Save(Page(), options, host);
+    const PublicationOutcome outcome = Save(Page(), options, host);
     ASSERT_EQ(outcome.result, Result::Published);
     EXPECT_FALSE(outcome.passwordTaken) << "the document's own key is untouched";
     EXPECT_EQ(test::Entries(dir.Path() / "out"),
@@ -286,43 +372,52 @@ TEST_F(PublicationWriterTest, TheStrongLockWritesOnePageAndTheSharedScript) {
 
     options.strong = false;
     options.password = "secret";
-    ASSERT_EQ(PublicationWriter().Save(Page(), options, host).result, Result::Published);
+    ASSERT_EQ(Save(Page(), options, host).result, Result::Published);
     const auto data = test::ReadAll(Out("index.zvk"));
     EXPECT_EQ(engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size()).page,
               page);
 
-    // A key derived once for a run: no derivation phase, the run's salt.
+    // A key derived once for a run: one derivation phase before the pages,
+    // none for each page, and the run's salt in every page.
     options.strong = true;
     options.password = "pass 😀 ¥";
-    options.strongKey =
-        std::make_shared<const engine::strong::StrongKey>(*engine::strong::StrongKey::Derive(
-            "pass 😀 ¥", engine::strong::StrongKey::NewSalt(), options.kdf));
+    const Publication::Made run = Publication::Make(options);
+    ASSERT_TRUE(run.publication);
     test::RecordingSink sink;
-    ASSERT_EQ(
-        PublicationWriter().Publish(Page(), options, (dir.Path() / "run").string(), &sink).result,
-        Result::Published);
+    ASSERT_EQ(run.publication->DeriveKey(&sink), Result::Ok);
+    EXPECT_EQ(sink.reports.front(), (test::Report{1, engine::text_id::kDerivingKey}));
+    sink.reports.clear();
+    std::vector<std::vector<std::uint8_t>> salts;
+    for (const char* folder : {"run", "run2"}) {
+        ASSERT_EQ(
+            PublishInto(*run.publication, Page(), (dir.Path() / folder).string(), &sink).result,
+            Result::Published);
+        const auto again =
+            StrongPage::ReadContainer(test::ReadAll((dir.Path() / folder / "index.html").string()));
+        ASSERT_TRUE(again);
+        salts.emplace_back(again->begin() + 24, again->begin() + 40);
+    }
     for (const test::Report& report : sink.reports) {
         EXPECT_NE(report.textId, engine::text_id::kDerivingKey);
     }
-    const auto again =
-        StrongPage::ReadContainer(test::ReadAll((dir.Path() / "run" / "index.html").string()));
-    ASSERT_TRUE(again);
-    EXPECT_TRUE(
-        std::equal(again->begin() + 24, again->begin() + 40, options.strongKey->Salt().begin()));
+    EXPECT_EQ(salts[0], salts[1]);
+    const auto saved = StrongPage::ReadContainer(published);
+    EXPECT_NE(std::vector<std::uint8_t>(saved->begin() + 24, saved->begin() + 40), salts[0])
+        << "each run has a salt of its own";
 }
 
-TEST_F(PublicationWriterTest, AStrongPageThatCannotBeWrittenNamesItself) {
+TEST_F(PublicationTest, AStrongPageThatCannotBeWrittenNamesItself) {
     options.strong = true;
     options.kdf = {engine::strong::kLeastMemoryKiB, engine::strong::kLeastPasses, 1};
     test::FaultyFileLayer files({.fullDiskAt = 1});
-    const PublicationOutcome outcome =
-        PublicationWriter(files).Publish(Page(), options, (dir.Path() / "full").string(), nullptr);
+    const PublicationOutcome outcome = test::PublishInto(
+        Page(), options, (dir.Path() / "full").string(), nullptr, PublicationWriter(files));
     EXPECT_EQ(outcome.result, Result::FileDiskFull);
     EXPECT_EQ(outcome.failedFile, (dir.Path() / "full" / "index.html").string());
     EXPECT_TRUE(test::Entries(dir.Path() / "full").empty());
 }
 
-TEST_F(PublicationWriterTest, WritePagesStopsAtTheFailingFile) {
+TEST_F(PublicationTest, WritePagesStopsAtTheFailingFile) {
     struct Case {
         const char* name;
         res::ResourceType type;
@@ -366,7 +461,7 @@ TEST_F(PublicationWriterTest, WritePagesStopsAtTheFailingFile) {
 
 // The page language picks the pages the visitor reads; comments go or stay
 // as the author chose, in either language.
-TEST_F(PublicationWriterTest, PagesAreWrittenInThePageLanguage) {
+TEST_F(PublicationTest, PagesAreWrittenInThePageLanguage) {
     struct Text {
         const char* file;
         const char* text;  // UTF-8
@@ -429,8 +524,7 @@ TEST_F(PublicationWriterTest, PagesAreWrittenInThePageLanguage) {
         o.strong = c.strong;
         o.kdf = {engine::strong::kLeastMemoryKiB, engine::strong::kLeastPasses, 1};
         const fs::path folder = dir.Path() / c.name;
-        ASSERT_EQ(PublicationWriter().Publish(Page(), o, folder.string(), nullptr).result,
-                  Result::Published);
+        ASSERT_EQ(test::PublishInto(Page(), o, folder.string(), nullptr).result, Result::Published);
         const auto read = [&](const char* file) {
             const auto bytes = test::ReadAll((folder / file).string());
             const std::string text(bytes.begin(), bytes.end());

@@ -1,0 +1,98 @@
+#include "cli/UnlockCommand.h"
+
+#include <cstdio>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "cli/DataFileCheck.h"
+#include "cli/ExitCode.h"
+#include "cli/FileBytes.h"
+#include "cli/Report.h"
+#include "engine/StreamFormat.h"
+#include "engine/StreamReader.h"
+#include "engine/strong/StrongReader.h"
+#include "publish/StrongPage.h"
+#include "publish/TextCodec.h"
+
+namespace nemora::cli {
+namespace {
+
+// The largest data file: a stream counted in 32 bits and the name block.
+constexpr std::uint64_t kLargestDataFile = 0xFFFFFFFFull + engine::format::kMaxCharCodeBlock;
+
+// What cannot be read as a data file: its message and exit status. A file
+// that cannot be had at all is not a damaged one.
+std::pair<CliText, ExitCode> ReadProblem(FileBytes::Outcome outcome) {
+    switch (outcome) {
+        case FileBytes::Outcome::NotAFile:
+            return {CliText::NotADataFile, kExitBadDataFile};
+        case FileBytes::Outcome::TooLarge:
+            return {CliText::DataFileTooLarge, kExitBadDataFile};
+        case FileBytes::Outcome::ReadFailed:
+            return {CliText::ReadFailed, kExitFile};
+        default:
+            return {CliText::CannotOpen, kExitFile};
+    }
+}
+
+// The strong lock's container, given as itself or inside a published page;
+// nothing for the default form's data file.
+std::optional<std::vector<std::uint8_t>> StrongContainer(const std::vector<std::uint8_t>& data) {
+    if (engine::strong::StrongReader::IsContainer(data.data(), data.size())) return data;
+    return publish::StrongPage::ReadContainer(data);
+}
+
+}  // namespace
+
+int Unlock(const UnlockOptions& options) {
+    // The file first: no password is typed for a file that is no data file.
+    const FileBytes file = ReadFileBytes(options.dataFile, kLargestDataFile);
+    if (file.outcome != FileBytes::Outcome::Ok) {
+        const auto [text, status] = ReadProblem(file.outcome);
+        Report(options.dataFile, text);
+        return status;
+    }
+    const std::vector<std::uint8_t>& data = file.bytes;
+    const std::optional<std::vector<std::uint8_t>> strong = StrongContainer(data);
+    if (!strong && RefuseNonDataFile(options.dataFile, data)) return kExitBadDataFile;
+    std::string error;
+    std::optional<engine::SecretString> password =
+        ReadPassword(options.password, PasswordEntry::TypedOnce, error);
+    if (!password) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+        return kExitPassword;
+    }
+    engine::UnlockedPage unlocked;
+    if (strong) {
+        // The strong lock takes the password as typed (UTF-8).
+        unlocked =
+            engine::strong::StrongReader::Read(strong->data(), strong->size(), password->View());
+    } else {
+        const std::optional<engine::SecretString> cp932 =
+            publish::TextCodec::PasswordToCp932(password->View());
+        if (!cp932) {
+            Report(kProgram, engine::Result::PasswordNotShiftJis);
+            return kExitPassword;
+        }
+        const engine::Key key = engine::DeriveKey(cp932->View());
+        unlocked = engine::StreamReader(key).Read(data.data(), data.size());
+    }
+    password.reset();
+    if (unlocked.status != engine::Result::Ok) {
+        Report(options.dataFile, unlocked.status);
+        return unlocked.status == engine::Result::WrongPassword ? kExitWrongPassword
+                                                                : kExitBadDataFile;
+    }
+    std::fprintf(stderr, "%s: %zu bytes, encoding \"%s\"\n", options.dataFile.c_str(),
+                 unlocked.page.size(), unlocked.encodingName.c_str());
+    if (options.output.empty()) {
+        std::fwrite(unlocked.page.data(), 1, unlocked.page.size(), stdout);
+    } else if (!WriteFileBytes(options.output, unlocked.page)) {
+        Report(options.output, CliText::CannotWrite);
+        return kExitFile;
+    }
+    return kExitOk;
+}
+
+}  // namespace nemora::cli
