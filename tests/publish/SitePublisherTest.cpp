@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/posix/DurableFileLayer.h"
 #include "publish/SitePublisher.h"
 #include "publish/SiteWalker.h"
 #include "tests/support/TempDir.h"
@@ -103,6 +104,8 @@ protected:
         return options;
     }
 
+    // The programs' layer, as the command line's site run has it.
+    engine::posix::DurableFileLayer files{0666, engine::posix::DurableFileLayer::Flush::Deferred};
     test::TempDir dir;
     fs::path top;
     fs::path site;
@@ -167,7 +170,7 @@ TEST_F(SiteFixture, PublishesWhatOutsideLinksReachAsCopies) {
     SitePublisher::Options options = Options();
     options.link = true;
     SitePublisher::Progress progress;
-    const SitePublisher::Summary summary = SitePublisher().Run(options, progress);
+    const SitePublisher::Summary summary = SitePublisher(files).Run(options, progress);
 
     EXPECT_TRUE(summary.failures.empty());
     EXPECT_TRUE(summary.unreadable.empty());
@@ -211,7 +214,7 @@ TEST_F(SiteFixture, AnOutputThatCannotBeWrittenStopsTheRunOnce) {
         fs::remove_all(out);
         Put("published/site", test::Bytes("a file"));
         SitePublisher::Progress progress;
-        const SitePublisher::Summary summary = SitePublisher().Run(Options(), progress);
+        const SitePublisher::Summary summary = SitePublisher(files).Run(Options(), progress);
         ASSERT_TRUE(summary.outputStop);
         EXPECT_EQ(summary.outputStop->path, out.string());
         EXPECT_TRUE(inTheWay(summary.outputStop->error)) << summary.outputStop->error;
@@ -225,7 +228,7 @@ TEST_F(SiteFixture, AnOutputThatCannotBeWrittenStopsTheRunOnce) {
         const test::UnwritableFolder unwritable(locked);
         if (!unwritable.Made()) GTEST_SKIP() << "no way to make a folder unwritable here";
         SitePublisher::Progress progress;
-        const SitePublisher::Summary summary = SitePublisher().Run(Options(), progress);
+        const SitePublisher::Summary summary = SitePublisher(files).Run(Options(), progress);
         ASSERT_TRUE(summary.outputStop);
         EXPECT_EQ(summary.outputStop->path, locked.string());
         EXPECT_TRUE(denied(summary.outputStop->error)) << summary.outputStop->error;
@@ -237,7 +240,7 @@ TEST_F(SiteFixture, AnOutputThatCannotBeWrittenStopsTheRunOnce) {
         fs::create_directory(out);
         Put("published/site/docs", test::Bytes("a file"));
         SitePublisher::Progress progress;
-        const SitePublisher::Summary summary = SitePublisher().Run(Options(), progress);
+        const SitePublisher::Summary summary = SitePublisher(files).Run(Options(), progress);
         EXPECT_FALSE(summary.outputStop);
         ASSERT_EQ(summary.failures.size(), 1u);
         EXPECT_EQ(summary.failures[0].relative, "docs");
