@@ -300,7 +300,7 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
     if (options.recursive) return LockSite(options, publication, folder);
 
     engine::LockedDocument document(engine::posix::DurableFileLayer::Instance());
-    const publish::PublicationWriter writer;
+    const publish::PublicationWriter writer(engine::posix::DurableFileLayer::Instance());
     int status = inputs.status;
     for (const std::string& typed : inputs.pages) {
         const std::string page = NormalPath(typed);

@@ -887,7 +887,7 @@ TEST_F(CliTest, ClassicSetIsTheSavesByteForByte) {
         ASSERT_EQ(document.Load(nullptr, pagePath), engine::Result::Ok);
         ASSERT_EQ(document.Compress(nullptr), engine::Result::Ok);
         const fs::path saved = dir.Path() / "saved" / c.name;
-        ASSERT_EQ(publish::PublicationWriter()
+        ASSERT_EQ(publish::PublicationWriter(engine::posix::DurableFileLayer::Instance())
                       .Publish({document, pagePath}, options, saved.string(), nullptr)
                       .result,
                   engine::Result::Published);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/posix/DurableFileLayer.h"
 #include "publish/InputPage.h"
 #include "publish/PublicationWriter.h"
 #include "tests/support/TempDir.h"
@@ -24,7 +25,7 @@ std::vector<std::uint8_t> Raw(std::string_view bytes) {
 TEST(InputPageTest, TheProgramsOwnFilesAreKnownInEveryForm) {
     test::TempDir dir;
     const std::string path = dir.Write("my page.html", test::HtmlPage(3000, 5));
-    engine::LockedDocument document;
+    engine::LockedDocument document(engine::FileLayer::System());
     document.SetCharCodeName("shift_jis");
     ASSERT_EQ(document.Load(nullptr, path), engine::Result::Ok);
     ASSERT_EQ(document.Compress(nullptr), engine::Result::Ok);
@@ -56,7 +57,9 @@ TEST(InputPageTest, TheProgramsOwnFilesAreKnownInEveryForm) {
         options.cookieOn = form.comment;
         options.kdf = {engine::strong::kLeastMemoryKiB, engine::strong::kLeastPasses};
         const std::string out = (dir.Path() / form.name).string();
-        ASSERT_EQ(PublicationWriter().Publish({document, path}, options, out, nullptr).result,
+        ASSERT_EQ(PublicationWriter(engine::posix::DurableFileLayer::Instance())
+                      .Publish({document, path}, options, out, nullptr)
+                      .result,
                   engine::Result::Published);
         for (const std::string& name : test::Entries(out)) {
             if (name.ends_with(".zvk")) continue;  // random bytes: no kind to expect
@@ -110,13 +113,15 @@ TEST(InputPageTest, BinaryFormatsAreNoTextAndLookalikesArePages) {
 TEST(InputPageTest, ALoaderPageNamesItsDataFile) {
     test::TempDir dir;
     const std::string path = dir.Write("日本 語%.html", test::HtmlPage(1000, 6));
-    engine::LockedDocument document;
+    engine::LockedDocument document(engine::FileLayer::System());
     ASSERT_EQ(document.Load(nullptr, path), engine::Result::Ok);
     ASSERT_EQ(document.Compress(nullptr), engine::Result::Ok);
     PublicationOptions options;
     options.password = "secret";
     const std::string out = (dir.Path() / "out").string();
-    ASSERT_EQ(PublicationWriter().Publish({document, path}, options, out, nullptr).result,
+    ASSERT_EQ(PublicationWriter(engine::posix::DurableFileLayer::Instance())
+                  .Publish({document, path}, options, out, nullptr)
+                  .result,
               engine::Result::Published);
     EXPECT_EQ(InputPage::LoaderDataFile(test::ReadAll(out + "/日本 語%.html")), "日本 語%.zvk");
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/StreamReader.h"
+#include "engine/posix/DurableFileLayer.h"
 #include "engine/strong/StrongReader.h"
 #include "publish/PublicationWriter.h"
 #include "publish/StrongPage.h"
@@ -85,13 +86,13 @@ protected:
     test::TempDir dir;
     std::vector<std::uint8_t> page;
     std::string path;
-    engine::LockedDocument document;
+    engine::LockedDocument document{engine::FileLayer::System()};
     PublicationOptions options;
     FakeHost host;
 };
 
 TEST_F(PublicationWriterTest, WritesTheFourFilesThatOpenWithThePassword) {
-    PublicationWriter writer;
+    PublicationWriter writer{engine::posix::DurableFileLayer::Instance()};
     const PublicationOutcome outcome = writer.Save(Page(), options, host);
     EXPECT_EQ(outcome.result, Result::Published);
     EXPECT_TRUE(outcome.passwordTaken);
@@ -166,12 +167,16 @@ TEST_F(PublicationWriterTest, EntriesAreCheckedBeforeAnythingIsWritten) {
         // the same result.
         FakeHost h;
         h.folder = folder;
-        const PublicationOutcome saved = PublicationWriter().Save(Page(), o, h);
+        const PublicationOutcome saved =
+            PublicationWriter(engine::posix::DurableFileLayer::Instance()).Save(Page(), o, h);
         EXPECT_EQ(saved.result, c.shown);
         EXPECT_FALSE(saved.passwordTaken);
         EXPECT_EQ(h.shown, std::vector<Result>{c.shown});
         EXPECT_EQ(h.progressOpened, 0);
-        EXPECT_EQ(PublicationWriter().Publish(Page(), o, folder, nullptr).result, c.shown);
+        EXPECT_EQ(PublicationWriter(engine::posix::DurableFileLayer::Instance())
+                      .Publish(Page(), o, folder, nullptr)
+                      .result,
+                  c.shown);
         EXPECT_FALSE(fs::exists(dir.Path() / "out"));
         EXPECT_EQ(test::ReadAll(path), page);
         EXPECT_FALSE(fs::exists(dir.Path() / "index.zvk"));
@@ -186,31 +191,40 @@ TEST_F(PublicationWriterTest, AFolderThatRefusesFilesIsNamedBeforeWriting) {
     const test::ReadOnlyFolder readOnly(closed);
     if (!readOnly.Made()) GTEST_SKIP() << "cannot make a folder that refuses files here";
     host.folder = (closed / "site").string();
-    const PublicationOutcome saved = PublicationWriter().Save(Page(), options, host);
+    const PublicationOutcome saved =
+        PublicationWriter(engine::posix::DurableFileLayer::Instance()).Save(Page(), options, host);
     EXPECT_EQ(saved.result, Result::FileAccessDenied);
     EXPECT_EQ(host.shown, std::vector<Result>{Result::FileAccessDenied});
     EXPECT_EQ(host.files, std::vector<std::string>{closed.string()});
     EXPECT_EQ(host.progressOpened, 0);
     const PublicationOutcome published =
-        PublicationWriter().Publish(Page(), options, closed.string(), nullptr);
+        PublicationWriter(engine::posix::DurableFileLayer::Instance())
+            .Publish(Page(), options, closed.string(), nullptr);
     EXPECT_EQ(published.result, Result::FileAccessDenied);
     EXPECT_EQ(published.failedFile, closed.string());
 }
 
 TEST_F(PublicationWriterTest, SilentWhenTheFolderChoiceIsCancelled) {
     host.folder.reset();
-    EXPECT_EQ(PublicationWriter().Save(Page(), options, host).result, Result::Ok);
+    EXPECT_EQ(PublicationWriter(engine::posix::DurableFileLayer::Instance())
+                  .Save(Page(), options, host)
+                  .result,
+              Result::Ok);
     EXPECT_TRUE(host.shown.empty());
     options.cookieOn = false;
     options.cookieKey.clear();                      // no keyword is needed without cookies
     host.folder = (dir.Path() / "a/b/c").string();  // three levels made in turn
-    EXPECT_EQ(PublicationWriter().Save(Page(), options, host).result, Result::Published);
+    EXPECT_EQ(PublicationWriter(engine::posix::DurableFileLayer::Instance())
+                  .Save(Page(), options, host)
+                  .result,
+              Result::Published);
     EXPECT_TRUE(fs::exists(dir.Path() / "a/b/c/index.zvk"));
 }
 
 TEST_F(PublicationWriterTest, StoppingTheEncryptionWritesNoPage) {
     host.sink = test::RecordingSink(1);
-    const PublicationOutcome stopped = PublicationWriter().Save(Page(), options, host);
+    const PublicationOutcome stopped =
+        PublicationWriter(engine::posix::DurableFileLayer::Instance()).Save(Page(), options, host);
     EXPECT_EQ(stopped.result, Result::EncryptStopped);
     EXPECT_EQ(host.shown, std::vector<Result>{Result::EncryptStopped});
     EXPECT_EQ(host.progressClosed, 1);
@@ -218,7 +232,10 @@ TEST_F(PublicationWriterTest, StoppingTheEncryptionWritesNoPage) {
     EXPECT_TRUE(test::Entries(dir.Path() / "out").empty());
     // The document is usable again: the next save writes the right file.
     host.sink = test::RecordingSink();
-    EXPECT_EQ(PublicationWriter().Save(Page(), options, host).result, Result::Published);
+    EXPECT_EQ(PublicationWriter(engine::posix::DurableFileLayer::Instance())
+                  .Save(Page(), options, host)
+                  .result,
+              Result::Published);
     const auto data = test::ReadAll(Out("index.zvk"));
     EXPECT_EQ(engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size()).page,
               page);
@@ -228,7 +245,7 @@ TEST_F(PublicationWriterTest, StoppingTheEncryptionWritesNoPage) {
 // with a document of its own: the data files are those of one at a time.
 TEST_F(PublicationWriterTest, OneWriterServesWorkersWithADocumentEach) {
     constexpr int kWorkers = 4;
-    const PublicationWriter writer;
+    const PublicationWriter writer(engine::posix::DurableFileLayer::Instance());
     ASSERT_EQ(writer.Publish(Page(), options, (dir.Path() / "alone").string(), nullptr).result,
               Result::Published);
     const auto alone = test::ReadAll((dir.Path() / "alone" / "index.zvk").string());
@@ -237,7 +254,7 @@ TEST_F(PublicationWriterTest, OneWriterServesWorkersWithADocumentEach) {
     std::vector<std::thread> workers;
     for (int i = 0; i < kWorkers; ++i) {
         workers.emplace_back([&, i] {
-            engine::LockedDocument own;
+            engine::LockedDocument own(engine::FileLayer::System());
             own.SetCharCodeName("shift_jis");
             if (own.Load(nullptr, path) != Result::Ok || own.Compress(nullptr) != Result::Ok)
                 return;
@@ -263,7 +280,8 @@ TEST_F(PublicationWriterTest, TheStrongLockWritesOnePageAndTheSharedScript) {
     options.strong = true;
     options.kdf = {engine::strong::kLeastMemoryKiB, engine::strong::kLeastPasses, 1};
     options.password = "pass 😀 ¥";
-    const PublicationOutcome outcome = PublicationWriter().Save(Page(), options, host);
+    const PublicationOutcome outcome =
+        PublicationWriter(engine::posix::DurableFileLayer::Instance()).Save(Page(), options, host);
     ASSERT_EQ(outcome.result, Result::Published);
     EXPECT_FALSE(outcome.passwordTaken) << "the document's own key is untouched";
     EXPECT_EQ(test::Entries(dir.Path() / "out"),
@@ -286,7 +304,10 @@ TEST_F(PublicationWriterTest, TheStrongLockWritesOnePageAndTheSharedScript) {
 
     options.strong = false;
     options.password = "secret";
-    ASSERT_EQ(PublicationWriter().Save(Page(), options, host).result, Result::Published);
+    ASSERT_EQ(PublicationWriter(engine::posix::DurableFileLayer::Instance())
+                  .Save(Page(), options, host)
+                  .result,
+              Result::Published);
     const auto data = test::ReadAll(Out("index.zvk"));
     EXPECT_EQ(engine::StreamReader(engine::DeriveKey("secret")).Read(data.data(), data.size()).page,
               page);
@@ -298,9 +319,10 @@ TEST_F(PublicationWriterTest, TheStrongLockWritesOnePageAndTheSharedScript) {
         std::make_shared<const engine::strong::StrongKey>(*engine::strong::StrongKey::Derive(
             "pass 😀 ¥", engine::strong::StrongKey::NewSalt(), options.kdf));
     test::RecordingSink sink;
-    ASSERT_EQ(
-        PublicationWriter().Publish(Page(), options, (dir.Path() / "run").string(), &sink).result,
-        Result::Published);
+    ASSERT_EQ(PublicationWriter(engine::posix::DurableFileLayer::Instance())
+                  .Publish(Page(), options, (dir.Path() / "run").string(), &sink)
+                  .result,
+              Result::Published);
     for (const test::Report& report : sink.reports) {
         EXPECT_NE(report.textId, engine::text_id::kDerivingKey);
     }
@@ -429,7 +451,9 @@ TEST_F(PublicationWriterTest, PagesAreWrittenInThePageLanguage) {
         o.strong = c.strong;
         o.kdf = {engine::strong::kLeastMemoryKiB, engine::strong::kLeastPasses, 1};
         const fs::path folder = dir.Path() / c.name;
-        ASSERT_EQ(PublicationWriter().Publish(Page(), o, folder.string(), nullptr).result,
+        ASSERT_EQ(PublicationWriter(engine::posix::DurableFileLayer::Instance())
+                      .Publish(Page(), o, folder.string(), nullptr)
+                      .result,
                   Result::Published);
         const auto read = [&](const char* file) {
             const auto bytes = test::ReadAll((folder / file).string());

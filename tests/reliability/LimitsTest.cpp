@@ -11,6 +11,7 @@
 
 #include "engine/LockedDocument.h"
 #include "engine/StreamReader.h"
+#include "engine/posix/DurableFileLayer.h"
 #include "publish/PublicationWriter.h"
 #include "publish/ValueFormat.h"
 #include "tests/support/FaultyFileLayer.h"
@@ -39,7 +40,7 @@ publish::PublicationPage PageOf(engine::LockedDocument& document, const std::str
 TEST(LimitsTest, DevicesAreNotPages) {
     for (const char* device : {"/dev/null", "/dev/zero", "/dev/urandom"}) {
         SCOPED_TRACE(device);
-        engine::LockedDocument document;
+        engine::LockedDocument document(engine::FileLayer::System());
         EXPECT_EQ(document.Load(nullptr, device), Result::CannotOpen);
     }
 }
@@ -51,11 +52,11 @@ TEST(LimitsTest, OddFileNamesArePublishedAndStayInsideTheScript) {
                                    "bad\xff\xfe.html", "%41;x.html"}) {
         SCOPED_TRACE(name);
         const std::string path = dir.Write(name, page);
-        engine::LockedDocument document;
+        engine::LockedDocument document(engine::FileLayer::System());
         ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
         ASSERT_EQ(document.Compress(nullptr), Result::Ok);
         ASSERT_EQ(
-            publish::PublicationWriter()
+            publish::PublicationWriter(engine::posix::DurableFileLayer::Instance())
                 .Publish(PageOf(document, path), Options(), (dir.Path() / "out").string(), nullptr)
                 .result,
             Result::Published);
@@ -189,10 +190,10 @@ TEST_F(FullDiskTest, AFullDiskIsReportedAndTheEarlierSetStays) {
     const std::vector<std::uint8_t> earlier = test::Bytes("an earlier data file");
     dir_.Write("small/site/page.zvk", earlier);
 
-    engine::LockedDocument document;
+    engine::LockedDocument document(engine::FileLayer::System());
     ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
     ASSERT_EQ(document.Compress(nullptr), Result::Ok);
-    const publish::PublicationWriter writer;
+    const publish::PublicationWriter writer(engine::posix::DurableFileLayer::Instance());
     EXPECT_EQ(writer.Publish(PageOf(document, path), Options(), out, nullptr).result,
               Result::CannotCreate);
     EXPECT_EQ(test::ReadAll(out + "/page.zvk"), earlier);
@@ -222,11 +223,12 @@ TEST_F(FullDiskTest, APageThatDoesNotFitNamesItself) {
     dir_.Write("small/filler", std::vector<std::uint8_t>(room - 3 * 4096, 'x'));
 
     const std::string path = dir_.Write("page.html", test::HtmlPage(1500, 35));
-    engine::LockedDocument document;
+    engine::LockedDocument document(engine::FileLayer::System());
     ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
     ASSERT_EQ(document.Compress(nullptr), Result::Ok);
     const publish::PublicationOutcome outcome =
-        publish::PublicationWriter().Publish(PageOf(document, path), Options(), out, nullptr);
+        publish::PublicationWriter(engine::posix::DurableFileLayer::Instance())
+            .Publish(PageOf(document, path), Options(), out, nullptr);
     EXPECT_EQ(outcome.result, Result::FileDiskFull);
     EXPECT_EQ(outcome.failedFile, out + "/decoder.htm");
     const std::vector<std::string> written = {"page.html", "page.zvk"};
