@@ -72,6 +72,7 @@ private:
 }  // namespace
 
 std::unique_ptr<engine::InputFile> FaultyFileLayer::OpenForReading(const std::string& path) {
+    if (onPath) onPath(path);
     if (!Meets(path)) return engine::FileLayer::System().OpenForReading(path);
     if (faults_.failOpen) return nullptr;
     auto inner = engine::FileLayer::System().OpenForReading(path);
@@ -80,6 +81,7 @@ std::unique_ptr<engine::InputFile> FaultyFileLayer::OpenForReading(const std::st
 }
 
 std::unique_ptr<engine::OutputFile> FaultyFileLayer::CreateReplacing(const std::string& path) {
+    if (onPath) onPath(path);
     const bool meets = Meets(path);
     if (meets && faults_.failCreate) return nullptr;
     auto inner = engine::FileLayer::System().CreateReplacing(path);
@@ -89,6 +91,7 @@ std::unique_ptr<engine::OutputFile> FaultyFileLayer::CreateReplacing(const std::
 }
 
 int FaultyFileLayer::MakeFolders(const std::string& path) {
+    if (onPath) onPath(path);
     if (faults_.folderError != 0) return faults_.folderError;
     return engine::FileLayer::System().MakeFolders(path);
 }
@@ -99,6 +102,7 @@ int FaultyFileLayer::ProbeFolder(const std::string& folder) {
 }
 
 bool FaultyFileLayer::LinkReplacing(const std::string& source, const std::string& target) {
+    if (onPath) onPath(target);
     if (faults_.failLink || !engine::FileLayer::System().LinkReplacing(source, target)) {
         return false;
     }
@@ -107,6 +111,7 @@ bool FaultyFileLayer::LinkReplacing(const std::string& source, const std::string
 }
 
 bool FaultyFileLayer::FlushAll(const std::string& path) {
+    if (onPath) onPath(path);
     flushed.push_back(path);
     commitsAtFlush = commits;
     return !faults_.failFlush && engine::FileLayer::System().FlushAll(path);

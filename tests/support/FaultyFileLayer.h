@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,6 +56,9 @@ public:
     // when it last was.
     std::vector<std::string> flushed;
     std::size_t commitsAtFlush = 0;
+    // Called with the path of each call (open, create, folders, link, flush)
+    // before it is made: a test stops a run there.
+    std::function<void(const std::string& path)> onPath;
 
 private:
     bool Meets(const std::string& path) const;
