@@ -41,7 +41,7 @@ void RunLoad(benchmark::State& state, bool withDialog, std::chrono::microseconds
             dialog->SetPumpInterval(interval);
             QCoreApplication::processEvents();
         }
-        engine::LockedDocument document;
+        engine::LockedDocument document(engine::FileLayer::System());
         state.ResumeTiming();
 
         engine::ProgressSink* sink = dialog.get();

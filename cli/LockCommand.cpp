@@ -201,8 +201,9 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
         CharacterCount(password->View()) < kRecommendedLength) {
         Report(kProgram, CliText::ShortPassword);
     }
-    publish::Publication::Made made =
-        publish::Publication::Make(Choices(options, keepTicks, std::move(*password)));
+    publish::Publication::Made made = publish::Publication::Make(
+        Choices(options, keepTicks, std::move(*password)),
+        publish::PublicationWriter(engine::posix::DurableFileLayer::Instance()));
     password.reset();
     if (made.publication) {
         // One derivation and one salt for the run: a key the browser

@@ -9,11 +9,12 @@ namespace nemora::cli {
 
 // One bar for a whole site run on standard error: pages and bytes done, the
 // rate and the time left, redrawn from the run's counters while it goes on.
-// Draws nothing when disabled (standard error is no terminal).
+// Draws nothing when disabled (standard error is no terminal), nor before the
+// run's walk has found every file (the totals).
 class RunProgress {
 public:
-    RunProgress(bool enabled, publish::SitePublisher::Totals totals)
-        : enabled_(enabled), totals_(totals), start_(std::chrono::steady_clock::now()) {}
+    explicit RunProgress(bool enabled)
+        : enabled_(enabled), start_(std::chrono::steady_clock::now()) {}
 
     void Draw(const publish::SitePublisher::Progress& progress);
     // Clears the bar's line.
@@ -24,7 +25,6 @@ public:
 private:
     bool enabled_;
     bool drawn_ = false;
-    publish::SitePublisher::Totals totals_;
     std::chrono::steady_clock::time_point start_;
 };
 

@@ -12,6 +12,7 @@
 #include "cli/ExitCode.h"
 #include "cli/Report.h"
 #include "cli/RunProgress.h"
+#include "engine/posix/DurableFileLayer.h"
 #include "res/StringTable.h"
 
 namespace nemora::cli {
@@ -139,12 +140,12 @@ int PublishSite(SitePublisher::Options options) {
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
-    const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
-    RunProgress bar(onTerminal,
-                    onTerminal ? SitePublisher::Count(options) : SitePublisher::Totals{});
+    RunProgress bar(::isatty(STDERR_FILENO) == 1);
     SitePublisher::Progress progress;
+    // Thousands of files: flushed to the disk all at once at the end.
+    engine::posix::DurableFileLayer files(0666, engine::posix::DurableFileLayer::Flush::Deferred);
     std::future<SitePublisher::Summary> running =
-        std::async(std::launch::async, [&] { return SitePublisher().Run(options, progress); });
+        std::async(std::launch::async, [&] { return SitePublisher(files).Run(options, progress); });
     while (running.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready) {
         bar.Draw(progress);
     }

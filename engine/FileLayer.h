@@ -8,8 +8,10 @@
 
 namespace nemora::engine {
 
-// The engine's only way to the file system: open a page file, create a data
-// file. Tests put a layer in its place that fails at a chosen call.
+// The only way to the file system for what writes published files: open a
+// page file, create a file that replaces another, make folders, link, flush.
+// Every caller passes the layer it writes through: tests put one in its place
+// that fails at a chosen call.
 class FileLayer {
 public:
     virtual ~FileLayer() = default;
@@ -22,7 +24,24 @@ public:
     // cannot be created (no such folder, no permission).
     virtual std::unique_ptr<OutputFile> CreateReplacing(const std::string& path) = 0;
 
-    // The layer over the real file system.
+    // Makes the folder `path` and every missing folder above it: 0, or the
+    // system's error number (errno) that stopped it.
+    virtual int MakeFolders(const std::string& path) = 0;
+
+    // Whether a new file can be made in `folder`: 0, or the system's error
+    // number. Nothing is left behind.
+    virtual int ProbeFolder(const std::string& folder) = 0;
+
+    // Puts a hard link to the file `source` names (through symbolic links)
+    // at `target`, replacing an earlier file whole. False when it cannot
+    // (another file system, no links there): the caller copies instead.
+    virtual bool LinkReplacing(const std::string& source, const std::string& target) = 0;
+
+    // Brings what this layer wrote on the file system that holds `path` to
+    // the disk, for a layer that defers it; false when that fails.
+    virtual bool FlushAll(const std::string& path) = 0;
+
+    // The layer over the C and C++ standard libraries (StdioFileLayer).
     static FileLayer& System();
 };
 

@@ -41,7 +41,8 @@ enum class DocumentState {
 // (writing only), with text 3014, and text 3012 once writing starts.
 class LockedDocument {
 public:
-    explicit LockedDocument(FileLayer& files = FileLayer::System());
+    // Reads and writes through `files`.
+    explicit LockedDocument(FileLayer& files);
     // Wipes the key: it opens every page saved with the same password.
     ~LockedDocument();
     LockedDocument(const LockedDocument&) = delete;

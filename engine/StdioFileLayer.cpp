@@ -3,8 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <system_error>
+
+#include "engine/TemporaryName.h"
 
 namespace nemora::engine {
 namespace {
@@ -85,15 +86,8 @@ private:
 // A name beside the target that no other file has; "x" makes fopen fail
 // rather than reuse an existing file.
 FilePtr CreateTemporary(const fs::path& target, fs::path& temporary) {
-    // One generator per thread: documents are saved from several at once.
-    static thread_local std::mt19937 random{std::random_device{}()};
-    std::uniform_int_distribution<int> digit(0, 35);
-    const char* const kDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string suffix;
-        for (int i = 0; i < 6; ++i) suffix += kDigits[digit(random)];
-        temporary =
-            target.parent_path() / ("." + target.filename().string() + "." + suffix + ".tmp");
+    for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
+        temporary = TemporaryName::Beside(target);
         if (FilePtr file{std::fopen(temporary.c_str(), "wbx")}) return file;
         std::error_code error;
         if (!fs::exists(temporary, error)) return nullptr;  // the folder refuses new files
@@ -140,6 +134,48 @@ std::unique_ptr<OutputFile> StdioFileLayer::CreateReplacing(const std::string& p
     FilePtr file = CreateTemporary(target, temporary);
     if (!file) return nullptr;
     return std::make_unique<StdioOutputFile>(std::move(file), temporary, target);
+}
+
+int StdioFileLayer::MakeFolders(const std::string& path) {
+    std::error_code error;
+    fs::create_directories(path, error);
+    return error.value();
+}
+
+int StdioFileLayer::ProbeFolder(const std::string& folder) {
+    for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
+        const fs::path probe = TemporaryName::Beside(fs::path(folder) / "nemora-probe");
+        errno = 0;
+        if (FilePtr file{std::fopen(probe.c_str(), "wbx")}) {
+            file.reset();
+            std::error_code ignored;
+            fs::remove(probe, ignored);
+            return 0;
+        }
+        if (errno != EEXIST) return errno != 0 ? errno : EIO;
+    }
+    return EEXIST;
+}
+
+bool StdioFileLayer::LinkReplacing(const std::string& source, const std::string& target) {
+    std::error_code error;
+    const fs::path file = fs::canonical(source, error);  // the file, not a link to it
+    if (error) return false;
+    for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
+        const fs::path temporary = TemporaryName::Beside(target);
+        fs::create_hard_link(file, temporary, error);
+        if (error == std::errc::file_exists) continue;
+        if (error) return false;
+        fs::rename(temporary, target, error);
+        if (!error) return true;
+        fs::remove(temporary, error);
+        return false;
+    }
+    return false;
+}
+
+bool StdioFileLayer::FlushAll(const std::string&) {
+    return true;
 }
 
 FileLayer& FileLayer::System() {

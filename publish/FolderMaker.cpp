@@ -1,17 +1,20 @@
 #include "publish/FolderMaker.h"
 
-#include <sys/stat.h>
+#include <filesystem>
+#include <system_error>
 
 namespace nemora::publish {
 namespace {
 
 bool IsFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
 }
 
+// True only when this call made the folder (mode 0777 less the umask).
 bool Create(const std::string& path) {
-    return ::mkdir(path.c_str(), 0777) == 0;
+    std::error_code error;
+    return std::filesystem::create_directory(path, error) && !error;
 }
 
 }  // namespace

@@ -2,12 +2,10 @@
 
 #include <array>
 #include <cerrno>
-#include <fcntl.h>
 #include <string_view>
-#include <sys/stat.h>
 #include <vector>
 
-#include "engine/posix/FileDescriptor.h"
+#include "engine/posix/FileHead.h"
 
 namespace nemora::publish {
 namespace {
@@ -148,25 +146,14 @@ InputPage::Kind InputPage::Classify(std::span<const std::uint8_t> head) {
 }
 
 InputPage::Inspection InputPage::Inspect(const std::string& path) {
-    const engine::posix::FileDescriptor file(
-        ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!file.Valid()) return {ProblemOf(errno), errno};
-    struct stat status {};
-    if (::fstat(file.Get(), &status) != 0) return {Problem::Other, errno};
-    if (S_ISDIR(status.st_mode)) return {Problem::Folder};
-    if (!S_ISREG(status.st_mode)) return {Problem::NotAFile};
-    if (status.st_size == 0) return {Problem::Empty};
-    std::vector<std::uint8_t> head(kInspectedBytes);
-    std::size_t got = 0;
-    while (got < head.size()) {
-        const ssize_t read = ::read(file.Get(), head.data() + got, head.size() - got);
-        if (read < 0 && errno == EINTR) continue;
-        if (read < 0) return {Problem::Other, errno};
-        if (read == 0) break;
-        got += static_cast<std::size_t>(read);
-    }
-    head.resize(got);
-    return {Problem::None, 0, Classify(head)};
+    using engine::posix::FileStatus;
+    const engine::posix::FileHead head = engine::posix::FileHead::Read(path, kInspectedBytes);
+    if (head.openError != 0) return {ProblemOf(head.openError), head.openError};
+    if (head.error != 0) return {Problem::Other, head.error};
+    if (head.type == FileStatus::Type::Folder) return {Problem::Folder};
+    if (head.type != FileStatus::Type::File) return {Problem::NotAFile};
+    if (head.size == 0) return {Problem::Empty};
+    return {Problem::None, 0, Classify(head.bytes)};
 }
 
 engine::Result InputPage::Refusal(Kind kind) {

@@ -1,12 +1,12 @@
 #include "publish/OutputGuard.h"
 
 #include <cerrno>
-#include <fcntl.h>
+#include <cstdint>
 #include <filesystem>
 #include <map>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include "engine/posix/FileStatus.h"
+#include "engine/posix/FolderAccess.h"
 #include "publish/ValueFormat.h"
 
 namespace nemora::publish {
@@ -17,15 +17,15 @@ using Clash = OutputGuard::Clash;
 
 // A file as the system knows it, whatever names lead to it.
 struct Identity {
-    dev_t device;
-    ino_t inode;
+    std::uint64_t device;
+    std::uint64_t inode;
     auto operator<=>(const Identity&) const = default;
 };
 
 std::optional<Identity> IdentityOf(const fs::path& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
-    return Identity{status.st_dev, status.st_ino};
+    const engine::posix::FileStatus status = engine::posix::FileStatus::Of(path.string());
+    if (!status.Found()) return std::nullopt;
+    return Identity{status.device, status.inode};
 }
 
 // One spelling for every path to a file that does not exist yet: absolute,
@@ -126,18 +126,19 @@ engine::Result OutputGuard::Refusal(const Clash& clash) {
 }
 
 std::optional<OutputGuard::Unwritable> OutputGuard::UnwritableFolder(const std::string& folder) {
+    using engine::posix::FileStatus;
     fs::path at = Spelling(folder);
-    struct stat status {};
     // The folder, or the deepest one that exists on its way.
-    while (::stat(at.c_str(), &status) != 0) {
-        if (errno != ENOENT || !at.has_relative_path()) return std::nullopt;
+    FileStatus status;
+    while (!(status = FileStatus::Of(at.string())).Found()) {
+        if (status.error != ENOENT || !at.has_relative_path()) return std::nullopt;
         at = at.parent_path();
     }
     // A file in the way is the folder maker's to report.
-    if (!S_ISDIR(status.st_mode)) return std::nullopt;
-    if (::faccessat(AT_FDCWD, at.c_str(), W_OK | X_OK, AT_EACCESS) == 0) return std::nullopt;
-    if (errno != EACCES && errno != EROFS && errno != EPERM) return std::nullopt;
-    return Unwritable{at.string(), errno};
+    if (status.type != FileStatus::Type::Folder) return std::nullopt;
+    const int error = engine::posix::FolderAccess::ForNewFiles(at.string());
+    if (error != EACCES && error != EROFS && error != EPERM) return std::nullopt;
+    return Unwritable{at.string(), error};
 }
 
 }  // namespace nemora::publish

@@ -32,7 +32,7 @@ public:
     // or PasswordNotShiftJis (the classic form keys its cipher from the
     // password's code page 932 bytes, which is what the visitor's browser
     // will make of what they type) and no publication.
-    static Made Make(PublicationOptions options, const PublicationWriter& writer = {});
+    static Made Make(PublicationOptions options, const PublicationWriter& writer);
 
     // The same run (entries, password, key) written by `writer`: a site's
     // pages go through the site's own file layer.

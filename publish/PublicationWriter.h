@@ -34,7 +34,7 @@ struct TemplateValues;
 // threads at once, each publishing its own document.
 class PublicationWriter {
 public:
-    PublicationWriter(engine::FileLayer& files = engine::posix::DurableFileLayer::Instance(),
+    PublicationWriter(engine::FileLayer& files,
                       ResourceSource& resources = ResourceSource::Embedded(),
                       IdentifierSource& identifiers = IdentifierSource::System());
 

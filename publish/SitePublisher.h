@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/FileLayer.h"
 #include "engine/ResultCode.h"
 #include "publish/Publication.h"
 #include "publish/SiteWalker.h"
@@ -17,9 +18,12 @@ namespace nemora::publish {
 // publishing every page into its mirror folder as a single page is published
 // there (so its relative links still resolve) and copying every other file to
 // its mirror path. Pages are locked on several workers, each with a document
-// of its own; the walk feeds them through a short queue, so memory grows with
-// the pages in flight, not with the site. The shared files of a folder are
-// written once for all its pages.
+// of its own. The tree is walked once: the walk runs ahead and counts what it
+// finds (Progress), keeping names only, while the files reach the workers
+// through a short queue, so memory grows with the names in the site and the
+// pages in flight, not with the site's bytes. The shared files of a folder
+// are written once for all its pages. Everything the run does to the output
+// goes through the file layer it is given.
 //
 // What a link outside the site reaches is published with the site (see
 // SiteWalker), copied and never hard-linked. A file that cannot be read, or
@@ -66,15 +70,14 @@ public:
 
     // Counters that other threads may read while the run goes on.
     struct Progress {
+        // What the walk found; final once `walked` is set.
+        std::atomic<std::uint64_t> pagesFound{0};
+        std::atomic<std::uint64_t> bytesFound{0};  // of pages and copies
+        std::atomic<bool> walked{false};
         std::atomic<std::uint64_t> pagesDone{0};
         std::atomic<std::uint64_t> bytesDone{0};  // of pages and copies, read
         std::atomic<std::uint64_t> bytesWritten{0};
         std::atomic<std::uint64_t> failures{0};
-    };
-
-    struct Totals {
-        std::uint64_t pages = 0;
-        std::uint64_t bytes = 0;
     };
 
     struct Summary {
@@ -100,11 +103,15 @@ public:
     // folder or cannot be listed: Ok, or CannotOpen / CannotMakeFolder.
     static engine::Result CheckFolders(const std::string& site, const std::string& out);
 
-    // Counts the pages and bytes that Run will meet, for a progress display.
-    static Totals Count(const Options& options);
+    // Writes through `files`: folders, pages, copies, links and the final
+    // flush (FileLayer::FlushAll on the output folder).
+    explicit SitePublisher(engine::FileLayer& files) : files_(files) {}
 
     // Runs the whole publication. `progress` is updated as files are done.
     Summary Run(const Options& options, Progress& progress) const;
+
+private:
+    engine::FileLayer& files_;
 };
 
 }  // namespace nemora::publish

@@ -1,23 +1,20 @@
 #include "publish/SiteWalker.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <dirent.h>
+#include <cstdint>
 #include <filesystem>
-#include <fnmatch.h>
-#include <memory>
 #include <optional>
-#include <sys/stat.h>
+#include <system_error>
 #include <utility>
+
+#include "engine/posix/FileStatus.h"
+#include "engine/posix/NameGlob.h"
 
 namespace nemora::publish {
 namespace {
 
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
+namespace fs = std::filesystem;
+using engine::posix::FileStatus;
 
 bool EndsWithNoCase(const std::string& name, const std::string& suffix) {
     if (name.size() < suffix.size()) return false;
@@ -27,14 +24,14 @@ bool EndsWithNoCase(const std::string& name, const std::string& suffix) {
 }
 
 std::string RealPath(const std::string& path) {
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : std::string();
+    std::error_code error;
+    const fs::path real = fs::canonical(path, error);
+    return error ? std::string() : real.string();
 }
 
 // The folder's path with every link resolved, also when it is not made yet.
 std::string RealFolder(const std::string& path) {
     if (path.empty()) return path;
-    namespace fs = std::filesystem;
     std::error_code error;
     const fs::path real = fs::weakly_canonical(fs::absolute(path, error), error);
     return error ? path : real.lexically_normal().string();
@@ -54,29 +51,27 @@ public:
         realTop_ = RealPath(site);
         realOut_ = RealFolder(rules_.outputFolder);
         while (realOut_.size() > 1 && realOut_.back() == '/') realOut_.pop_back();
-        struct stat status {};
-        if (realTop_.empty() || ::stat(site.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
-            return false;
-        }
+        const FileStatus status = FileStatus::Of(site);
+        if (realTop_.empty() || status.type != FileStatus::Type::Folder) return false;
         return Folder(site, "", status, false);
     }
 
 private:
-    bool Folder(const std::string& path, const std::string& relative, const struct stat& status,
+    bool Folder(const std::string& path, const std::string& relative, const FileStatus& status,
                 bool outside) {
-        const std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
-        if (!dir) return false;
+        std::error_code error;
+        fs::directory_iterator entry(path, error);
+        if (error) return false;
         std::vector<std::string> names;
-        while (const dirent* entry = ::readdir(dir.get())) {
-            const std::string name = entry->d_name;
-            if (name == "." || name == "..") continue;
+        for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+            std::string name = entry->path().filename().string();
             if (name[0] == '.' && !rules_.includeHidden) continue;
-            names.push_back(name);
+            names.push_back(std::move(name));
         }
         std::sort(names.begin(), names.end());
         if (callbacks_.folder && !callbacks_.folder(relative)) return true;
 
-        open_.emplace_back(status.st_dev, status.st_ino);
+        open_.emplace_back(status.device, status.inode);
         for (const std::string& name : names) {
             Entry(path + "/" + name, Join(relative, name), name, outside);
         }
@@ -89,15 +84,15 @@ private:
     void Entry(const std::string& path, const std::string& relative, const std::string& name,
                bool outside) {
         using Problem = SiteWalker::Problem;
-        struct stat link {};
-        if (::lstat(path.c_str(), &link) != 0) return Report(relative, Problem::Unreadable);
-        struct stat status {};
-        if (::stat(path.c_str(), &status) != 0) {
-            return Report(relative,
-                          S_ISLNK(link.st_mode) ? Problem::DanglingLink : Problem::Unreadable);
+        const FileStatus link = FileStatus::OfLink(path);
+        if (!link.Found()) return Report(relative, Problem::Unreadable);
+        const bool isLink = link.type == FileStatus::Type::Link;
+        const FileStatus status = FileStatus::Of(path);
+        if (!status.Found()) {
+            return Report(relative, isLink ? Problem::DanglingLink : Problem::Unreadable);
         }
         std::string real;  // known for links and for what lies outside
-        if (S_ISLNK(link.st_mode)) {
+        if (isLink) {
             real = RealPath(path);
             if (!IsInside(real, realTop_)) {
                 if (!rules_.followOutsideLinks) return Report(relative, Problem::OutsideSite);
@@ -107,8 +102,8 @@ private:
                 return Report(relative, *problem);
             }
         }
-        if (S_ISDIR(status.st_mode)) {
-            const auto id = std::make_pair(status.st_dev, status.st_ino);
+        if (status.type == FileStatus::Type::Folder) {
+            const auto id = std::make_pair(status.device, status.inode);
             if (std::find(open_.begin(), open_.end(), id) != open_.end()) {
                 return Report(relative, Problem::LinkLoop);
             }
@@ -116,11 +111,11 @@ private:
             return;
         }
         // Devices, pipes and sockets are no part of a site.
-        if (!S_ISREG(status.st_mode)) return Report(relative, Problem::NotAFile);
+        if (status.type != FileStatus::Type::File) return Report(relative, Problem::NotAFile);
         if (outside && real.empty()) real = RealPath(path);
         if (callbacks_.file) {
-            callbacks_.file({relative, path, static_cast<std::uint64_t>(status.st_size),
-                             SiteWalker::IsPage(name, rules_), outside ? real : std::string()});
+            callbacks_.file({relative, path, status.size, SiteWalker::IsPage(name, rules_),
+                             outside ? real : std::string()});
         }
     }
 
@@ -128,8 +123,8 @@ private:
     // folder that holds the site would walk it again (a loop), and the output
     // folder, or one that holds it, would publish the output into itself.
     std::optional<SiteWalker::Problem> LinkTarget(const std::string& real,
-                                                  const struct stat& status) const {
-        const bool folder = S_ISDIR(status.st_mode);
+                                                  const FileStatus& status) const {
+        const bool folder = status.type == FileStatus::Type::Folder;
         if (folder && IsInside(realTop_, real)) return SiteWalker::Problem::LinkLoop;
         if (!realOut_.empty() &&
             (IsInside(real, realOut_) || (folder && IsInside(realOut_, real)))) {
@@ -152,7 +147,7 @@ private:
     const SiteWalker::Callbacks& callbacks_;
     // The folders being walked, by device and inode: a link back to one of
     // them would walk for ever.
-    std::vector<std::pair<dev_t, ino_t>> open_;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> open_;
 };
 
 }  // namespace
@@ -162,7 +157,7 @@ bool SiteWalker::IsPage(const std::string& name, const Rules& rules) {
         return EndsWithNoCase(name, ".html") || EndsWithNoCase(name, ".htm");
     return std::any_of(
         rules.pageGlobs.begin(), rules.pageGlobs.end(),
-        [&](const std::string& glob) { return ::fnmatch(glob.c_str(), name.c_str(), 0) == 0; });
+        [&](const std::string& glob) { return engine::posix::NameGlob::Matches(glob, name); });
 }
 
 bool SiteWalker::Walk(const std::string& site, const Rules& rules, const Callbacks& callbacks) {

@@ -9,6 +9,7 @@
 #include "app/mainwindow/MainWindowLogic.h"
 #include "app/mainwindow/WindowOperations.h"
 #include "app/resources/TemplateDialog.h"
+#include "engine/posix/DurableFileLayer.h"
 #include "publish/PublicationWriter.h"
 
 class QComboBox;
@@ -105,7 +106,7 @@ private:
     bool PathExists(const std::string& path) const override;
 
     Services services_;
-    publish::PublicationWriter writer_;
+    publish::PublicationWriter writer_{engine::posix::DurableFileLayer::Instance()};
     std::unique_ptr<MainWindowLogic> logic_;
     std::unique_ptr<ProgressDialog> progress_;
     // Serves the folder whose page was opened in the browser last.

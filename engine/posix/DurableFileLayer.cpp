@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/TemporaryName.h"
 #include "engine/posix/FileDescriptor.h"
 
 namespace nemora::engine::posix {
@@ -112,14 +112,8 @@ std::unique_ptr<OutputFile> DurableFileLayer::CreateReplacing(const std::string&
     const fs::path target(path);
     std::error_code error;
     if (target.filename().empty() || fs::is_directory(target, error)) return nullptr;
-    static thread_local std::mt19937 random{std::random_device{}()};
-    std::uniform_int_distribution<int> digit(0, 35);
-    const char* const kDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string suffix;
-        for (int i = 0; i < 6; ++i) suffix += kDigits[digit(random)];
-        const fs::path temporary =
-            target.parent_path() / ("." + target.filename().string() + "." + suffix + ".tmp");
+    for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
+        const fs::path temporary = TemporaryName::Beside(target);
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_);
         if (fd >= 0) {
             return std::make_unique<DurableOutput>(fd, temporary, target,
@@ -135,7 +129,45 @@ DurableFileLayer& DurableFileLayer::Instance() {
     return layer;
 }
 
-bool DurableFileLayer::SyncAll(const std::string& path) {
+int DurableFileLayer::MakeFolders(const std::string& path) {
+    std::error_code error;
+    fs::create_directories(path, error);
+    return error.value();
+}
+
+int DurableFileLayer::ProbeFolder(const std::string& folder) {
+    for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
+        const fs::path probe = TemporaryName::Beside(fs::path(folder) / "nemora-probe");
+        const FileDescriptor fd(
+            ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (fd.Valid()) {
+            ::unlink(probe.c_str());
+            return 0;
+        }
+        if (errno != EEXIST) return errno;
+    }
+    return EEXIST;
+}
+
+// Made under a temporary name and renamed over the target, so an earlier
+// file stays whole until the new one is in place.
+bool DurableFileLayer::LinkReplacing(const std::string& source, const std::string& target) {
+    for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
+        const fs::path temporary = TemporaryName::Beside(target);
+        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) !=
+            0) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        if (::rename(temporary.c_str(), target.c_str()) == 0) return true;
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return false;
+}
+
+bool DurableFileLayer::FlushAll(const std::string& path) {
+    if (flush_ == Flush::EachFile) return true;  // each file reached the disk on its commit
     const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return fd.Valid() && ::syncfs(fd.Get()) == 0;
 }

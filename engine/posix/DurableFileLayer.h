@@ -18,10 +18,10 @@ namespace nemora::engine::posix {
 class DurableFileLayer : public FileLayer {
 public:
     // When files reach the disk: each before its rename, or all at once when
-    // the caller says so (SyncAll), for runs that write thousands of files
+    // the caller says so (FlushAll), for runs that write thousands of files
     // where a flush per file would cost more than the work. A deferred file
     // still appears whole or not at all to other programs; after a power cut
-    // before SyncAll it may be empty.
+    // before FlushAll it may be empty.
     enum class Flush { EachFile, Deferred };
 
     // Files are made with `mode` (less the umask): published pages must be
@@ -31,13 +31,14 @@ public:
 
     std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
     std::unique_ptr<OutputFile> CreateReplacing(const std::string& path) override;
+    int MakeFolders(const std::string& path) override;
+    int ProbeFolder(const std::string& folder) override;
+    bool LinkReplacing(const std::string& source, const std::string& target) override;
+    // Deferred: flushes the whole file system that holds `path` (syncfs).
+    bool FlushAll(const std::string& path) override;
 
     // The one the programs share, with mode 0666.
     static DurableFileLayer& Instance();
-
-    // Flushes the file system that holds `path` (the deferred files); false
-    // when that fails.
-    static bool SyncAll(const std::string& path);
 
 private:
     mode_t mode_;

@@ -339,7 +339,7 @@ void ProgressDialogTest::engineLoadStoppedFromDialog() {
         QVERIFY(shown.Ready());
         shown.dialog.SetTitle(3001);
         ClickingSink sink(shown, stop.clickAt);
-        engine::LockedDocument document;
+        engine::LockedDocument document(engine::FileLayer::System());
         engine::Result result = document.Load(&sink, page);
         if (result == engine::Result::Ok) result = document.Compress(&sink);
         QCOMPARE(static_cast<int>(result), 3003);
@@ -361,7 +361,7 @@ void ProgressDialogTest::clickAfterTheLastReportLeavesTheJobDone() {
     Shown shown;
     QVERIFY(shown.Ready());
     shown.dialog.SetPumpInterval(ProgressDialog::kDefaultPumpInterval);
-    engine::LockedDocument document;
+    engine::LockedDocument document(engine::FileLayer::System());
     QCOMPARE(document.Load(&shown.dialog, page), engine::Result::Ok);
     QCOMPARE(document.Compress(&shown.dialog), engine::Result::Ok);
     shown.Queue(Input::Cancel);
@@ -376,7 +376,7 @@ void ProgressDialogTest::clickAfterTheLastReportLeavesTheJobDone() {
 void ProgressDialogTest::strongSaveShowsTheKeyDerivation() {
     test::TempDir folder;
     const std::string page = folder.Write("page.html", test::HtmlPage(8 * 1024, 3));
-    engine::LockedDocument document;
+    engine::LockedDocument document(engine::FileLayer::System());
     QCOMPARE(document.Load(nullptr, page), engine::Result::Ok);
     QCOMPARE(document.Compress(nullptr), engine::Result::Ok);
     Shown shown;

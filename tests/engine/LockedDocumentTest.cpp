@@ -83,7 +83,7 @@ TEST_F(LockedDocumentTest, LoadsAndSavesWithTheExactReports) {
     };
     for (const auto& page : pages) {
         SCOPED_TRACE(::testing::Message() << "page of " << page.size() << " bytes");
-        LockedDocument doc;
+        LockedDocument doc(FileLayer::System());
         doc.SetCharCodeName(kName);
         RecordingSink load;
         ASSERT_EQ(LoadPage(doc, dir.Write("page.html", page), &load), Result::Ok);
@@ -127,7 +127,7 @@ TEST_F(LockedDocumentTest, LoadsAndSavesWithTheExactReports) {
 // The page's own bytes, for naming its encoding, between Load and Compress.
 TEST_F(LockedDocumentTest, ThePageIsThereFromLoadUntilCompress) {
     const std::vector<std::uint8_t> page = test::HtmlPage(5000, 4);
-    LockedDocument doc;
+    LockedDocument doc(FileLayer::System());
     EXPECT_TRUE(doc.Page().empty());
     ASSERT_EQ(doc.Load(nullptr, dir.Write("page.html", page)), Result::Ok);
     EXPECT_EQ(std::vector<std::uint8_t>(doc.Page().begin(), doc.Page().end()), page);
@@ -141,7 +141,7 @@ TEST_F(LockedDocumentTest, StopAtAnyLoadReportLeavesTheDocumentUnusable) {
     const std::size_t total = LoadReports(page).size();
     for (std::size_t k = 1; k <= total; ++k) {
         SCOPED_TRACE(::testing::Message() << "stop at report " << k << " of " << total);
-        LockedDocument doc;
+        LockedDocument doc(FileLayer::System());
         doc.SetCharCodeName(kName);
         RecordingSink sink(k);
         EXPECT_EQ(LoadPage(doc, path, &sink), Result::LoadStopped);
@@ -160,7 +160,7 @@ TEST_F(LockedDocumentTest, StopAtAnySaveReportKeepsTheEarlierFileAndCanBeRepeate
     const auto page = test::HtmlPage(100 * 1024, 5);
     const std::vector<std::uint8_t> earlier = test::Bytes("an earlier data file");
     for (bool newPassword : {false, true}) {
-        LockedDocument probe;
+        LockedDocument probe(FileLayer::System());
         Open(probe, page);
         const std::uint32_t streamSize = probe.DataSize() - kNameBlock;
         const std::uint32_t kib = streamSize / 1024;
@@ -171,7 +171,7 @@ TEST_F(LockedDocumentTest, StopAtAnySaveReportKeepsTheEarlierFileAndCanBeRepeate
         for (std::size_t k = 1; k <= total; ++k) {
             SCOPED_TRACE(::testing::Message() << (newPassword ? "new password" : "first save")
                                               << ", stop at report " << k << " of " << total);
-            LockedDocument doc;
+            LockedDocument doc(FileLayer::System());
             Open(doc, page);
             if (newPassword) {
                 ASSERT_EQ(Save(doc, nullptr, "old", true, dir.File("old.zvk")), Result::Ok);
@@ -316,7 +316,7 @@ TEST_F(LockedDocumentTest, WriteFailuresKeepTheEarlierFile) {
 }
 
 TEST_F(LockedDocumentTest, CompressNeedsALoadedPageWithoutZeroBytes) {
-    LockedDocument doc;
+    LockedDocument doc(FileLayer::System());
     EXPECT_EQ(doc.Compress(nullptr), Result::CompressFailed);
     EXPECT_EQ(doc.State(), DocumentState::Empty);
 
@@ -333,7 +333,7 @@ TEST_F(LockedDocumentTest, CompressNeedsALoadedPageWithoutZeroBytes) {
 // leave it enciphered for the next save.
 TEST_F(LockedDocumentTest, TheNameIsSetOnceForEverySave) {
     const auto page = test::HtmlPage(3000, 9);
-    LockedDocument doc;
+    LockedDocument doc(FileLayer::System());
     Open(doc, page);
     const std::string path = dir.File("page.zvk");
     const auto saveOnly = [&](std::string_view password, bool changed,
@@ -356,7 +356,7 @@ TEST_F(LockedDocumentTest, AnotherPasswordIsNeverMixedWithTheOldKey) {
     // enciphers the stream under the new key rather than writing a file whose
     // name block and stream disagree.
     const auto page = test::HtmlPage(4000, 9);
-    LockedDocument doc;
+    LockedDocument doc(FileLayer::System());
     Open(doc, page);
     ASSERT_EQ(Save(doc, nullptr, "old", true, dir.File("a.zvk")), Result::Ok);
     RecordingSink sink;
@@ -373,7 +373,7 @@ TEST_F(LockedDocumentTest, PlainStreamIsTheUnencipheredDataFile) {
     for (const auto& page : pages) {
         SCOPED_TRACE(::testing::Message() << "page of " << page.size() << " bytes");
         const auto plain = BuildDataFile(page.data(), page.size(), kName, nullptr).data;
-        LockedDocument doc;
+        LockedDocument doc(FileLayer::System());
         Open(doc, page);
         std::vector<std::uint8_t> stream;
         ASSERT_EQ(doc.PlainStream(stream), Result::Ok);
@@ -411,7 +411,7 @@ TEST_F(LockedDocumentTest, PlainStreamNeedsACompressedPage) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        LockedDocument doc;
+        LockedDocument doc(FileLayer::System());
         doc.SetCharCodeName(kName);
         c.prepare(doc);
         std::vector<std::uint8_t> stream = test::Bytes("left from before");

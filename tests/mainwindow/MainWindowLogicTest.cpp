@@ -7,6 +7,7 @@
 #include "app/mainwindow/MainWindowLogic.h"
 #include "engine/Key.h"
 #include "engine/StreamReader.h"
+#include "engine/posix/DurableFileLayer.h"
 #include "engine/strong/StrongReader.h"
 #include "publish/StrongPage.h"
 #include "tests/mainwindow/FakeWindow.h"
@@ -77,7 +78,7 @@ protected:
     nemora::test::ConfigHome home_;
     nemora::test::TempDir dir_;
     FakeWindow window_;
-    publish::PublicationWriter writer_;
+    publish::PublicationWriter writer_{engine::posix::DurableFileLayer::Instance()};
     std::unique_ptr<MainWindowLogic> logic_;
 };
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/posix/DurableFileLayer.h"
 #include "publish/InputPage.h"
 #include "tests/support/PublishInto.h"
 #include "tests/support/TempDir.h"
@@ -24,7 +25,7 @@ std::vector<std::uint8_t> Raw(std::string_view bytes) {
 TEST(InputPageTest, TheProgramsOwnFilesAreKnownInEveryForm) {
     test::TempDir dir;
     const std::string path = dir.Write("my page.html", test::HtmlPage(3000, 5));
-    engine::LockedDocument document;
+    engine::LockedDocument document(engine::FileLayer::System());
     document.SetCharCodeName("shift_jis");
     ASSERT_EQ(document.Load(nullptr, path), engine::Result::Ok);
     ASSERT_EQ(document.Compress(nullptr), engine::Result::Ok);
@@ -110,7 +111,7 @@ TEST(InputPageTest, BinaryFormatsAreNoTextAndLookalikesArePages) {
 TEST(InputPageTest, ALoaderPageNamesItsDataFile) {
     test::TempDir dir;
     const std::string path = dir.Write("日本 語%.html", test::HtmlPage(1000, 6));
-    engine::LockedDocument document;
+    engine::LockedDocument document(engine::FileLayer::System());
     ASSERT_EQ(document.Load(nullptr, path), engine::Result::Ok);
     ASSERT_EQ(document.Compress(nullptr), engine::Result::Ok);
     PublicationOptions options;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/StreamReader.h"
+#include "engine/posix/DurableFileLayer.h"
 #include "engine/strong/StrongReader.h"
 #include "publish/Publication.h"
 #include "publish/StrongPage.h"
@@ -23,6 +24,11 @@ namespace {
 
 using engine::Result;
 namespace fs = std::filesystem;
+
+// The layer the programs write through.
+PublicationWriter Durable() {
+    return PublicationWriter(engine::posix::DurableFileLayer::Instance());
+}
 
 // What an interactive save needs of its window: the folder dialog, the
 // progress dialog and the result's message.
@@ -55,7 +61,7 @@ public:
 // folder's checks, then the writing with the progress up, and the message.
 PublicationOutcome Save(const PublicationPage& page, const PublicationOptions& options,
                         FakeHost& host) {
-    const Publication::Made made = Publication::Make(options);
+    const Publication::Made made = Publication::Make(options, Durable());
     if (!made.publication) {
         host.ShowResult(made.result, {});
         return {made.result};
@@ -114,7 +120,7 @@ protected:
     test::TempDir dir;
     std::vector<std::uint8_t> page;
     std::string path;
-    engine::LockedDocument document;
+    engine::LockedDocument document{engine::FileLayer::System()};
     PublicationOptions options;
     FakeHost host;
 };
@@ -185,7 +191,7 @@ TEST_F(PublicationTest, ListsTheFilesWrittenWithTheirSizes) {
         PublicationOptions o = options;
         o.strong = c.strong;
         o.kdf = {engine::strong::kLeastMemoryKiB, engine::strong::kLeastPasses, 1};
-        const Publication::Made made = Publication::Make(o);
+        const Publication::Made made = Publication::Make(o, Durable());
         ASSERT_TRUE(made.publication);
         ASSERT_EQ(made.publication->DeriveKey(nullptr), Result::Ok);
         const fs::path folder = dir.Path() / c.name;
@@ -312,7 +318,7 @@ PublicationOutcome PublishInto(const Publication& publication, const Publication
 // each with a document of its own: the data files are those of one at a time.
 TEST_F(PublicationTest, OnePublicationServesWorkersWithADocumentEach) {
     constexpr int kWorkers = 4;
-    const Publication::Made made = Publication::Make(options);
+    const Publication::Made made = Publication::Make(options, Durable());
     ASSERT_TRUE(made.publication);
     const Publication& publication = *made.publication;
     ASSERT_EQ(PublishInto(publication, Page(), (dir.Path() / "alone").string(), nullptr).result,
@@ -323,7 +329,7 @@ TEST_F(PublicationTest, OnePublicationServesWorkersWithADocumentEach) {
     std::vector<std::thread> workers;
     for (int i = 0; i < kWorkers; ++i) {
         workers.emplace_back([&, i] {
-            engine::LockedDocument own;
+            engine::LockedDocument own(engine::FileLayer::System());
             own.SetCharCodeName("shift_jis");
             if (own.Load(nullptr, path) != Result::Ok || own.Compress(nullptr) != Result::Ok)
                 return;
@@ -381,7 +387,7 @@ TEST_F(PublicationTest, TheStrongLockWritesOnePageAndTheSharedScript) {
     // none for each page, and the run's salt in every page.
     options.strong = true;
     options.password = "pass 😀 ¥";
-    const Publication::Made run = Publication::Make(options);
+    const Publication::Made run = Publication::Make(options, Durable());
     ASSERT_TRUE(run.publication);
     test::RecordingSink sink;
     ASSERT_EQ(run.publication->DeriveKey(&sink), Result::Ok);

@@ -1,13 +1,19 @@
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "engine/posix/DurableFileLayer.h"
 #include "publish/SitePublisher.h"
 #include "publish/SiteWalker.h"
+#include "tests/support/FaultyFileLayer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
 #include "tests/support/UnwritableFolder.h"
@@ -17,6 +23,15 @@ namespace {
 
 namespace fs = std::filesystem;
 using Problem = SiteWalker::Problem;
+
+// A site run's publication with the password "secret" and every other
+// choice a first start's; the run writes it through its own layer.
+std::shared_ptr<const Publication> SecretPublication() {
+    PublicationOptions choices;
+    choices.password = "secret";
+    return Publication::Make(std::move(choices), PublicationWriter(engine::FileLayer::System()))
+        .publication;
+}
 
 const char* NameOf(Problem problem) {
     switch (problem) {
@@ -99,12 +114,12 @@ protected:
         options.site = site.string();
         options.out = out.string();
         options.jobs = 2;
-        PublicationOptions publication;
-        publication.password = "secret";
-        options.publication = Publication::Make(std::move(publication)).publication;
+        options.publication = SecretPublication();
         return options;
     }
 
+    // The programs' layer, as the command line's site run has it.
+    engine::posix::DurableFileLayer files{0666, engine::posix::DurableFileLayer::Flush::Deferred};
     test::TempDir dir;
     fs::path top;
     fs::path site;
@@ -169,7 +184,7 @@ TEST_F(SiteFixture, PublishesWhatOutsideLinksReachAsCopies) {
     SitePublisher::Options options = Options();
     options.link = true;
     SitePublisher::Progress progress;
-    const SitePublisher::Summary summary = SitePublisher().Run(options, progress);
+    const SitePublisher::Summary summary = SitePublisher(files).Run(options, progress);
 
     EXPECT_TRUE(summary.failures.empty());
     EXPECT_TRUE(summary.unreadable.empty());
@@ -213,7 +228,7 @@ TEST_F(SiteFixture, AnOutputThatCannotBeWrittenStopsTheRunOnce) {
         fs::remove_all(out);
         Put("published/site", test::Bytes("a file"));
         SitePublisher::Progress progress;
-        const SitePublisher::Summary summary = SitePublisher().Run(Options(), progress);
+        const SitePublisher::Summary summary = SitePublisher(files).Run(Options(), progress);
         ASSERT_TRUE(summary.outputStop);
         EXPECT_EQ(summary.outputStop->path, out.string());
         EXPECT_TRUE(inTheWay(summary.outputStop->error)) << summary.outputStop->error;
@@ -227,7 +242,7 @@ TEST_F(SiteFixture, AnOutputThatCannotBeWrittenStopsTheRunOnce) {
         const test::UnwritableFolder unwritable(locked);
         if (!unwritable.Made()) GTEST_SKIP() << "no way to make a folder unwritable here";
         SitePublisher::Progress progress;
-        const SitePublisher::Summary summary = SitePublisher().Run(Options(), progress);
+        const SitePublisher::Summary summary = SitePublisher(files).Run(Options(), progress);
         ASSERT_TRUE(summary.outputStop);
         EXPECT_EQ(summary.outputStop->path, locked.string());
         EXPECT_TRUE(denied(summary.outputStop->error)) << summary.outputStop->error;
@@ -239,7 +254,7 @@ TEST_F(SiteFixture, AnOutputThatCannotBeWrittenStopsTheRunOnce) {
         fs::create_directory(out);
         Put("published/site/docs", test::Bytes("a file"));
         SitePublisher::Progress progress;
-        const SitePublisher::Summary summary = SitePublisher().Run(Options(), progress);
+        const SitePublisher::Summary summary = SitePublisher(files).Run(Options(), progress);
         EXPECT_FALSE(summary.outputStop);
         ASSERT_EQ(summary.failures.size(), 1u);
         EXPECT_EQ(summary.failures[0].relative, "docs");
@@ -248,6 +263,246 @@ TEST_F(SiteFixture, AnOutputThatCannotBeWrittenStopsTheRunOnce) {
         EXPECT_TRUE(fs::exists(out / "index.zvk"));
         EXPECT_TRUE(fs::exists(out / "lib/lib.js"));
     }
+}
+
+// A plain site of three folders, run on one worker through the faulty file
+// layer, so that a fault or a stop falls at a known file. The walk meets:
+// docs/ (its shared files, guide.html, logo.png), docs/more/ (its shared
+// files, notes.html), then the top's shared files, index.html, style.css.
+class SiteRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        site = dir.Path() / "site";
+        out = dir.Path() / "out";
+        fs::create_directories(site / "docs" / "more");
+        dir.Write("site/index.html", test::HtmlPage(3000, 81));
+        dir.Write("site/docs/guide.html", test::HtmlPage(2000, 82));
+        dir.Write("site/docs/more/notes.html", test::HtmlPage(2500, 83));
+        dir.Write("site/docs/logo.png", test::RandomBytes(5000, 84));
+        dir.Write("site/style.css", test::Bytes("p { margin: 0 }\n"));
+    }
+
+    SitePublisher::Summary Run(test::FaultyFileLayer& files) {
+        SitePublisher::Options options;
+        options.site = site.string();
+        options.out = out.string();
+        options.jobs = 1;
+        options.publication = SecretPublication();
+        options.stop = &stop;
+        progress.emplace();
+        return SitePublisher(files).Run(options, *progress);
+    }
+
+    // What a reader of the mirror may rely on after any run: no temporary
+    // file, no loader page without its data file (written first), each copy
+    // whole.
+    void ExpectWholeFiles() const {
+        for (const auto& entry : fs::recursive_directory_iterator(out)) {
+            const std::string path = entry.path().string();
+            EXPECT_FALSE(path.ends_with(".tmp")) << path;
+            if (path.ends_with(".html")) {
+                EXPECT_TRUE(fs::exists(path.substr(0, path.size() - 5) + ".zvk")) << path;
+            } else if (path.ends_with(".png") || path.ends_with(".css")) {
+                const fs::path source = site / fs::relative(entry.path(), out);
+                EXPECT_EQ(test::ReadAll(path), test::ReadAll(source.string())) << path;
+            }
+        }
+    }
+
+    test::TempDir dir;
+    fs::path site;
+    fs::path out;
+    std::atomic<bool> stop{false};
+    std::optional<SitePublisher::Progress> progress;
+};
+
+// A file that cannot be made, written or committed fails alone, named by the
+// page, the copy or (for the shared files) the file; the run goes on and
+// every other file is whole. A full disk fails every later file alike: the
+// run stops there once, naming the folder.
+TEST_F(SiteRunTest, AWriteFailureInTheMiddleFailsItsFileOrStopsTheRun) {
+    using engine::Result;
+    struct Row {
+        const char* name;
+        test::Faults faults;
+        std::string failed;  // relative name listed; empty: the run stops
+        Result result;
+    };
+    const std::string docs = (out / "docs").string();
+    const Row rows[] = {
+        {"page: create",
+         {.failCreate = true, .only = "docs/guide.html"},
+         "docs/guide.html",
+         Result::CannotCreate},
+        {"page: write",
+         {.failWriteAt = 1, .only = "docs/guide.zvk"},
+         "docs/guide.html",
+         Result::CannotCreate},
+        {"page: commit",
+         {.failCommit = true, .only = "docs/guide.html"},
+         "docs/guide.html",
+         Result::FileError},
+        {"page: disk full", {.fullDiskAt = 1, .only = "docs/guide.html"}, "", Result::Ok},
+        {"copy: create",
+         {.failCreate = true, .only = "docs/logo.png"},
+         "docs/logo.png",
+         Result::CannotCreate},
+        {"copy: write",
+         {.failWriteAt = 1, .only = "docs/logo.png"},
+         "docs/logo.png",
+         Result::FileHardIo},
+        {"copy: commit",
+         {.failCommit = true, .only = "docs/logo.png"},
+         "docs/logo.png",
+         Result::FileError},
+        {"copy: disk full", {.fullDiskAt = 1, .only = "docs/logo.png"}, "", Result::Ok},
+        {"shared: create",
+         {.failCreate = true, .only = "docs/decoder.jar"},
+         docs + "/",
+         Result::CannotCreate},
+        {"shared: write",
+         {.failWriteAt = 1, .only = "docs/decoder.htm"},
+         docs + "/decoder.htm",
+         Result::FileHardIo},
+        {"shared: commit",
+         {.failCommit = true, .only = "docs/decoder.jar"},
+         docs + "/decoder.jar",
+         Result::FileError},
+        {"shared: disk full", {.fullDiskAt = 1, .only = "docs/decoder.htm"}, "", Result::Ok},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(out);
+        test::FaultyFileLayer files(row.faults);
+        const SitePublisher::Summary summary = Run(files);
+        ExpectWholeFiles();
+        EXPECT_FALSE(summary.stopped);
+        if (row.failed.empty()) {
+            ASSERT_TRUE(summary.outputStop);
+            EXPECT_EQ(summary.outputStop->path, docs);
+            EXPECT_EQ(summary.outputStop->error, ENOSPC);
+            EXPECT_TRUE(summary.failures.empty());
+            EXPECT_FALSE(fs::exists(out / "index.zvk")) << "nothing new is begun";
+            continue;
+        }
+        EXPECT_FALSE(summary.outputStop);
+        ASSERT_EQ(summary.failures.size(), 1u);
+        EXPECT_EQ(summary.failures[0].relative, row.failed);
+        EXPECT_EQ(summary.failures[0].result, row.result);
+        const bool page = row.failed == "docs/guide.html";
+        const bool copy = row.failed == "docs/logo.png";
+        EXPECT_EQ(summary.published, page ? 2u : 3u);
+        EXPECT_EQ(summary.copied, copy ? 1u : 2u);
+        EXPECT_EQ(fs::exists(out / "docs/guide.html"), !page);
+        EXPECT_EQ(fs::exists(out / "docs/logo.png"), !copy);
+        EXPECT_TRUE(fs::exists(out / "docs/more/notes.zvk")) << "the run goes on";
+        EXPECT_TRUE(fs::exists(out / "style.css"));
+    }
+}
+
+// A stop finishes the file in hand, whole, and begins nothing new, in
+// whichever phase it comes; one that comes once every file is done leaves
+// nothing undone.
+TEST_F(SiteRunTest, AStopInEachPhaseFinishesTheFileInHand) {
+    const std::string docs = (out / "docs").string();
+    struct Row {
+        const char* name;
+        // Whether the call with this path asks to stop; none: before the run.
+        std::function<bool(const std::string& path)> stopsAt;
+        std::uint64_t published;
+        std::uint64_t copied;
+        bool stopped;
+        bool moreLeftOut = false;  // docs/more/ never made (else the feed may be ahead)
+    };
+    const Row rows[] = {
+        {"before the run", nullptr, 0, 0, true, true},
+        {"at the first mirror folder, the walk done",
+         [&](const std::string& path) {
+             if (path != docs + "/") return false;
+             while (!progress->walked) std::this_thread::yield();
+             return true;
+         },
+         0, 0, true, true},
+        {"at a mirror folder",
+         [&](const std::string& path) {
+             // The feed makes it while the worker may still be in docs/:
+             // the stop comes once the worker is done with logo.png.
+             if (path != docs + "/more/") return false;
+             while (!fs::exists(out / "docs/logo.png")) std::this_thread::yield();
+             return true;
+         },
+         1, 1, true},
+        {"at the shared files",
+         [&](const std::string& path) { return path == docs + "/decoder.htm"; }, 0, 0, true},
+        {"at a page", [&](const std::string& path) { return path == docs + "/guide.zvk"; }, 1, 0,
+         true},
+        {"at a copy", [&](const std::string& path) { return path == docs + "/logo.png"; }, 1, 1,
+         true},
+        {"at the flush, all done",
+         [&](const std::string& path) {
+             return path == out.string() && fs::exists(out / "style.css");
+         },
+         3, 2, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(out);
+        stop = !row.stopsAt;
+        test::FaultyFileLayer files;
+        files.onPath = [&](const std::string& path) {
+            if (row.stopsAt && row.stopsAt(path)) stop = true;
+        };
+        const SitePublisher::Summary summary = Run(files);
+        ExpectWholeFiles();
+        EXPECT_EQ(summary.stopped, row.stopped);
+        EXPECT_EQ(summary.published, row.published);
+        EXPECT_EQ(summary.copied, row.copied);
+        EXPECT_TRUE(summary.failures.empty());
+        EXPECT_FALSE(summary.outputStop);
+        if (!row.stopsAt) {
+            EXPECT_TRUE(test::Entries(out).empty()) << "not even a folder";
+        }
+        if (row.moreLeftOut) {
+            EXPECT_FALSE(fs::exists(out / "docs/more")) << "nor a folder";
+        }
+    }
+}
+
+// The one walk counts what the progress display shows as its totals: every
+// page, and the bytes of pages and copies alike.
+TEST_F(SiteRunTest, TheWalkCountsTheTotalsOfTheProgressDisplay) {
+    test::FaultyFileLayer files;
+    ASSERT_TRUE(Run(files).failures.empty());
+    EXPECT_TRUE(progress->walked);
+    EXPECT_EQ(progress->pagesFound, 3u);
+    EXPECT_EQ(progress->bytesFound, 3000u + 2000 + 2500 + 5000 + 16);
+    EXPECT_EQ(progress->bytesDone, progress->bytesFound);
+}
+
+// Every file of a run is committed before the one flush of the output at the
+// end; the durable layer's deferred files are whole on their commit.
+TEST_F(SiteRunTest, TheDeferredFlushComesOnceAfterTheLastFile) {
+    test::FaultyFileLayer files;
+    const SitePublisher::Summary summary = Run(files);
+    ASSERT_TRUE(summary.failures.empty());
+    // Three pages (loader page and data file), two copies, three folders'
+    // decoder.htm and decoder.jar.
+    EXPECT_EQ(files.commits, 3u * 2 + 2 + 3u * 2);
+    EXPECT_EQ(files.flushed, std::vector<std::string>{out.string()});
+    EXPECT_EQ(files.commitsAtFlush, files.commits);
+
+    fs::remove_all(out);
+    engine::posix::DurableFileLayer deferred(0666,
+                                             engine::posix::DurableFileLayer::Flush::Deferred);
+    SitePublisher::Options options;
+    options.site = site.string();
+    options.out = out.string();
+    options.publication = SecretPublication();
+    SitePublisher::Progress counters;
+    ASSERT_TRUE(SitePublisher(deferred).Run(options, counters).failures.empty());
+    ExpectWholeFiles();
+    EXPECT_TRUE(deferred.FlushAll(out.string()));
+    EXPECT_FALSE(deferred.FlushAll((dir.Path() / "missing").string()));
 }
 
 }  // namespace

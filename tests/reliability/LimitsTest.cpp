@@ -11,6 +11,7 @@
 
 #include "engine/LockedDocument.h"
 #include "engine/StreamReader.h"
+#include "engine/posix/DurableFileLayer.h"
 #include "publish/PublicationWriter.h"
 #include "publish/ValueFormat.h"
 #include "tests/support/FaultyFileLayer.h"
@@ -40,7 +41,7 @@ publish::PublicationPage PageOf(engine::LockedDocument& document, const std::str
 TEST(LimitsTest, DevicesAreNotPages) {
     for (const char* device : {"/dev/null", "/dev/zero", "/dev/urandom"}) {
         SCOPED_TRACE(device);
-        engine::LockedDocument document;
+        engine::LockedDocument document(engine::FileLayer::System());
         EXPECT_EQ(document.Load(nullptr, device), Result::CannotOpen);
     }
 }
@@ -52,7 +53,7 @@ TEST(LimitsTest, OddFileNamesArePublishedAndStayInsideTheScript) {
                                    "bad\xff\xfe.html", "%41;x.html"}) {
         SCOPED_TRACE(name);
         const std::string path = dir.Write(name, page);
-        engine::LockedDocument document;
+        engine::LockedDocument document(engine::FileLayer::System());
         ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
         ASSERT_EQ(document.Compress(nullptr), Result::Ok);
         ASSERT_EQ(test::PublishInto(PageOf(document, path), Options(),
@@ -190,7 +191,7 @@ TEST_F(FullDiskTest, AFullDiskIsReportedAndTheEarlierSetStays) {
     const std::vector<std::uint8_t> earlier = test::Bytes("an earlier data file");
     dir_.Write("small/site/page.zvk", earlier);
 
-    engine::LockedDocument document;
+    engine::LockedDocument document(engine::FileLayer::System());
     ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
     ASSERT_EQ(document.Compress(nullptr), Result::Ok);
     EXPECT_EQ(test::PublishInto(PageOf(document, path), Options(), out, nullptr).result,
@@ -222,7 +223,7 @@ TEST_F(FullDiskTest, APageThatDoesNotFitNamesItself) {
     dir_.Write("small/filler", std::vector<std::uint8_t>(room - 3 * 4096, 'x'));
 
     const std::string path = dir_.Write("page.html", test::HtmlPage(1500, 35));
-    engine::LockedDocument document;
+    engine::LockedDocument document(engine::FileLayer::System());
     ASSERT_EQ(document.Load(nullptr, path), Result::Ok);
     ASSERT_EQ(document.Compress(nullptr), Result::Ok);
     const publish::PublicationOutcome outcome =

@@ -64,7 +64,7 @@ TEST(StrongReaderTest, PagesOfEveryEncodingAndSizeComeBackExactly) {
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message()
                      << c.name.substr(0, 20) << ", page of " << c.page.size() << " bytes");
-        LockedDocument doc;
+        LockedDocument doc(FileLayer::System());
         doc.SetCharCodeName(c.name);
         ASSERT_EQ(doc.Load(nullptr, dir.Write("page.html", c.page)), Result::Ok);
         ASSERT_EQ(doc.Compress(nullptr), Result::Ok);

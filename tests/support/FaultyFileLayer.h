@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "engine/FileLayer.h"
 
@@ -18,9 +21,16 @@ struct Faults {
     std::size_t failWriteAt = 0;  // this write fails having written nothing (an I/O error)
     std::size_t fullDiskAt = 0;   // this write stores half its bytes, then fails
     bool failCommit = false;
+    // Only files whose path ends so meet the faults above; empty: every file.
+    std::string only{};
+    int folderError = 0;  // MakeFolders fails with this system error
+    int probeError = 0;   // ProbeFolder answers this system error
+    bool failLink = false;
+    bool failFlush = false;
 };
 
-// The system's file layer with faults injected at chosen calls.
+// The system's file layer with faults injected at chosen calls. Its counts
+// are plain: one thread writes at a time (a site run with one worker).
 class FaultyFileLayer : public engine::FileLayer {
 public:
     explicit FaultyFileLayer(Faults faults = {}) : faults_(faults) {}
@@ -33,12 +43,28 @@ public:
 
     std::unique_ptr<engine::InputFile> OpenForReading(const std::string& path) override;
     std::unique_ptr<engine::OutputFile> CreateReplacing(const std::string& path) override;
+    int MakeFolders(const std::string& path) override;
+    int ProbeFolder(const std::string& folder) override;
+    bool LinkReplacing(const std::string& source, const std::string& target) override;
+    bool FlushAll(const std::string& path) override;
 
     std::size_t reads = 0;
     std::size_t writes = 0;
+    std::size_t commits = 0;  // files committed
+    std::size_t links = 0;    // links made
+    // The paths FlushAll was called with, and how many files were committed
+    // when it last was.
+    std::vector<std::string> flushed;
+    std::size_t commitsAtFlush = 0;
+    // Called with the path of each call (open, create, folders, link, flush)
+    // before it is made: a test stops a run there.
+    std::function<void(const std::string& path)> onPath;
 
 private:
+    bool Meets(const std::string& path) const;
+
     Faults faults_;
+    std::size_t uncounted_ = 0;  // writes to files the faults spare
 };
 
 }  // namespace nemora::test

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/posix/DurableFileLayer.h"
 #include "publish/Publication.h"
 
 namespace nemora::test {
@@ -9,11 +10,11 @@ namespace nemora::test {
 // A publication of one page into a folder the author chose, as the command
 // line makes it: the run's publication made (its entries checked), the
 // folder checked and made, the key derived, the page published.
-inline publish::PublicationOutcome PublishInto(const publish::PublicationPage& page,
-                                               const publish::PublicationOptions& options,
-                                               const std::string& folder,
-                                               engine::ProgressSink* sink,
-                                               const publish::PublicationWriter& writer = {}) {
+inline publish::PublicationOutcome PublishInto(
+    const publish::PublicationPage& page, const publish::PublicationOptions& options,
+    const std::string& folder, engine::ProgressSink* sink,
+    const publish::PublicationWriter& writer =
+        publish::PublicationWriter(engine::posix::DurableFileLayer::Instance())) {
     const publish::Publication::Made made = publish::Publication::Make(options, writer);
     if (!made.publication) return {made.result};
     std::string prepared = folder;

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     }
 
     using nemora::engine::Result;
-    nemora::engine::LockedDocument document;
+    nemora::engine::LockedDocument document(nemora::engine::FileLayer::System());
     document.SetCharCodeName(argv[4]);
     Result result = document.Load(nullptr, argv[1]);
     if (result == Result::Ok) result = document.Compress(nullptr);

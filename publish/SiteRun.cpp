@@ -1,0 +1,290 @@
+#include "publish/SiteRun.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <span>
+#include <thread>
+
+#include "publish/InputPage.h"
+#include "publish/PageEncoding.h"
+#include "publish/SitePaths.h"
+#include "publish/ValueFormat.h"
+
+namespace nemora::publish {
+namespace {
+
+using engine::Result;
+
+// Causes that hold for every file the run would write after the one that
+// met them: the run stops rather than fail each file alike.
+bool StopsEveryWrite(int error) {
+    return error == EACCES || error == EPERM || error == EROFS || error == ENOSPC ||
+           error == EDQUOT;
+}
+
+// A result that says an output file could not be made or written.
+bool IsWriteFailure(Result result) {
+    return result == Result::CannotCreate || engine::IsFileError(result);
+}
+
+// True when `relative` lies in the site's folder `folder` ("": the top).
+bool Under(const std::string& relative, const std::string& folder) {
+    return folder.empty() || (relative.size() > folder.size() && relative.starts_with(folder) &&
+                              relative[folder.size()] == '/');
+}
+
+std::uint64_t WrittenBytes(const PublicationOutcome& outcome) {
+    std::uint64_t bytes = 0;
+    for (const WrittenFile& file : outcome.written) bytes += file.size;
+    return bytes;
+}
+
+}  // namespace
+
+SiteRun::SiteRun(const SitePublisher::Options& options, SitePublisher::Progress& progress,
+                 engine::FileLayer& files)
+    : options_(options),
+      progress_(progress),
+      files_(files),
+      publication_(options.publication->WritingWith(PublicationWriter(files_))),
+      copier_(files_),
+      queue_(std::max(1u, options.jobs) * 2) {}
+
+SitePublisher::Summary SiteRun::Go() {
+    std::vector<std::thread> workers;
+    const unsigned jobs = std::max(1u, options_.jobs);
+    for (unsigned i = 0; i < jobs; ++i) workers.emplace_back([this] { Work(); });
+    std::thread walk([this] { Walk(); });
+    Feed();
+    queue_.Close();
+    walk.join();
+    for (std::thread& worker : workers) worker.join();
+    files_.FlushAll(options_.out);
+    std::sort(failures_.begin(), failures_.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [order, failure] : failures_) summary_.failures.push_back(std::move(failure));
+    summary_.stopped = leftUndone_ && options_.stop != nullptr && options_.stop->load();
+    return std::move(summary_);
+}
+
+bool SiteRun::Stopped() const {
+    return halted_.load() || (options_.stop != nullptr && options_.stop->load());
+}
+
+// Lists the tree for the feed and counts it for the progress display. It
+// stops with the run: what it has not listed is left undone.
+void SiteRun::Walk() {
+    SiteWalker::Callbacks callbacks;
+    callbacks.folder = [&](const std::string& relative) {
+        if (Stopped()) {
+            leftUndone_ = true;
+            return false;
+        }
+        Met folder;
+        folder.file.relative = relative;
+        walked_.Push(std::move(folder));
+        return true;
+    };
+    callbacks.file = [&](const SiteWalker::File& file) {
+        if (Stopped()) {
+            leftUndone_ = true;
+            return;
+        }
+        if (file.page) progress_.pagesFound.fetch_add(1);
+        progress_.bytesFound.fetch_add(file.size);
+        walked_.Push({Met::Kind::File, file});
+    };
+    callbacks.problem = [&](const std::string& relative, SiteWalker::Problem problem) {
+        Met met;
+        met.kind = Met::Kind::Problem;
+        met.file.relative = relative;
+        met.problem = problem;
+        walked_.Push(std::move(met));
+    };
+    SiteWalker::Rules rules = options_.rules;
+    rules.outputFolder = options_.out;
+    SiteWalker::Walk(options_.site, rules, callbacks);
+    progress_.walked = true;
+    walked_.Close();
+}
+
+// Takes what the walk met in its order. A folder left out (its mirror could
+// not be made, or the run stops) leaves out all that the walk met inside it.
+void SiteRun::Feed() {
+    std::optional<std::string> leftOut;
+    while (std::optional<Met> met = walked_.Pop()) {
+        const std::string& relative = met->file.relative;
+        if (leftOut && Under(relative, *leftOut)) continue;
+        leftOut.reset();
+        switch (met->kind) {
+            case Met::Kind::Folder:
+                if (Stopped()) {
+                    leftUndone_ = true;
+                    leftOut = relative;
+                } else if (!MakeMirrorFolder(relative)) {
+                    leftOut = relative;
+                }
+                break;
+            case Met::Kind::File:
+                FeedFile(met->file);
+                break;
+            case Met::Kind::Problem:
+                FeedProblem(relative, met->problem);
+                break;
+        }
+    }
+}
+
+void SiteRun::FeedFile(const SiteWalker::File& file) {
+    if (Stopped()) {
+        leftUndone_ = true;
+        return;
+    }
+    if (!file.outside.empty()) summary_.outside.emplace_back(file.relative, file.outside);
+    Task task{file.page ? Task::Kind::Page : Task::Kind::Copy,
+              next_++,
+              file.relative,
+              file.path,
+              file.size,
+              !file.outside.empty()};
+    if (file.page) {
+        ++summary_.pages;
+        const std::string folder = FolderOf(file.relative);
+        if (sharedWritten_.insert(folder).second) {
+            queue_.Push({Task::Kind::SharedFiles, next_++, folder, {}, 0});
+        }
+    }
+    queue_.Push(std::move(task));
+}
+
+void SiteRun::FeedProblem(const std::string& relative, SiteWalker::Problem problem) {
+    if (problem == SiteWalker::Problem::Unreadable) {
+        progress_.failures.fetch_add(1);
+        summary_.unreadable.push_back(relative);
+    } else {
+        summary_.skipped.emplace_back(relative, problem);
+    }
+}
+
+bool SiteRun::MakeMirrorFolder(const std::string& relative) {
+    const std::string mirror = MirrorFolder(options_.out, relative);
+    const int error = files_.MakeFolders(mirror);
+    if (error == 0) return true;
+    if (StopsEveryWrite(error)) {
+        StopOutput(mirror, error);
+    } else {
+        progress_.failures.fetch_add(1);
+        std::lock_guard lock(mutex_);
+        failures_.emplace_back(
+            next_++, SitePublisher::Failure{relative, Result::CannotMakeFolder, mirror, error});
+    }
+    return false;
+}
+
+void SiteRun::StopOutput(const std::string& path, int error) {
+    std::lock_guard lock(mutex_);
+    if (!halted_.exchange(true)) {
+        std::string named = path;
+        while (named.size() > 1 && named.back() == '/') named.pop_back();
+        summary_.outputStop = SitePublisher::OutputStop{named, error};
+    }
+}
+
+void SiteRun::Work() {
+    // Each worker locks its pages in a document of its own.
+    engine::LockedDocument document(files_);
+    while (std::optional<Task> task = queue_.Pop()) {
+        if (Stopped()) {
+            leftUndone_ = true;
+            continue;
+        }
+        switch (task->kind) {
+            case Task::Kind::Page:
+                PublishPage(document, *task);
+                break;
+            case Task::Kind::Copy:
+                Copy(*task);
+                break;
+            case Task::Kind::SharedFiles:
+                WriteShared(*task);
+                break;
+        }
+    }
+}
+
+void SiteRun::PublishPage(engine::LockedDocument& document, const Task& task) {
+    Result result = document.Load(nullptr, task.path);
+    // The pages already keep every worker busy: one thread per page.
+    engine::CompressorOptions compressor;
+    compressor.threads = options_.jobs > 1 ? 1 : 0;
+    // Named while the page's own bytes are there, before the compression.
+    // A page this program wrote (an earlier run's output left in the site)
+    // would only be locked again: refused, as a single page is.
+    if (result == Result::Ok) {
+        const std::span<const std::uint8_t> page = document.Page();
+        result = InputPage::Refusal(
+            InputPage::Classify(page.first(std::min(page.size(), InputPage::kInspectedBytes))));
+    }
+    PageEncoding::Named encoding;
+    if (result == Result::Ok) {
+        encoding =
+            PageEncoding::Of(document.Page(), options_.encodeType, publication_.Options().strong);
+        result = document.Compress(nullptr, compressor);
+    }
+    const std::string folder = FolderOf(task.relative);
+    const std::string mirror = MirrorFolder(options_.out, folder);
+    PublicationOutcome outcome{result};
+    if (result == Result::Ok && encoding.result != Result::Ok) {
+        // The refusal's message names the encoding where a file error names the file.
+        outcome = {encoding.result, encoding.found};
+    } else if (result == Result::Ok) {
+        document.SetCharCodeName(Publication::CharCodeName(encoding.name));
+        outcome = publication_.PublishSitePage({document, task.path}, mirror, UpToTop(folder));
+    }
+    progress_.pagesDone.fetch_add(1);
+    progress_.bytesDone.fetch_add(task.size);
+    if (outcome.result != Result::Published) return Fail(task, outcome, mirror);
+    Count(WrittenBytes(outcome), [&] {
+        ++summary_.published;
+        summary_.bytesIn += task.size;
+    });
+}
+
+void SiteRun::WriteShared(const Task& task) {
+    const std::string mirror = MirrorFolder(options_.out, task.relative);
+    const PublicationOutcome outcome = publication_.WriteSharedFiles(mirror);
+    if (outcome.result != Result::Published) {
+        // Named by the file that failed, else by the folder: the shared
+        // files belong to the mirror alone.
+        Task named = task;
+        named.relative = outcome.failedFile.empty() ? mirror : outcome.failedFile;
+        return Fail(named, outcome, mirror);
+    }
+    Count(WrittenBytes(outcome), [] {});
+}
+
+void SiteRun::Copy(const Task& task) {
+    const std::string target = options_.out + "/" + task.relative;
+    const Result result = copier_.Place(task.path, target, options_.link && !task.outside);
+    progress_.bytesDone.fetch_add(task.size);
+    if (result != Result::Ok) return Fail(task, {result, target}, FolderOf(target) + "/");
+    Count(task.size, [&] {
+        ++summary_.copied;
+        summary_.bytesIn += task.size;
+    });
+}
+
+void SiteRun::Fail(const Task& task, const PublicationOutcome& outcome, const std::string& folder) {
+    if (IsWriteFailure(outcome.result)) {
+        const int error =
+            outcome.result == Result::FileDiskFull ? ENOSPC : files_.ProbeFolder(folder);
+        if (StopsEveryWrite(error)) return StopOutput(folder, error);
+        if (halted_.load()) return;  // met while the run was being stopped
+    }
+    progress_.failures.fetch_add(1);
+    std::lock_guard lock(mutex_);
+    failures_.emplace_back(
+        task.order, SitePublisher::Failure{task.relative, outcome.result, outcome.failedFile});
+}
+
+}  // namespace nemora::publish
