@@ -23,7 +23,7 @@ void Print(std::FILE* out, std::string_view subject, const std::string& text) {
 }  // namespace
 
 std::string Text(CliText text, std::string_view argument) {
-    return Format(static_cast<std::uint32_t>(text), argument);
+    return Format(engine::StringId(text), argument);
 }
 
 void Report(std::string_view subject, CliText text, std::string_view argument) {

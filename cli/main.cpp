@@ -33,7 +33,6 @@
 #include "publish/PageEncoding.h"
 #include "publish/PathNames.h"
 #include "publish/ProcessProtection.h"
-#include "publish/PublicationDefaults.h"
 #include "publish/PublicationWriter.h"
 #include "publish/SitePublisher.h"
 #include "publish/StrongPage.h"
@@ -150,7 +149,7 @@ std::shared_ptr<const engine::strong::StrongKey> DeriveForRun(
     using engine::strong::StrongKey;
     const bool onTerminal = ::isatty(STDERR_FILENO) == 1;
     if (onTerminal)
-        std::fprintf(stderr, "%s\r", res::StringTable::Get(engine::text_id::kDerivingKey));
+        std::fprintf(stderr, "%s\r", res::StringTable::Get(engine::TextId::DerivingKey));
     std::optional<StrongKey> key =
         StrongKey::Derive(publication.password.View(), StrongKey::NewSalt(), publication.kdf);
     if (onTerminal) std::fprintf(stderr, "\033[K");
@@ -279,7 +278,7 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
     publication.pageLanguage = *res::LanguageChoice::Parse(options.pageLanguage);
     if (!options.promptGiven) {
         publication.prompt =
-            res::StringTable::Get(publish::defaults::kPromptText, publication.pageLanguage);
+            res::StringTable::Get(engine::TextId::PromptText, publication.pageLanguage);
     }
     publication.strong = !options.classic;
     publication.password = std::move(*password);

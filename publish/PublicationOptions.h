@@ -8,7 +8,6 @@
 #include "engine/strong/StrongFormat.h"
 #include "engine/strong/StrongKey.h"
 #include "publish/CookieKeepTicks.h"
-#include "publish/PublicationDefaults.h"
 #include "res/StringTable.h"
 
 namespace nemora::publish {
@@ -18,9 +17,9 @@ namespace nemora::publish {
 // 932 where they leave the program. The defaults are a first start's.
 struct PublicationOptions {
     engine::SecretString password;
-    std::string prompt = res::StringTable::Get(defaults::kPromptText);
+    std::string prompt = res::StringTable::Get(engine::TextId::PromptText);
     bool cookieOn = true;
-    std::string cookieKey = res::StringTable::Get(defaults::kCookieKeyText);
+    std::string cookieKey = res::StringTable::Get(engine::TextId::CookieKeyText);
     std::int32_t cookieKeepTicks = CookieKeepTicks::kDefault;  // ticks, not days
     bool confirm = false;  // ask the visitor before the cookie is stored
     bool comment = true;   // keep the explanatory comments in the pages

@@ -172,7 +172,7 @@ PublicationOutcome PublicationWriter::WriteStrong(const PublicationPage& page,
     if (!key) {
         // One run of the derivation, seconds at most: a phase of one unit,
         // which cannot be stopped once it has begun.
-        if (!engine::ReportTo(sink, 1, engine::text_id::kDerivingKey)) {
+        if (!engine::ReportTo(sink, 1, engine::StringId(engine::TextId::DerivingKey))) {
             return {Result::EncryptStopped};
         }
         std::optional<StrongKey> derived =
@@ -181,7 +181,8 @@ PublicationOutcome PublicationWriter::WriteStrong(const PublicationPage& page,
         key = std::make_shared<const StrongKey>(std::move(*derived));
         if (!engine::ReportTo(sink, 1, 0)) return {Result::EncryptStopped};
     }
-    if (!engine::ReportTo(sink, 1, engine::text_id::kWriting)) return {Result::EncryptStopped};
+    if (!engine::ReportTo(sink, 1, engine::StringId(engine::TextId::Writing)))
+        return {Result::EncryptStopped};
     std::vector<std::uint8_t> container;
     {
         std::vector<std::uint8_t> plain;

@@ -5,6 +5,7 @@
 #include <sodium.h>
 #include <vector>
 
+#include "engine/TextId.h"
 #include "publish/ValueFormat.h"
 #include "res/StringTable.h"
 
@@ -14,7 +15,6 @@ namespace {
 constexpr std::string_view kPromptMarker = "@NEMORA_PROMPT@";
 constexpr std::string_view kOptionsMarker = "@NEMORA_OPTIONS@";
 constexpr std::string_view kDataMarker = "@NEMORA_DATA@";
-constexpr std::uint32_t kDefaultPrompt = 1033;  // "Password"
 // Base64 in pieces of this many input bytes (a multiple of 3, so the pieces
 // join without padding between them).
 constexpr std::size_t kPiece = 3 * 16 * 1024;
@@ -101,7 +101,7 @@ bool StrongPage::Write(std::span<const std::uint8_t> templ, std::string_view pro
         return false;
     }
     const std::string shownPrompt =
-        HtmlEscape(prompt, res::StringTable::Get(kDefaultPrompt, language));
+        HtmlEscape(prompt, res::StringTable::Get(engine::TextId::FallbackPrompt, language));
     const std::size_t afterPrompt = promptAt + kPromptMarker.size();
     const std::size_t afterOptions = optionsAt + kOptionsMarker.size();
     return WriteText(out, text.substr(0, promptAt)) && WriteText(out, shownPrompt) &&

@@ -1,5 +1,6 @@
 #include "publish/TemplateValues.h"
 
+#include "engine/TextId.h"
 #include "publish/TextCodec.h"
 #include "publish/ValueFormat.h"
 #include "publish/WindowName.h"
@@ -7,8 +8,6 @@
 
 namespace nemora::publish {
 namespace {
-
-constexpr std::uint32_t kDefaultPrompt = 1033;  // "Password"
 
 // Escaped while still UTF-8 (the escaped bytes are ASCII), then converted;
 // characters code page 932 lacks become numeric references, which the
@@ -27,7 +26,7 @@ TemplateValues TemplateValues::From(const std::string& pageFileName,
     values.dataFile = UrlEscape(DataFileName(pageFileName));
     values.prompt = MarkupValue(options.prompt);
     if (values.prompt.empty()) {
-        values.prompt = res::StringTable::Get(kDefaultPrompt, options.pageLanguage);
+        values.prompt = res::StringTable::Get(engine::TextId::FallbackPrompt, options.pageLanguage);
     }
     values.cookieOn = options.cookieOn;
     if (options.cookieOn) values.cookieKey = MarkupValue(options.cookieKey);

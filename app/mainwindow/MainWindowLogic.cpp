@@ -90,9 +90,9 @@ void MainWindowLogic::Initialise(const std::optional<std::string>& startupFile) 
     if (!state_.Path.empty() && !window_.PathExists(state_.Path)) state_.Path.clear();
     // The default prompt is read by the visitor: it comes in the pages' language.
     if (state_.Prompt.empty())
-        state_.Prompt = res::StringTable::Get(publish::defaults::kPromptText, state_.PageLanguage);
+        state_.Prompt = res::StringTable::Get(engine::TextId::PromptText, state_.PageLanguage);
     if (state_.CookieKey.empty())
-        state_.CookieKey = res::StringTable::Get(publish::defaults::kCookieKeyText);
+        state_.CookieKey = res::StringTable::Get(engine::TextId::CookieKeyText);
     ShowMembers();
     if (state_.CookieKeepDays == 0) {
         window_.SetSelection(kLifetimeCombo, kUntilBrowserCloses);
@@ -103,7 +103,7 @@ void MainWindowLogic::Initialise(const std::optional<std::string>& startupFile) 
             kLifetimeCombo,
             CookieLifetime::DaysText(publish::CookieKeepTicks::ToDays(state_.CookieKeepDays)));
     }
-    if (state_.EncodeType.empty()) state_.EncodeType = publish::defaults::kEncodeType;
+    if (state_.EncodeType.empty()) state_.EncodeType = publish::kDefaultEncodeType;
     SetCharCodeName();
     // LoadPage shows its own message.
     if (startupFile) static_cast<void>(LoadPage(*startupFile));
@@ -322,9 +322,8 @@ void MainWindowLogic::TogglePageLanguage() {
     state_.PageLanguage =
         before == res::Language::English ? res::Language::Japanese : res::Language::English;
     window_.CheckMenuItem(kEnglishPagesCommand, state_.PageLanguage == res::Language::English);
-    if (window_.Text(kPromptField) ==
-        res::StringTable::Get(publish::defaults::kPromptText, before)) {
-        state_.Prompt = res::StringTable::Get(publish::defaults::kPromptText, state_.PageLanguage);
+    if (window_.Text(kPromptField) == res::StringTable::Get(engine::TextId::PromptText, before)) {
+        state_.Prompt = res::StringTable::Get(engine::TextId::PromptText, state_.PageLanguage);
         window_.SetText(kPromptField, state_.Prompt);
     }
 }

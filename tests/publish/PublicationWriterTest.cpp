@@ -269,7 +269,8 @@ TEST_F(PublicationWriterTest, TheStrongLockWritesOnePageAndTheSharedScript) {
     EXPECT_EQ(test::Entries(dir.Path() / "out"),
               (std::vector<std::string>{"index.html", "nemora-strong.js"}));
     ASSERT_FALSE(host.sink.reports.empty());
-    EXPECT_EQ(host.sink.reports.front(), (test::Report{1, engine::text_id::kDerivingKey}));
+    EXPECT_EQ(host.sink.reports.front(),
+              (test::Report{1, engine::StringId(engine::TextId::DerivingKey)}));
 
     const auto published = test::ReadAll(Out("index.html"));
     const auto container = StrongPage::ReadContainer(published);
@@ -302,7 +303,7 @@ TEST_F(PublicationWriterTest, TheStrongLockWritesOnePageAndTheSharedScript) {
         PublicationWriter().Publish(Page(), options, (dir.Path() / "run").string(), &sink).result,
         Result::Published);
     for (const test::Report& report : sink.reports) {
-        EXPECT_NE(report.textId, engine::text_id::kDerivingKey);
+        EXPECT_NE(report.textId, engine::StringId(engine::TextId::DerivingKey));
     }
     const auto again =
         StrongPage::ReadContainer(test::ReadAll((dir.Path() / "run" / "index.html").string()));
