@@ -121,10 +121,11 @@ int PublishSite(SitePublisher::Options options) {
     constexpr const char* kProgram = "nemora-cli";
     if (const engine::Result checked = SitePublisher::CheckFolders(options.site, options.out);
         checked != engine::Result::Ok) {
-        Report(kProgram,
-               checked == engine::Result::CannotOpen ? CliText::SiteUnreadable
-                                                     : CliText::SiteAndOutputOverlap,
-               options.site);
+        if (checked == engine::Result::CannotOpen) {
+            Report(kProgram, CliText::SiteUnreadable, options.site);
+        } else {
+            Report(kProgram, checked, options.site);
+        }
         return checked == engine::Result::CannotOpen ? kExitLoad : kExitUsage;
     }
     // Ctrl-C or SIGTERM ends the run between files, so no half-written

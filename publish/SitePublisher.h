@@ -96,7 +96,7 @@ public:
 
     // Refuses an output folder inside the site or a site inside the output
     // folder (either would publish its own output), and a site that is no
-    // folder or cannot be listed: Ok, or CannotOpen / CannotMakeFolder.
+    // folder or cannot be listed: Ok, or CannotOpen / SiteOverlapsOutput.
     static engine::Result CheckFolders(const std::string& site, const std::string& out);
 
     // Counts the pages and bytes that Run will meet, for a progress display.
