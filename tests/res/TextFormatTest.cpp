@@ -1,10 +1,10 @@
-#include "res/TextFormat.h"
-
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "res/TextFormat.h"
 
 namespace nemora::res {
 namespace {
@@ -19,7 +19,9 @@ TEST(TextFormatTest, FillsMarkersInOnePassAndLeavesTheRestAsWritten) {
     const Case cases[] = {
         {"each in its place", "%2 of %1", {"a", "b"}, "b of a"},
         {"a marker twice", "%1/%1", {"x"}, "x/x"},
-        {"all nine", "%1%2%3%4%5%6%7%8%9", {"1", "2", "3", "4", "5", "6", "7", "8", "9"},
+        {"all nine",
+         "%1%2%3%4%5%6%7%8%9",
+         {"1", "2", "3", "4", "5", "6", "7", "8", "9"},
          "123456789"},
         {"in a Japanese text", "ページを開けません: %1", {"a.htm"}, "ページを開けません: a.htm"},
         {"an empty argument", "[%1]", {""}, "[]"},
