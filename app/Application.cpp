@@ -18,13 +18,14 @@
 #include "app/shell/MainWindowFactory.h"
 #include "app/shell/RunningCopies.h"
 #include "app/shell/RunningCopyServer.h"
+#include "engine/TextId.h"
 
 namespace nemora::app {
 namespace {
 
 Application* gInstance = nullptr;
 // String 41011: this copy cannot be asked to quit by another copy's clean-up.
-constexpr std::uint32_t kNoCopySocket = 41011;
+constexpr std::uint32_t kNoCopySocket = engine::StringId(engine::TextId::NoCopySocket);
 
 }  // namespace
 

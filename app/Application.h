@@ -12,6 +12,7 @@
 #include "app/help/HelpDisplay.h"
 #include "app/help/HelpKind.h"
 #include "app/shell/CommandLine.h"
+#include "engine/TextId.h"
 
 class QDialog;
 
@@ -35,8 +36,8 @@ public:
     static constexpr std::array<int, 6> kLogoBitmaps = {137, 134, 135, 136, -1, 133};
     // How long the clean-up waits for a running copy to close.
     static constexpr std::chrono::seconds kCleanUpWait{10};
-    // String 61703: the help cannot be shown.
-    static constexpr std::uint32_t kHelpFailed = 61703;
+    // The message that the help cannot be shown.
+    static constexpr std::uint32_t kHelpFailed = engine::StringId(engine::TextId::HelpFailed);
 
     // `commandLine` is the text after the program's name; `help` shows the
     // help topics (the help viewer when none is given).
@@ -58,7 +59,7 @@ public:
 
     // Shows help topic `context`: closes open menus and popups, ends a held
     // mouse press, and asks the help display, with the main window as owner;
-    // message 61703 when the help cannot be shown.
+    // message kHelpFailed when the help cannot be shown.
     void ShowHelp(std::uint32_t context, HelpKind kind);
     ShowHelpFunction HelpFunction();
     // Closes whatever the help display shows.

@@ -5,15 +5,14 @@
 #include <cstring>
 
 #include "res/StringTable.h"
+#include "res/TextFormat.h"
 
 namespace nemora::cli {
 namespace {
 
 std::string Format(std::uint32_t id, std::string_view argument) {
-    std::string text = res::StringTable::Get(id);
-    if (const std::size_t at = text.find("%1"); at != std::string::npos)
-        text.replace(at, 2, argument);
-    return text;
+    const std::string_view arguments[] = {argument};
+    return res::FormatText(res::StringTable::Get(id), arguments);
 }
 
 void Print(std::FILE* out, std::string_view subject, const std::string& text) {
@@ -23,7 +22,7 @@ void Print(std::FILE* out, std::string_view subject, const std::string& text) {
 }  // namespace
 
 std::string Text(CliText text, std::string_view argument) {
-    return Format(static_cast<std::uint32_t>(text), argument);
+    return Format(engine::StringId(text), argument);
 }
 
 void Report(std::string_view subject, CliText text, std::string_view argument) {

@@ -14,6 +14,7 @@
 #include "cli/RunProgress.h"
 #include "engine/posix/DurableFileLayer.h"
 #include "res/StringTable.h"
+#include "res/TextFormat.h"
 
 namespace nemora::cli {
 namespace {
@@ -58,7 +59,6 @@ struct Counts {
 // The summary's text with its nine values in place of %1 to %9.
 std::string SummaryLine(const SitePublisher::Summary& summary, const Counts& counts,
                         double seconds) {
-    std::string text = res::StringTable::Get(static_cast<std::uint32_t>(CliText::SiteSummary));
     char time[32];
     std::snprintf(time, sizeof time, "%.2f", seconds);
     const std::string values[] = {std::to_string(summary.pages),
@@ -70,13 +70,9 @@ std::string SummaryLine(const SitePublisher::Summary& summary, const Counts& cou
                                   std::to_string(summary.outside.size()),
                                   std::to_string(counts.skipped),
                                   std::to_string(counts.failed)};
-    for (int i = 9; i >= 1; --i) {
-        const std::string marker = "%" + std::to_string(i);
-        if (const std::size_t at = text.find(marker); at != std::string::npos) {
-            text.replace(at, marker.size(), values[i - 1]);
-        }
-    }
-    return text;
+    const std::string_view arguments[] = {values[0], values[1], values[2], values[3], values[4],
+                                          values[5], values[6], values[7], values[8]};
+    return res::FormatText(res::StringTable::Get(CliText::SiteSummary), arguments);
 }
 
 // One line for each file that failed, was skipped or came from outside the
@@ -125,10 +121,11 @@ void OnInterrupt(int signal) {
 int PublishSite(SitePublisher::Options options) {
     if (const engine::Result checked = SitePublisher::CheckFolders(options.site, options.out);
         checked != engine::Result::Ok) {
-        Report(kProgram,
-               checked == engine::Result::CannotOpen ? CliText::SiteUnreadable
-                                                     : CliText::SiteAndOutputOverlap,
-               options.site);
+        if (checked == engine::Result::CannotOpen) {
+            Report(kProgram, CliText::SiteUnreadable, options.site);
+        } else {
+            Report(kProgram, checked, options.site);
+        }
         return checked == engine::Result::CannotOpen ? kExitLoad : kExitUsage;
     }
     // Ctrl-C or SIGTERM ends the run between files, so no half-written

@@ -40,7 +40,7 @@ Result LockedDocument::Load(ProgressSink* sink, const std::string& path) {
     // rather than write a wrong length.
     if (*length > format::kMaxPageLength) return Result::ReadFailed;
 
-    if (!ReportTo(sink, KiB(*length) * kUnitsToLoad, text_id::kLoading)) {
+    if (!ReportTo(sink, KiB(*length) * kUnitsToLoad, StringId(TextId::Loading))) {
         return Result::LoadStopped;
     }
     state_ = DocumentState::Unusable;
@@ -73,7 +73,7 @@ Result LockedDocument::Encrypt(ProgressSink* sink, std::optional<std::string_vie
     if (enciphered && password && DeriveKey(*password) != key_) passwordChanged = true;
 
     if (enciphered && passwordChanged) {
-        if (!ReportTo(sink, kib * kUnitsToChangePassword, text_id::kEncrypting)) {
+        if (!ReportTo(sink, kib * kUnitsToChangePassword, StringId(TextId::Encrypting))) {
             return Result::EncryptStopped;
         }
         const Result deciphered = Decrypt(sink, std::nullopt);
@@ -85,10 +85,11 @@ Result LockedDocument::Encrypt(ProgressSink* sink, std::optional<std::string_vie
     if (password) key_ = DeriveKey(*password);
     if (enciphered) {
         // Enciphered at an earlier save under this key: only the writing follows.
-        return ReportTo(sink, kib * kUnitsToWrite, text_id::kEncrypting) ? Result::Ok
-                                                                         : Result::EncryptStopped;
+        return ReportTo(sink, kib * kUnitsToWrite, StringId(TextId::Encrypting))
+                   ? Result::Ok
+                   : Result::EncryptStopped;
     }
-    if (!ReportTo(sink, kib * kUnitsToEncipher, text_id::kEncrypting)) {
+    if (!ReportTo(sink, kib * kUnitsToEncipher, StringId(TextId::Encrypting))) {
         return Result::EncryptStopped;
     }
     return EncipherStream(sink);
@@ -111,7 +112,7 @@ Result LockedDocument::WriteDataFile(ProgressSink* sink, const std::string& path
     const std::unique_ptr<OutputFile> file = files_.CreateReplacing(path);
     if (!file) return Result::CannotCreate;
     // From here on, returning early discards the new file.
-    if (!ReportTo(sink, 0, text_id::kWriting)) return Result::EncryptStopped;
+    if (!ReportTo(sink, 0, StringId(TextId::Writing))) return Result::EncryptStopped;
     if (Result r = stream_.WriteHeader(*file); r != Result::Ok) return r;
     // The name block stays plain in memory and goes out under the stream's key.
     const Key* key = state_ == DocumentState::Enciphered ? &key_ : nullptr;

@@ -35,10 +35,10 @@ enum class DocumentState {
 // enciphered under the stream's key.
 //
 // Progress: a load is a phase of 5 units per whole KiB of the page (1 while
-// reading, 4 while compressing) with text 3011; a save of a plain stream 5 per
+// reading, 4 while compressing) with text Loading; a save of a plain stream 5 per
 // KiB of the stream (4 enciphering, 1 writing), of an enciphered stream whose
 // password changed 9 (4 deciphering too), of one whose password did not 1
-// (writing only), with text 3014, and text 3012 once writing starts.
+// (writing only), with text Encrypting, and Writing once writing starts.
 class LockedDocument {
 public:
     // Reads and writes through `files`.

@@ -6,8 +6,10 @@ namespace nemora::engine {
 
 const char* ResultName(Result result) {
     switch (result) {
-#define NEMORA_RESULT(name, id, kind) \
-    case Result::name:                \
+        case Result::Ok:
+            return "Ok";
+#define NEMORA_RESULT(name, kind) \
+    case Result::name:            \
         return #name;
 #include "engine/ResultCodes.def"
 #undef NEMORA_RESULT

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <iosfwd>
 
+#include "engine/TextId.h"
+
 namespace nemora::engine {
 
 // What a result tells the user: nothing, a failure or a notice.
@@ -12,7 +14,8 @@ enum class ResultKind { Done, Failure, Notice };
 // string-table ids of the messages, so a caller shows a result by looking its
 // number up; the engine itself never formats or shows a message.
 enum class [[nodiscard]] Result : std::uint32_t{
-#define NEMORA_RESULT(name, id, kind) name = id,
+    Ok = 0,
+#define NEMORA_RESULT(name, kind) name = StringId(TextId::name),
 #include "engine/ResultCodes.def"
 #undef NEMORA_RESULT
 };
@@ -38,21 +41,15 @@ constexpr bool IsFileError(Result result) {
 // opposed to Ok and the notices (stopped, done).
 constexpr bool IsFailure(Result result) {
     switch (result) {
-#define NEMORA_RESULT(name, id, kind) \
-    case Result::name:                \
+        case Result::Ok:
+            return false;
+#define NEMORA_RESULT(name, kind) \
+    case Result::name:            \
         return ResultKind::kind == ResultKind::Failure;
 #include "engine/ResultCodes.def"
 #undef NEMORA_RESULT
     }
     return true;
 }
-
-// Status texts that the engine names when it starts a phase or switches text.
-namespace text_id {
-constexpr std::uint32_t kLoading = 3011;      // reading and compressing a page
-constexpr std::uint32_t kWriting = 3012;      // writing the data file
-constexpr std::uint32_t kEncrypting = 3014;   // enciphering and writing
-constexpr std::uint32_t kDerivingKey = 3016;  // strong lock: deriving the key from the password
-}  // namespace text_id
 
 }  // namespace nemora::engine

@@ -10,7 +10,7 @@ PageEncoding::Named PageEncoding::Of(std::span<const std::uint8_t> page,
                                      const std::optional<std::string>& given, bool strong) {
     if (given) return {engine::Result::Ok, *given, {}};
     const std::optional<std::string_view> own = EncodingSniffer::Sniff(page);
-    if (!own) return {engine::Result::Ok, defaults::kEncodeType, {}};
+    if (!own) return {engine::Result::Ok, kDefaultEncodeType, {}};
     if (const std::optional<std::string_view> name = EncodingLabels::ForForm(*own, strong)) {
         return {engine::Result::Ok, std::string(*name), std::string(*own)};
     }

@@ -66,7 +66,8 @@ Publication Publication::WritingWith(const PublicationWriter& writer) const {
 Result Publication::DeriveKey(engine::ProgressSink* sink) {
     using engine::strong::StrongKey;
     if (!options_.strong || key_) return Result::Ok;
-    if (!engine::ReportTo(sink, 1, engine::text_id::kDerivingKey)) return Result::EncryptStopped;
+    if (!engine::ReportTo(sink, 1, engine::StringId(engine::TextId::DerivingKey)))
+        return Result::EncryptStopped;
     std::optional<StrongKey> derived =
         StrongKey::Derive(password_->View(), StrongKey::NewSalt(), options_.kdf);
     if (!derived) return Result::KeyNotDerived;
@@ -142,7 +143,8 @@ PublicationOutcome Publication::PublishStrong(const PublicationPage& page,
                                               const std::string& folder, const std::string& siteTop,
                                               bool sharedFiles, engine::ProgressSink* sink) const {
     if (!key_) return {Result::KeyNotDerived};
-    if (!engine::ReportTo(sink, 1, engine::text_id::kWriting)) return {Result::EncryptStopped};
+    if (!engine::ReportTo(sink, 1, engine::StringId(engine::TextId::Writing)))
+        return {Result::EncryptStopped};
     std::vector<std::uint8_t> container;
     if (const Result sealed = Seal(page.document, *key_, container); sealed != Result::Ok) {
         return {sealed};

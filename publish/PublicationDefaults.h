@@ -1,15 +1,10 @@
 #pragma once
 
-#include <cstdint>
+namespace nemora::publish {
 
-// What a publication uses when the user has chosen nothing: the window's
-// first start and the command line's defaults.
-namespace nemora::publish::defaults {
+// The page's encoding when the user has chosen none: the window's first start
+// and the command line's default. The default prompt and cookie keyword are
+// texts of the string table (TextId::PromptText, TextId::CookieKeyText).
+constexpr const char* kDefaultEncodeType = "shift_jis";
 
-constexpr const char* kEncodeType = "shift_jis";
-constexpr std::uint32_t kPromptText = 1030;  // string: "パスワードを入力して下さい。"
-constexpr std::uint32_t kCookieKeyText = 1031;  // string: "Key"
-// What the visitor reads above the field when the author left it empty.
-constexpr std::uint32_t kEmptyPromptText = 1033;  // string: "Password"
-
-}  // namespace nemora::publish::defaults
+}  // namespace nemora::publish

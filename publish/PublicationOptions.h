@@ -7,7 +7,6 @@
 #include "engine/SecretString.h"
 #include "engine/strong/StrongFormat.h"
 #include "publish/CookieKeepTicks.h"
-#include "publish/PublicationDefaults.h"
 #include "res/StringTable.h"
 
 namespace nemora::publish {
@@ -18,10 +17,10 @@ namespace nemora::publish {
 struct PublicationOptions {
     engine::SecretString password;
     // Nothing: the default prompt in the page language. An empty one shows
-    // "Password" (defaults::kEmptyPromptText).
+    // "Password" (TextId::FallbackPrompt).
     std::optional<std::string> prompt;
     bool cookieOn = true;
-    std::string cookieKey = res::StringTable::Get(defaults::kCookieKeyText);
+    std::string cookieKey = res::StringTable::Get(engine::TextId::CookieKeyText);
     std::int32_t cookieKeepTicks = CookieKeepTicks::kDefault;  // ticks, not days
     bool confirm = false;  // ask the visitor before the cookie is stored
     bool comment = true;   // keep the explanatory comments in the pages
@@ -40,7 +39,7 @@ struct PublicationOptions {
 
     // The prompt of a publication whose author gave none, in `language`.
     static std::string DefaultPrompt(res::Language language) {
-        return res::StringTable::Get(defaults::kPromptText, language);
+        return res::StringTable::Get(engine::TextId::PromptText, language);
     }
 };
 

@@ -19,7 +19,7 @@ Result SitePublisher::CheckFolders(const std::string& site, const std::string& o
     if (error) return Result::CannotOpen;
     const std::string realSite = Normal(site);
     const std::string realOut = Normal(out);
-    if (Within(realOut, realSite) || Within(realSite, realOut)) return Result::CannotMakeFolder;
+    if (Within(realOut, realSite) || Within(realSite, realOut)) return Result::SiteOverlapsOutput;
     return Result::Ok;
 }
 

@@ -100,7 +100,7 @@ public:
 
     // Refuses an output folder inside the site or a site inside the output
     // folder (either would publish its own output), and a site that is no
-    // folder or cannot be listed: Ok, or CannotOpen / CannotMakeFolder.
+    // folder or cannot be listed: Ok, or CannotOpen / SiteOverlapsOutput.
     static engine::Result CheckFolders(const std::string& site, const std::string& out);
 
     // Writes through `files`: folders, pages, copies, links and the final

@@ -5,7 +5,7 @@
 #include <sodium.h>
 #include <vector>
 
-#include "publish/PublicationDefaults.h"
+#include "engine/TextId.h"
 #include "publish/ValueFormat.h"
 #include "res/StringTable.h"
 
@@ -101,7 +101,7 @@ bool StrongPage::Write(std::span<const std::uint8_t> templ, std::string_view pro
         return false;
     }
     const std::string shownPrompt =
-        HtmlEscape(prompt, res::StringTable::Get(defaults::kEmptyPromptText, language));
+        HtmlEscape(prompt, res::StringTable::Get(engine::TextId::FallbackPrompt, language));
     const std::size_t afterPrompt = promptAt + kPromptMarker.size();
     const std::size_t afterOptions = optionsAt + kOptionsMarker.size();
     return WriteText(out, text.substr(0, promptAt)) && WriteText(out, shownPrompt) &&

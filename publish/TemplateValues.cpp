@@ -1,6 +1,6 @@
 #include "publish/TemplateValues.h"
 
-#include "publish/PublicationDefaults.h"
+#include "engine/TextId.h"
 #include "publish/RememberRule.h"
 #include "publish/TextCodec.h"
 #include "publish/ValueFormat.h"
@@ -27,7 +27,7 @@ TemplateValues TemplateValues::From(const std::string& pageFileName,
     values.dataFile = UrlEscape(DataFileName(pageFileName));
     values.prompt = MarkupValue(options.Prompt());
     if (values.prompt.empty()) {
-        values.prompt = res::StringTable::Get(defaults::kEmptyPromptText, options.pageLanguage);
+        values.prompt = res::StringTable::Get(engine::TextId::FallbackPrompt, options.pageLanguage);
     }
     values.cookieOn = options.cookieOn;
     if (options.cookieOn) values.cookieKey = MarkupValue(options.cookieKey);

@@ -1,11 +1,10 @@
 #include "publish/WindowName.h"
 
+#include "engine/TextId.h"
 #include "res/StringTable.h"
 
 namespace nemora::publish {
 namespace {
-
-constexpr std::uint32_t kFallbackName = 1032;  // "DecoderWindow"
 
 char Letter(unsigned digit) {
     return static_cast<char>(digit < 26 ? 'A' + digit : 'a' + (digit - 26));
@@ -27,7 +26,7 @@ std::string WindowNameOf(const Identifier& id) {
 
 std::string MakeWindowName(IdentifierSource& source) {
     const std::optional<Identifier> id = source.NewIdentifier();
-    return id ? WindowNameOf(*id) : res::StringTable::Get(kFallbackName);
+    return id ? WindowNameOf(*id) : res::StringTable::Get(engine::TextId::FallbackWindowName);
 }
 
 }  // namespace nemora::publish

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <span>
 
+#include "engine/TextId.h"
+
 namespace nemora::res {
 
 struct StringEntry {
@@ -25,6 +27,10 @@ public:
     // The text of `id` in `language`; a text the English set lacks comes from
     // the Japanese one, so an id never goes blank in one language only.
     static const char* Get(std::uint32_t id, Language language);
+    static const char* Get(engine::TextId id) { return Get(engine::StringId(id)); }
+    static const char* Get(engine::TextId id, Language language) {
+        return Get(engine::StringId(id), language);
+    }
 
     // The language Get(id) answers in: Japanese until set. The program sets
     // it once at start, before any thread reads a text.

@@ -6,15 +6,16 @@
 
 #include "app/help/HelpTable.h"
 #include "app/resources/ResourceText.h"
+#include "engine/TextId.h"
 
 namespace nemora::app {
 namespace {
 
-constexpr std::uint32_t kPageTitle = 1001;
-constexpr std::uint32_t kFolderTitle = 1002;
-constexpr std::uint32_t kPageFilter = 1010;
-constexpr std::uint32_t kFolderFilter = 1011;
-constexpr std::uint32_t kHelpButtonText = 41001;
+constexpr std::uint32_t kPageTitle = engine::StringId(engine::TextId::OpenPageTitle);
+constexpr std::uint32_t kFolderTitle = engine::StringId(engine::TextId::OutputFolderTitle);
+constexpr std::uint32_t kPageFilter = engine::StringId(engine::TextId::PageFilter);
+constexpr std::uint32_t kFolderFilter = engine::StringId(engine::TextId::AllFilesFilter);
+constexpr std::uint32_t kHelpButtonText = engine::StringId(engine::TextId::HelpButton);
 constexpr std::uint32_t kCallerOptions =
     CFileDialogWithHelp::kHideReadOnly | CFileDialogWithHelp::kShareAware |
     CFileDialogWithHelp::kNoNetworkButton | CFileDialogWithHelp::kExplorer;

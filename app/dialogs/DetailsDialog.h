@@ -8,6 +8,7 @@
 #include "app/help/HelpKind.h"
 #include "app/mainwindow/PageForm.h"
 #include "app/resources/TemplateDialog.h"
+#include "engine/TextId.h"
 
 class QComboBox;
 class QShowEvent;
@@ -33,13 +34,15 @@ public:
     // Ours, below the template's own controls.
     static constexpr int kFormControl = 1102;
     // "保存形式: 標準" and "保存形式: 強力 (Argon2id + XChaCha20-Poly1305)".
-    static constexpr std::uint32_t kStandardFormText = 41021;
-    static constexpr std::uint32_t kStrongFormText = 41022;
+    static constexpr std::uint32_t kStandardFormText =
+        engine::StringId(engine::TextId::StandardFormText);
+    static constexpr std::uint32_t kStrongFormText =
+        engine::StringId(engine::TextId::StrongFormText);
 
     // The longest name accepted.
     static constexpr int kMaxEncodeType = 256;
     // "%1 文字以内で入力してください。"
-    static constexpr std::uint32_t kTooLongMessage = 61716;
+    static constexpr std::uint32_t kTooLongMessage = engine::StringId(engine::TextId::TooLong);
     // The name stored for each entry of the list, in list order.
     static constexpr std::array<const char*, 5> kEncodeTypes = {
         "shift_jis", "iso-8859-1", "iso-2022-jp", "cseucpkdfmtjapanese", "UTF8"};

@@ -7,6 +7,7 @@
 
 #include "app/resources/TemplateDialog.h"
 #include "engine/ProgressSink.h"
+#include "engine/TextId.h"
 
 class QLabel;
 class QProgressBar;
@@ -31,7 +32,7 @@ public:
     static constexpr int kLogoControl = 1049;
 
     // Status text set once a stop has been asked for.
-    static constexpr std::uint32_t kStoppingText = 3015;
+    static constexpr std::uint32_t kStoppingText = engine::StringId(engine::TextId::Stopping);
     // The bar's steps: the 32-bit range is mapped onto these.
     static constexpr int kBarSteps = 10000;
     // How often a run of plain advances pumps the window's input: often
@@ -45,7 +46,7 @@ public:
     // when the template cannot be had.
     bool Create();
 
-    // Caption: string-table id (3001 "ファイルの読込み" or 3002 "ファイルの保存").
+    // Caption: string-table id (LoadCaption "ファイルの読込み" or SaveCaption "ファイルの保存").
     void SetTitle(std::uint32_t stringId);
 
     bool Report(std::uint32_t units, std::uint32_t textId) override;

@@ -9,12 +9,13 @@
 #include "app/help/HelpTable.h"
 #include "app/resources/Pictures.h"
 #include "app/resources/ResourceText.h"
+#include "engine/TextId.h"
 
 namespace nemora::app {
 namespace {
 
-constexpr std::uint32_t kContentsText = 41002;
-constexpr std::uint32_t kBackText = 41003;
+constexpr std::uint32_t kContentsText = engine::StringId(engine::TextId::HelpContents);
+constexpr std::uint32_t kBackText = engine::StringId(engine::TextId::HelpBack);
 
 }  // namespace
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "engine/TextId.h"
+
 // Ids of the main window (template 102, menu 130) and of the texts it shows.
 namespace nemora::app::mainwindow {
 
@@ -49,26 +51,27 @@ constexpr int kPromptLimit = 256;
 constexpr int kCookieKeyLimit = 64;
 
 // Texts.
-constexpr std::uint32_t kAboutMenuText = 101;
-constexpr std::uint32_t kLoadCaption = 3001;
-constexpr std::uint32_t kSaveCaption = 3002;
+constexpr std::uint32_t kAboutMenuText = engine::StringId(engine::TextId::AboutMenu);
+constexpr std::uint32_t kLoadCaption = engine::StringId(engine::TextId::LoadCaption);
+constexpr std::uint32_t kSaveCaption = engine::StringId(engine::TextId::SaveCaption);
 // The strong box's tooltip: its label is cut short to fit beside the comment box.
-constexpr std::uint32_t kStrongBoxTip = 41020;
+constexpr std::uint32_t kStrongBoxTip = engine::StringId(engine::TextId::StrongBoxTip);
 // What a drop on the window does besides loading one page.
-constexpr std::uint32_t kDropFolderText = 41030;
-constexpr std::uint32_t kDropSeveralText = 41031;
+constexpr std::uint32_t kDropFolderText = engine::StringId(engine::TextId::DropFolder);
+constexpr std::uint32_t kDropSeveralText = engine::StringId(engine::TextId::DropSeveral);
 // The reveal button's name, after what a click does.
-constexpr std::uint32_t kShowPasswordText = 42500;
-constexpr std::uint32_t kHidePasswordText = 42501;
+constexpr std::uint32_t kShowPasswordText = engine::StringId(engine::TextId::ShowPassword);
+constexpr std::uint32_t kHidePasswordText = engine::StringId(engine::TextId::HidePassword);
 // The message after a save: the folder written, and the two offers.
-constexpr std::uint32_t kPublishedFolderText = 42502;
-constexpr std::uint32_t kOpenFolderText = 42503;
-constexpr std::uint32_t kOpenInBrowserText = 42504;
+constexpr std::uint32_t kPublishedFolderText = engine::StringId(engine::TextId::PublishedFolder);
+constexpr std::uint32_t kOpenFolderText = engine::StringId(engine::TextId::OpenFolder);
+constexpr std::uint32_t kOpenInBrowserText = engine::StringId(engine::TextId::OpenInBrowser);
 // Failures of the offers (stop icon); %1 the folder or the page.
-constexpr std::uint32_t kCannotOpenFolder = 2150;
-constexpr std::uint32_t kCannotStartBrowser = 2151;
-constexpr std::uint32_t kCannotServePage = 2152;
-constexpr std::uint32_t kPublishedPageMissing = 2153;
+constexpr std::uint32_t kCannotOpenFolder = engine::StringId(engine::TextId::CannotOpenFolder);
+constexpr std::uint32_t kCannotStartBrowser = engine::StringId(engine::TextId::CannotStartBrowser);
+constexpr std::uint32_t kCannotServePage = engine::StringId(engine::TextId::CannotServePage);
+constexpr std::uint32_t kPublishedPageMissing =
+    engine::StringId(engine::TextId::PublishedPageMissing);
 
 // How the modal run ends.
 constexpr int kResultOk = 1;

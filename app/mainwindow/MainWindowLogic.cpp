@@ -57,7 +57,7 @@ void MainWindowLogic::Initialise(const std::optional<std::string>& startupFile) 
     if (state_.Prompt.empty())
         state_.Prompt = publish::PublicationOptions::DefaultPrompt(state_.PageLanguage);
     if (state_.CookieKey.empty())
-        state_.CookieKey = res::StringTable::Get(publish::defaults::kCookieKeyText);
+        state_.CookieKey = res::StringTable::Get(engine::TextId::CookieKeyText);
     ShowMembers();
     if (state_.CookieKeepDays == 0) {
         window_.SetSelection(kLifetimeCombo, kUntilBrowserCloses);
@@ -68,7 +68,7 @@ void MainWindowLogic::Initialise(const std::optional<std::string>& startupFile) 
             kLifetimeCombo,
             CookieLifetime::DaysText(publish::CookieKeepTicks::ToDays(state_.CookieKeepDays)));
     }
-    if (state_.EncodeType.empty()) state_.EncodeType = publish::defaults::kEncodeType;
+    if (state_.EncodeType.empty()) state_.EncodeType = publish::kDefaultEncodeType;
     SetCharCodeName();
     // LoadPage shows its own message.
     if (startupFile) static_cast<void>(LoadPage(*startupFile));

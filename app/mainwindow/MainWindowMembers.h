@@ -24,7 +24,7 @@ struct MainWindowMembers {
         publish::CookieKeepTicks::kDefault;  // ticks, not days: see CookieKeepTicks
     bool Confirm = false;
     bool Comment = true;
-    std::string EncodeType = publish::defaults::kEncodeType;
+    std::string EncodeType = publish::kDefaultEncodeType;
     // Save in the strong form instead of the default set of files.
     bool Strong = false;
     // The language of the published pages, whatever the window speaks; on a

@@ -1,35 +1,18 @@
 #include "app/resources/MessageBox.h"
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include <QAbstractButton>
 #include <QPushButton>
 
 #include "app/resources/ResourceText.h"
+#include "res/StringTable.h"
+#include "res/TextFormat.h"
 
 namespace nemora::app {
-namespace {
-
-// `text` with %1 to %9 replaced by `arguments` in one pass, so that an
-// argument holding a percent sign is taken as it stands.
-QString Format(const QString& text, const QStringList& arguments) {
-    QString result;
-    result.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar next = i + 1 < text.size() ? text[i + 1] : QChar();
-        const int number = next.digitValue();
-        if (text[i] == u'%' && number >= 1 && number <= arguments.size()) {
-            result += arguments[number - 1];
-            ++i;
-        } else {
-            result += text[i];
-        }
-    }
-    return result;
-}
-
-}  // namespace
 
 QMessageBox::Icon MessageBox::IconFor(std::uint32_t id) {
     return id <= 3000 ? QMessageBox::Critical : QMessageBox::Information;
@@ -63,7 +46,10 @@ int MessageBox::Offer(QWidget* parent, std::uint32_t id, const QString& details,
 }
 
 QString MessageBox::Text(std::uint32_t id, const QStringList& arguments) {
-    return Format(ResourceText(id), arguments);
+    std::vector<std::string> utf8;
+    for (const QString& argument : arguments) utf8.push_back(argument.toStdString());
+    const std::vector<std::string_view> views(utf8.begin(), utf8.end());
+    return QString::fromStdString(res::FormatText(res::StringTable::Get(id), views));
 }
 
 }  // namespace nemora::app

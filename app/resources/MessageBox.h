@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "engine/TextId.h"
+
 class QWidget;
 
 namespace nemora::app {
@@ -14,8 +16,9 @@ namespace nemora::app {
 // as caption, an OK button and the text of a string-table entry.
 class MessageBox {
 public:
-    // String 57344, the caption of every message box.
-    static constexpr std::uint32_t kApplicationName = 57344;
+    // The caption of every message box.
+    static constexpr std::uint32_t kApplicationName =
+        engine::StringId(engine::TextId::ApplicationName);
 
     // Ids up to 3000 are failures (stop icon); above 3000, notices
     // (information icon).

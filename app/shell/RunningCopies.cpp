@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 
 #include "app/resources/ResourceText.h"
+#include "engine/TextId.h"
 
 namespace nemora::app {
 namespace {
@@ -18,7 +19,7 @@ namespace {
 QString Prefix() {
     return QStringLiteral("copy-");
 }
-constexpr std::uint32_t kCopyDidNotClose = 41010;
+constexpr std::uint32_t kCopyDidNotClose = engine::StringId(engine::TextId::CopyDidNotClose);
 
 int Remaining(const QDeadlineTimer& deadline) {
     return static_cast<int>(std::max<qint64>(0, deadline.remainingTime()));

@@ -65,7 +65,7 @@ UnlockedPage StrongReader::Read(const std::uint8_t* data, std::size_t size,
         return Failed(status);
     }
     const std::optional<StrongKey> key = keyFor(header);
-    if (!key) return Failed(Result::ReadFailed);
+    if (!key) return Failed(Result::KeyNotDerived);
     return Open(data, size, header, *key);
 }
 

@@ -16,8 +16,9 @@ namespace nemora::engine::strong {
 // whole before any key is derived or asked for; then the key check tells a
 // wrong password (WrongPassword) from a damaged container (DataCorrupt: a
 // failing tag, or a plain stream that does not check); DataTruncated when
-// the container is shorter than header and tag; ReadFailed when the key
-// cannot be had (the memory for the derivation, say).
+// the container is shorter than header and tag; KeyNotDerived when the key
+// cannot be had (the memory for the derivation, say); ReadFailed when the
+// page's memory cannot be had.
 class StrongReader {
 public:
     // Gives the key for a header that checked, or nullopt.

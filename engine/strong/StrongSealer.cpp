@@ -14,7 +14,7 @@ Result StrongSealer::Seal(const std::uint8_t* plain, std::size_t size,
         container.resize(kHeaderSize + size + kTagSize);
     } catch (const std::bad_alloc&) {
         container = {};
-        return Result::CompressFailed;
+        return Result::SealFailed;
     }
     WriteHeader(header, container.data());
     // Straight from the caller's stream into the container: a page of some

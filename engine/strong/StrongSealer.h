@@ -17,7 +17,7 @@ public:
 
     // Fills `container` with header, ciphertext and tag, under a fresh random
     // nonce: sealing the same stream twice gives two different containers.
-    // CompressFailed, with `container` empty, when the memory cannot be had.
+    // SealFailed, with `container` empty, when the memory cannot be had.
     Result Seal(const std::uint8_t* plain, std::size_t size,
                 std::vector<std::uint8_t>& container) const;
 

@@ -866,7 +866,7 @@ TEST_F(CliTest, ClassicSetIsTheSavesByteForByte) {
              o.cookieKeepTicks = CookieKeepTicks::FromDays(2.5);
              o.comment = false;
              o.pageLanguage = res::Language::English;
-             o.prompt = res::StringTable::Get(publish::defaults::kPromptText, o.pageLanguage);
+             o.prompt = res::StringTable::Get(engine::TextId::PromptText, o.pageLanguage);
          }},
     };
     for (const Case& c : cases) {
@@ -880,8 +880,7 @@ TEST_F(CliTest, ClassicSetIsTheSavesByteForByte) {
 
         publish::PublicationOptions options;
         options.password = engine::SecretString("secret");
-        options.prompt =
-            res::StringTable::Get(publish::defaults::kPromptText, res::Language::Japanese);
+        options.prompt = res::StringTable::Get(engine::TextId::PromptText, res::Language::Japanese);
         c.choices(options);
         engine::LockedDocument document(engine::posix::DurableFileLayer::Instance());
         document.SetCharCodeName(publish::Publication::CharCodeName("shift_jis"));

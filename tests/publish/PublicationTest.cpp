@@ -361,7 +361,8 @@ TEST_F(PublicationTest, TheStrongLockWritesOnePageAndTheSharedScript) {
     EXPECT_EQ(test::Entries(dir.Path() / "out"),
               (std::vector<std::string>{"index.html", "nemora-strong.js"}));
     ASSERT_FALSE(host.sink.reports.empty());
-    EXPECT_EQ(host.sink.reports.front(), (test::Report{1, engine::text_id::kDerivingKey}));
+    EXPECT_EQ(host.sink.reports.front(),
+              (test::Report{1, engine::StringId(engine::TextId::DerivingKey)}));
 
     const auto published = test::ReadAll(Out("index.html"));
     const auto container = StrongPage::ReadContainer(published);
@@ -391,7 +392,8 @@ TEST_F(PublicationTest, TheStrongLockWritesOnePageAndTheSharedScript) {
     ASSERT_TRUE(run.publication);
     test::RecordingSink sink;
     ASSERT_EQ(run.publication->DeriveKey(&sink), Result::Ok);
-    EXPECT_EQ(sink.reports.front(), (test::Report{1, engine::text_id::kDerivingKey}));
+    EXPECT_EQ(sink.reports.front(),
+              (test::Report{1, engine::StringId(engine::TextId::DerivingKey)}));
     sink.reports.clear();
     std::vector<std::vector<std::uint8_t>> salts;
     for (const char* folder : {"run", "run2"}) {
@@ -404,7 +406,7 @@ TEST_F(PublicationTest, TheStrongLockWritesOnePageAndTheSharedScript) {
         salts.emplace_back(again->begin() + 24, again->begin() + 40);
     }
     for (const test::Report& report : sink.reports) {
-        EXPECT_NE(report.textId, engine::text_id::kDerivingKey);
+        EXPECT_NE(report.textId, engine::StringId(engine::TextId::DerivingKey));
     }
     EXPECT_EQ(salts[0], salts[1]);
     const auto saved = StrongPage::ReadContainer(published);

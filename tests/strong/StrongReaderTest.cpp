@@ -122,7 +122,7 @@ TEST(StrongReaderTest, WrongPasswordsAndKeysAreToldFromDamage) {
     EXPECT_TRUE(back.page.empty());
 
     const auto none = [](const ContainerHeader&) { return std::optional<StrongKey>(); };
-    EXPECT_EQ(StrongReader::Read(data, size, none).status, Result::ReadFailed);
+    EXPECT_EQ(StrongReader::Read(data, size, none).status, Result::KeyNotDerived);
 }
 
 // The rule for one flipped bit: a changed salt or parameter (within the

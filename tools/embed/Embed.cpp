@@ -6,6 +6,8 @@
 //   ... bytes|template SYMBOL INPUT OUTPUT.cpp PAIRS  the same after a translation file's
 //                                                 pairs (Translation.h) are applied
 //   nemora_embed strings SYMBOL INPUT OUTPUT.cpp   "id<TAB>text" lines -> a sorted table
+//   nemora_embed named-strings SYMBOL INPUT OUTPUT.cpp  the same from "id<TAB>Name<TAB>text"
+//                                                 lines (the list that names every id)
 //   nemora_embed joined SYMBOL OUTPUT.cpp INPUT... the files one after the other
 
 #include <algorithm>
@@ -81,8 +83,17 @@ std::string ByteArray(const std::string& symbol, const std::string& bytes,
     return out.str();
 }
 
-std::string StringTable(const std::string& symbol, const std::string& text,
-                        const std::string& from) {
+bool IsName(const std::string& name) {
+    if (name.empty() || name[0] < 'A' || name[0] > 'Z') return false;
+    return std::all_of(name.begin(), name.end(), [](unsigned char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    });
+}
+
+// The build makes the ids' names (TextId.h) from the same lines; a line
+// without a name would leave its id out of them, so it stops the build here.
+std::string StringTable(const std::string& symbol, const std::string& text, const std::string& from,
+                        bool named) {
     std::map<unsigned long, std::string> entries;
     std::istringstream lines(text);
     std::string line;
@@ -94,7 +105,16 @@ std::string StringTable(const std::string& symbol, const std::string& text,
         if (tab == std::string::npos)
             throw std::runtime_error(from + ":" + std::to_string(number) + ": no tab");
         const unsigned long id = std::stoul(line.substr(0, tab));
-        if (!entries.emplace(id, line.substr(tab + 1)).second) {
+        std::size_t textAt = tab + 1;
+        if (named) {
+            const auto nameEnd = line.find('\t', textAt);
+            if (nameEnd == std::string::npos || !IsName(line.substr(textAt, nameEnd - textAt))) {
+                throw std::runtime_error(from + ":" + std::to_string(number) +
+                                         ": no name (id, tab, Name, tab, text)");
+            }
+            textAt = nameEnd + 1;
+        }
+        if (!entries.emplace(id, line.substr(textAt)).second) {
             throw std::runtime_error(from + ":" + std::to_string(number) + ": id used twice");
         }
     }
@@ -147,12 +167,14 @@ int main(int argc, char** argv) {
                 from += (i > 3 ? " + " : "") + args[i];
             }
             WriteIfChanged(args[2], ByteArray(args[1], bytes, from));
-        } else if (args.size() == 4 && args[0] == "strings") {
-            WriteIfChanged(args[3], StringTable(args[1], ReadFile(args[2]), args[2]));
+        } else if (args.size() == 4 && (args[0] == "strings" || args[0] == "named-strings")) {
+            WriteIfChanged(args[3], StringTable(args[1], ReadFile(args[2]), args[2],
+                                                args[0] == "named-strings"));
         } else {
-            std::fprintf(stderr,
-                         "usage: nemora_embed bytes|template SYMBOL INPUT OUTPUT [PAIRS]"
-                         " | strings SYMBOL INPUT OUTPUT | joined SYMBOL OUTPUT INPUT...\n");
+            std::fprintf(
+                stderr,
+                "usage: nemora_embed bytes|template SYMBOL INPUT OUTPUT [PAIRS]"
+                " | [named-]strings SYMBOL INPUT OUTPUT | joined SYMBOL OUTPUT INPUT...\n");
             return 2;
         }
     } catch (const std::exception& e) {
