@@ -12,8 +12,9 @@ namespace nemora::cli {
 inline constexpr const char* kProgram = "nemora-cli";
 
 // Every message of the command line goes through these: "subject: text" on
-// standard error, or on standard output for a notice (a result above 3000
-// that is no failure, such as "published"). `argument` fills the text's %1.
+// standard error for a failure, on standard output for a result that is none
+// (such as "published"): the result's kind decides, not its id. `argument`
+// fills the text's %1.
 void Report(std::string_view subject, CliText text, std::string_view argument = {});
 void Report(std::string_view subject, engine::Result result, std::string_view argument = {});
 
