@@ -46,7 +46,7 @@ namespace {
 using namespace nemora;
 
 // The largest data file: a stream counted in 32 bits and the name block.
-constexpr std::uint64_t kLargestDataFile = 0xFFFFFFFFull + engine::format::kMaxCharCodeBlock;
+constexpr std::uint64_t kLargestDataFile = 0xFFFFFFFFull + engine::StreamFormat::kMaxCharCodeBlock;
 constexpr std::uint64_t kProgressThreshold = 1024 * 1024;  // a bar only for pages above 1 MiB
 // Passwords can be guessed offline against a data file (see docs/SECURITY.md):
 // below this many characters the command line warns.

@@ -31,7 +31,7 @@ std::uint32_t ChunkFor(std::uint32_t length, unsigned threads) {
 }
 
 static_assert(kRingSize % kCopyBackPiece == 0, "a piece never straddles the ring's end");
-static_assert(kCopyBackThreshold == format::kWindow + kCopyBackPiece,
+static_assert(kCopyBackThreshold == StreamFormat::kWindow + kCopyBackPiece,
               "copied-back output must stay a whole window behind the read position");
 
 struct Workspace {
@@ -57,7 +57,7 @@ public:
             if (best == 1) {
                 Put(c);
             } else {
-                Put(format::kCopyMarker);
+                Put(StreamFormat::kCopyMarker);
                 Put(static_cast<std::uint8_t>(distance));
                 Put(static_cast<std::uint8_t>(distance >> 8));
                 Put(static_cast<std::uint8_t>(best));

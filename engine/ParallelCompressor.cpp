@@ -50,7 +50,8 @@ Result ParallelCompressor::Run(ProgressSink* sink, std::uint32_t& tokenLength) {
     try {
         jobs_.resize(count);
         states_.assign(count, State::Waiting);
-        pending_.reserve(std::size_t{chunk_} + span_ + format::kWindow + 2 * format::kLongestCopy);
+        pending_.reserve(std::size_t{chunk_} + span_ + StreamFormat::kWindow +
+                         2 * StreamFormat::kLongestCopy);
     } catch (const std::bad_alloc&) {
         return Result::CompressFailed;
     }
@@ -113,7 +114,7 @@ bool ParallelCompressor::TakeJob(std::unique_lock<std::mutex>& lock, MatchFinder
     states_[k] = State::Running;
     if (!spare_.empty()) {
         job.tokens = std::move(spare_.back());
-        job.capacity = chunk_ + span_ + static_cast<std::uint32_t>(format::kLongestCopy);
+        job.capacity = chunk_ + span_ + static_cast<std::uint32_t>(StreamFormat::kLongestCopy);
         spare_.pop_back();
     }
     lock.unlock();
@@ -145,7 +146,7 @@ void ParallelCompressor::Release(std::uint32_t k) {
         const std::lock_guard<std::mutex> lock(mutex_);
         ParseJob& job = jobs_[k];
         // Every buffer is made for a whole chunk, so any of them fits any job.
-        if (job.tokens && job.capacity >= chunk_ + span_ + format::kLongestCopy) {
+        if (job.tokens && job.capacity >= chunk_ + span_ + StreamFormat::kLongestCopy) {
             try {
                 spare_.push_back(std::move(job.tokens));
             } catch (const std::bad_alloc&) {
@@ -224,7 +225,7 @@ void ParallelCompressor::Flush(std::uint32_t limit) {
 
 Result ParallelCompressor::Assemble() {
     const std::uint32_t count = static_cast<std::uint32_t>(jobs_.size());
-    const std::uint32_t window = static_cast<std::uint32_t>(format::kWindow);
+    const std::uint32_t window = static_cast<std::uint32_t>(StreamFormat::kWindow);
     ParseJob* truth = &jobs_[0];
     std::uint32_t k = 0;  // the chunk the truth is in
     std::uint32_t pos = 0, offset = 0;

@@ -22,7 +22,7 @@ void ParseJob::Run(MatchFinder& finder, const std::uint8_t* page, std::uint32_t 
     // A token never holds more bytes than the page bytes it stands for, and
     // the last one reaches at most a copy's length past `end`.
     const std::uint32_t needed =
-        std::max(end, start) - start + static_cast<std::uint32_t>(format::kLongestCopy);
+        std::max(end, start) - start + static_cast<std::uint32_t>(StreamFormat::kLongestCopy);
     if (capacity < needed) {
         tokens.reset(new (std::nothrow) std::uint8_t[needed]);
         capacity = tokens ? needed : 0;
@@ -33,7 +33,7 @@ void ParseJob::Run(MatchFinder& finder, const std::uint8_t* page, std::uint32_t 
     }
 
     finder.Reset(page, length);
-    finder.Insert(start - std::min<std::uint32_t>(start, format::kWindow), start);
+    finder.Insert(start - std::min<std::uint32_t>(start, StreamFormat::kWindow), start);
     if (deep) finder.Deepen(start);
 
     std::uint8_t* out = tokens.get();
@@ -57,7 +57,7 @@ void ParseJob::Run(MatchFinder& finder, const std::uint8_t* page, std::uint32_t 
         if (best == 1) {
             *out++ = c;
         } else {
-            out[0] = format::kCopyMarker;
+            out[0] = StreamFormat::kCopyMarker;
             out[1] = static_cast<std::uint8_t>(distance);
             out[2] = static_cast<std::uint8_t>(distance >> 8);
             out[3] = static_cast<std::uint8_t>(best);
