@@ -6,8 +6,10 @@
 #include <new>
 #include <thread>
 
+#include "engine/CompressorProgress.h"
 #include "engine/MatchFinder.h"
 #include "engine/ParallelCompressor.h"
+#include "engine/ParseStep.h"
 #include "engine/StreamFormat.h"
 
 namespace nemora::engine {
@@ -16,8 +18,6 @@ namespace {
 constexpr std::uint32_t kRingSize = 0x8200;           // 130 pieces of 256 bytes
 constexpr std::uint32_t kCopyBackThreshold = 0x8100;  // kWindow + one piece
 constexpr std::uint32_t kCopyBackPiece = 256;
-constexpr std::uint32_t kProgressStep = PageCompressor::kProgressStep;
-constexpr std::uint32_t kUnitsPerStep = PageCompressor::kUnitsPerStep;
 
 // Each stretch first enters the window behind it (32 KiB) and parses a few
 // KiB into the next, so short stretches waste work; long ones leave a small
@@ -47,28 +47,16 @@ public:
     }
 
     Result Compress(ProgressSink* sink, std::uint32_t& tokenLength) {
+        CompressorProgress progress(sink);
         while (pos_ < length_) {
-            const std::uint8_t c = data_[pos_];
-            if (c == 0) return Result::BrokenText;
+            std::uint8_t token[StreamFormat::kCopyTokenSize];
+            std::uint32_t size = 0;
+            const std::uint32_t consumed = ParseStep(work_.finder, data_, pos_, token, size);
+            if (consumed == 0) return Result::BrokenText;
+            for (std::uint32_t i = 0; i < size; ++i) Put(token[i]);
+            pos_ += consumed;
 
-            std::uint32_t distance = 0;
-            const std::uint32_t best = work_.finder.Find(pos_, distance);
-            work_.finder.Insert(pos_, pos_ + best);
-            if (best == 1) {
-                Put(c);
-            } else {
-                Put(StreamFormat::kCopyMarker);
-                Put(static_cast<std::uint8_t>(distance));
-                Put(static_cast<std::uint8_t>(distance >> 8));
-                Put(static_cast<std::uint8_t>(best));
-            }
-            pos_ += best;
-
-            if (sink != nullptr && pos_ - lastReport_ >= kProgressStep) {
-                const std::uint32_t units = (pos_ - lastReport_) / kProgressStep * kUnitsPerStep;
-                lastReport_ = pos_;
-                if (!sink->Report(units, 0)) return Result::LoadStopped;
-            }
+            if (!progress.Reached(pos_)) return Result::LoadStopped;
             if (produced_ - copied_ >= kCopyBackThreshold) CopyBack(kCopyBackPiece);
         }
         while (copied_ < produced_) CopyBack(std::min(kCopyBackPiece, produced_ - copied_));
@@ -87,10 +75,9 @@ private:
     Workspace& work_;
     std::uint8_t* data_;
     const std::uint32_t length_;
-    std::uint32_t pos_ = 0;         // page bytes consumed
-    std::uint32_t produced_ = 0;    // output bytes produced
-    std::uint32_t copied_ = 0;      // output bytes copied back into data_
-    std::uint32_t lastReport_ = 0;  // pos_ at the last progress report
+    std::uint32_t pos_ = 0;       // page bytes consumed
+    std::uint32_t produced_ = 0;  // output bytes produced
+    std::uint32_t copied_ = 0;    // output bytes copied back into data_
 };
 
 }  // namespace

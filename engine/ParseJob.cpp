@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "engine/ParseStep.h"
 #include "engine/StreamFormat.h"
 
 namespace nemora::engine {
@@ -46,24 +47,14 @@ void ParseJob::Run(MatchFinder& finder, const std::uint8_t* page, std::uint32_t 
             crossPos = pos;
             crossOffset = static_cast<std::uint32_t>(out - tokens.get());
         }
-        const std::uint8_t c = page[pos];
-        if (c == 0) {
+        std::uint32_t tokenSize = 0;
+        const std::uint32_t consumed = ParseStep(finder, page, pos, out, tokenSize);
+        if (consumed == 0) {
             broken = true;
             break;
         }
-        std::uint32_t distance = 0;
-        const std::uint32_t best = finder.Find(pos, distance);
-        finder.Insert(pos, pos + best);
-        if (best == 1) {
-            *out++ = c;
-        } else {
-            out[0] = StreamFormat::kCopyMarker;
-            out[1] = static_cast<std::uint8_t>(distance);
-            out[2] = static_cast<std::uint8_t>(distance >> 8);
-            out[3] = static_cast<std::uint8_t>(best);
-            out += 4;
-        }
-        pos += best;
+        out += tokenSize;
+        pos += consumed;
         if (pos >= nextCheck) {
             if (cancel.load(std::memory_order_relaxed)) {
                 failed = true;

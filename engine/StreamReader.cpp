@@ -6,6 +6,7 @@
 
 #include "engine/PageCipher.h"
 #include "engine/StreamFormat.h"
+#include "engine/TokenCodec.h"
 
 namespace nemora::engine {
 namespace {
@@ -79,13 +80,13 @@ private:
         std::size_t at = 0;
         while (page.size() < pageLength) {
             if (at >= body.size()) return Result::DataTruncated;
-            if (body[at] != StreamFormat::kCopyMarker) {
+            if (!TokenCodec::IsCopy(body[at])) {
                 page.push_back(body[at++]);
                 continue;
             }
             if (body.size() - at < StreamFormat::kCopyTokenSize) return Result::DataTruncated;
-            const std::size_t distance = body[at + 1] | (std::size_t{body[at + 2]} << 8);
-            const std::size_t length = body[at + 3];
+            const std::size_t distance = TokenCodec::Distance(&body[at]);
+            const std::size_t length = TokenCodec::Length(&body[at]);
             at += StreamFormat::kCopyTokenSize;
             if (distance == 0 || distance > StreamFormat::kWindow || distance > page.size() ||
                 length < StreamFormat::kShortestCopy || length > StreamFormat::kLongestCopy ||
