@@ -36,7 +36,8 @@ static_assert(kCopyBackThreshold == StreamFormat::kWindow + kCopyBackPiece,
 
 struct Workspace {
     MatchFinder finder;
-    std::uint8_t ring[kRingSize];  // output not yet copied back
+    // Output not yet copied back, and room for a token that runs past the end.
+    std::uint8_t ring[kRingSize + StreamFormat::kCopyTokenSize];
 };
 
 class CompressorRun {
@@ -49,11 +50,17 @@ public:
     Result Compress(ProgressSink* sink, std::uint32_t& tokenLength) {
         CompressorProgress progress(sink);
         while (pos_ < length_) {
-            std::uint8_t token[StreamFormat::kCopyTokenSize];
+            // The token goes straight into the ring; a part that runs past
+            // its end belongs at its start.
+            const std::uint32_t at = produced_ % kRingSize;
             std::uint32_t size = 0;
-            const std::uint32_t consumed = ParseStep(work_.finder, data_, pos_, token, size);
+            const std::uint32_t consumed =
+                ParseStep(work_.finder, data_, pos_, work_.ring + at, size);
             if (consumed == 0) return Result::BrokenText;
-            for (std::uint32_t i = 0; i < size; ++i) Put(token[i]);
+            if (at + size > kRingSize) {
+                std::memcpy(work_.ring, work_.ring + kRingSize, at + size - kRingSize);
+            }
+            produced_ += size;
             pos_ += consumed;
 
             if (!progress.Reached(pos_)) return Result::LoadStopped;
@@ -65,8 +72,6 @@ public:
     }
 
 private:
-    void Put(std::uint8_t byte) { work_.ring[produced_++ % kRingSize] = byte; }
-
     void CopyBack(std::uint32_t count) {
         std::memcpy(data_ + copied_, work_.ring + copied_ % kRingSize, count);
         copied_ += count;
