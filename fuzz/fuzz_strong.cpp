@@ -27,7 +27,8 @@ using namespace nemora::engine::strong;
 
 const StrongKey& FixedKey() {
     static const StrongKey key = [] {
-        const auto derived = StrongKey::Derive("fuzz", SaltBytes{}, {kLeastMemoryKiB, kLeastPasses, kLanes});
+        const auto derived =
+            StrongKey::Derive("fuzz", SaltBytes{}, {kLeastMemoryKiB, kLeastPasses, kLanes});
         if (!derived) std::abort();
         return *derived;
     }();
