@@ -24,17 +24,26 @@ const std::vector<std::uint8_t>& Page(std::size_t size) {
     return page;
 }
 
-void BM_Compress(benchmark::State& state) {
+void CompressWith(benchmark::State& state, const engine::CompressorOptions& options) {
     const auto& page = Page(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state) {
         engine::LockBuffer buffer;
         if (buffer.AssignPage(page.data(), page.size()) != engine::Result::Ok ||
-            buffer.Compress(nullptr) != engine::Result::Ok) {
+            buffer.Compress(nullptr, options) != engine::Result::Ok) {
             state.SkipWithError("compress failed");
         }
         benchmark::DoNotOptimize(buffer.Bytes());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
+}
+
+void BM_Compress(benchmark::State& state) {
+    CompressWith(state, {});
+}
+
+// The one-thread parse alone, as on a one-processor machine.
+void BM_CompressOneThread(benchmark::State& state) {
+    CompressWith(state, {.threads = 1});
 }
 
 void BM_Encipher(benchmark::State& state) {
@@ -66,6 +75,11 @@ constexpr std::int64_t kOneMB = 1'000'000;
 constexpr std::int64_t kTenMB = 10'000'000;
 
 BENCHMARK(BM_Compress)->Arg(kOneMB)->Arg(kTenMB)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CompressOneThread)
+    ->Arg(kOneMB)
+    ->Arg(kTenMB)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_Encipher)->Arg(kOneMB)->Arg(kTenMB)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Read)->Arg(kOneMB)->Arg(kTenMB)->Unit(benchmark::kMillisecond)->UseRealTime();
 

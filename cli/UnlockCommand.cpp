@@ -19,7 +19,7 @@ namespace nemora::cli {
 namespace {
 
 // The largest data file: a stream counted in 32 bits and the name block.
-constexpr std::uint64_t kLargestDataFile = 0xFFFFFFFFull + engine::format::kMaxCharCodeBlock;
+constexpr std::uint64_t kLargestDataFile = 0xFFFFFFFFull + engine::StreamFormat::kMaxCharCodeBlock;
 
 // What cannot be read as a data file: its message and exit status. A file
 // that cannot be had at all is not a damaged one.

@@ -6,7 +6,7 @@
 
 // Word-at-a-time byte comparisons shared by the match finder and the run
 // index: both measure candidates on every search, so these are hot.
-namespace nemora::engine::bytes {
+namespace nemora::engine {
 
 inline std::uint64_t Load64(const std::uint8_t* p) {
     std::uint64_t v;
@@ -56,6 +56,6 @@ inline std::uint32_t RunLength(const std::uint8_t* p, std::uint32_t limit) {
     return n;
 }
 
-constexpr std::uint64_t kPrime = 0x9E3779B185EBCA87ull;  // multiplier of the key hashes
+constexpr std::uint64_t kKeyHashPrime = 0x9E3779B185EBCA87ull;  // multiplier of the key hashes
 
-}  // namespace nemora::engine::bytes
+}  // namespace nemora::engine

@@ -26,7 +26,7 @@ BuiltDataFile BuildDataFile(const std::uint8_t* page, std::size_t length,
     }
 
     const std::uint8_t* header = stream.Bytes();
-    const std::uint8_t* body = header + format::kHeaderSize;
+    const std::uint8_t* body = header + StreamFormat::kHeaderSize;
     locked.data.reserve(stream.StreamSize() + name.Count());
     locked.data.insert(locked.data.end(), header, body);
     locked.data.insert(locked.data.end(), name.Bytes(), name.Bytes() + name.Count());

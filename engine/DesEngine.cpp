@@ -44,10 +44,10 @@ std::uint64_t StandardBit(unsigned k) {
 std::uint32_t SBoxAndP(unsigned j, unsigned x) {
     const unsigned row = ((x >> 4) & 2) | (x & 1);
     const unsigned column = (x >> 1) & 0xF;
-    const unsigned s = des::kSBoxes[j][row * 16 + column];
+    const unsigned s = DesTables::kSBoxes[j][row * 16 + column];
     std::uint32_t out = 0;
     for (unsigned n = 1; n <= 32; ++n) {
-        const unsigned from = des::kPermutation[n - 1];  // S output bit 1..32
+        const unsigned from = DesTables::kPermutation[n - 1];  // S output bit 1..32
         if (from < 4 * j + 1 || from > 4 * j + 4) continue;
         if ((s >> (3 - (from - 4 * j - 1))) & 1) out |= std::uint32_t{1} << (32 - n);
     }
@@ -73,7 +73,7 @@ inline std::uint32_t Feistel(const std::uint32_t (&sp)[8][256], std::uint32_t r,
 void BuildTables(DesVariant variant, std::uint64_t (&initial)[8][256],
                  std::uint64_t (&final)[8][256]) {
     unsigned ipOutputOf[65] = {};  // input bit k -> the IP output bit that takes it
-    for (unsigned m = 1; m <= 64; ++m) ipOutputOf[des::kInitialPermutation[m - 1]] = m;
+    for (unsigned m = 1; m <= 64; ++m) ipOutputOf[DesTables::kInitialPermutation[m - 1]] = m;
 
     for (unsigned byte = 0; byte < 8; ++byte) {
         for (unsigned v = 0; v < 256; ++v) {
@@ -88,7 +88,7 @@ void BuildTables(DesVariant variant, std::uint64_t (&initial)[8][256],
                 }
                 // IP^-1: preoutput bit q goes to output bit m with IP[q] = m.
                 const unsigned q = 8 * byte + 8 - bit;
-                const BitPlace place = PlaceOf(des::kInitialPermutation[q - 1], variant);
+                const BitPlace place = PlaceOf(DesTables::kInitialPermutation[q - 1], variant);
                 out |= std::uint64_t{1} << (56 - 8 * place.byte + place.bit);
             }
             initial[byte][v] = in;
@@ -134,15 +134,15 @@ DesEngine::DesEngine(const std::array<std::uint8_t, 8>& key, DesVariant variant)
     std::uint32_t c = 0;
     std::uint32_t d = 0;
     for (unsigned i = 0; i < 28; ++i) {
-        c = (c << 1) | keyBit(des::kPermutedChoice1[i]);
-        d = (d << 1) | keyBit(des::kPermutedChoice1[28 + i]);
+        c = (c << 1) | keyBit(DesTables::kPermutedChoice1[i]);
+        d = (d << 1) | keyBit(DesTables::kPermutedChoice1[28 + i]);
     }
 
-    const std::uint8_t* pc2 =
-        variant == DesVariant::Standard ? des::kPermutedChoice2 : des::kPagePermutedChoice2;
+    const std::uint8_t* pc2 = variant == DesVariant::Standard ? DesTables::kPermutedChoice2
+                                                              : DesTables::kPagePermutedChoice2;
     constexpr std::uint32_t kMask28 = (1u << 28) - 1;
     for (unsigned round = 0; round < 16; ++round) {
-        const unsigned shift = des::kRotations[round];
+        const unsigned shift = DesTables::kRotations[round];
         c = ((c << shift) | (c >> (28 - shift))) & kMask28;
         d = ((d << shift) | (d >> (28 - shift))) & kMask28;
         std::uint32_t groups[8] = {};  // the 6-bit subkey group of each S-box

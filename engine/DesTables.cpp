@@ -1,26 +1,26 @@
 #include "engine/DesTables.h"
 
-namespace nemora::engine::des {
+namespace nemora::engine {
 
 // clang-format off: the tables keep the rows in which they are published.
 
-const std::uint8_t kInitialPermutation[64] = {
+const std::uint8_t DesTables::kInitialPermutation[64] = {
     58, 50, 42, 34, 26, 18, 10, 2,  60, 52, 44, 36, 28, 20, 12, 4,  62, 54, 46, 38, 30, 22,
     14, 6,  64, 56, 48, 40, 32, 24, 16, 8,  57, 49, 41, 33, 25, 17, 9,  1,  59, 51, 43, 35,
     27, 19, 11, 3,  61, 53, 45, 37, 29, 21, 13, 5,  63, 55, 47, 39, 31, 23, 15, 7,
 };
 
-const std::uint8_t kExpansion[48] = {
+const std::uint8_t DesTables::kExpansion[48] = {
     32, 1,  2,  3,  4,  5,  4,  5,  6,  7,  8,  9,  8,  9,  10, 11, 12, 13, 12, 13, 14, 15, 16, 17,
     16, 17, 18, 19, 20, 21, 20, 21, 22, 23, 24, 25, 24, 25, 26, 27, 28, 29, 28, 29, 30, 31, 32, 1,
 };
 
-const std::uint8_t kPermutation[32] = {
+const std::uint8_t DesTables::kPermutation[32] = {
     16, 7, 20, 21, 29, 12, 28, 17, 1,  15, 23, 26, 5,  18, 31, 10,
     2,  8, 24, 14, 32, 27, 3,  9,  19, 13, 30, 6,  22, 11, 4,  25,
 };
 
-const std::uint8_t kSBoxes[8][64] = {
+const std::uint8_t DesTables::kSBoxes[8][64] = {
     {14, 4,  13, 1, 2,  15, 11, 8, 3, 10, 6, 12, 5,  9,  0,  7,  0,  15, 7,  4,  14, 2,
      13, 1,  10, 6, 12, 11, 9,  5, 3, 8,  4, 1,  14, 8,  13, 6,  2,  11, 15, 12, 9,  7,
      3,  10, 5,  0, 15, 12, 8,  2, 4, 9,  1, 7,  5,  11, 3,  14, 10, 0,  6,  13},
@@ -47,13 +47,13 @@ const std::uint8_t kSBoxes[8][64] = {
      15, 3, 5,  8, 2, 1,  14, 7,  4,  10, 8, 13, 15, 12, 9,  0,  3,  5,  6,  11},
 };
 
-const std::uint8_t kPermutedChoice1[56] = {
+const std::uint8_t DesTables::kPermutedChoice1[56] = {
     57, 49, 41, 33, 25, 17, 9,  1,  58, 50, 42, 34, 26, 18, 10, 2,  59, 51, 43,
     35, 27, 19, 11, 3,  60, 52, 44, 36, 63, 55, 47, 39, 31, 23, 15, 7,  62, 54,
     46, 38, 30, 22, 14, 6,  61, 53, 45, 37, 29, 21, 13, 5,  28, 20, 12, 4,
 };
 
-const std::uint8_t kPermutedChoice2[48] = {
+const std::uint8_t DesTables::kPermutedChoice2[48] = {
     14, 17, 11, 24, 1,  5,  3,  28, 15, 6,  21, 10, 23, 19, 12, 4,  26, 8,  16, 7,  27, 20, 13, 2,
     41, 52, 31, 37, 47, 55, 30, 40, 51, 45, 33, 48, 44, 49, 39, 56, 34, 53, 46, 42, 50, 36, 29, 32,
 };
@@ -61,13 +61,13 @@ const std::uint8_t kPermutedChoice2[48] = {
 // The standard PC-2 with C and D exchanged, except the fifth entry for S3,
 // which is 55 where the exchange gives 54: position 54 is never selected and
 // position 55 twice. Every data file depends on this table as it stands.
-const std::uint8_t kPagePermutedChoice2[48] = {
+const std::uint8_t DesTables::kPagePermutedChoice2[48] = {
     42, 45, 39, 52, 29, 33, 31, 56, 43, 34, 49, 38, 51, 47, 40, 32, 55, 36, 44, 35, 55, 48, 41, 30,
     13, 24, 3,  9,  19, 27, 2,  12, 23, 17, 5,  20, 16, 21, 11, 28, 6,  25, 18, 14, 22, 8,  1,  4,
 };
 
-const std::uint8_t kRotations[16] = {1, 1, 2, 2, 2, 2, 2, 2, 1, 2, 2, 2, 2, 2, 2, 1};
+const std::uint8_t DesTables::kRotations[16] = {1, 1, 2, 2, 2, 2, 2, 2, 1, 2, 2, 2, 2, 2, 2, 1};
 
 // clang-format on
 
-}  // namespace nemora::engine::des
+}  // namespace nemora::engine

@@ -21,25 +21,26 @@ bool ReadExactly(InputFile& file, std::uint8_t* into, std::size_t size) {
 }  // namespace
 
 bool LockBuffer::IsEnciphered() const {
-    return Bytes() != nullptr && StreamSize() >= format::kHeaderSize && !format::HasMagic(Bytes());
+    return Bytes() != nullptr && StreamSize() >= StreamFormat::kHeaderSize &&
+           !StreamFormat::HasMagic(Bytes());
 }
 
 Result LockBuffer::Replace(std::uint64_t pageLength) {
     Release();
     pageSize_ = 0;
-    if (pageLength > format::kMaxPageLength) return Result::ReadFailed;
-    const auto streamSize = static_cast<std::uint32_t>(pageLength + format::kHeaderSize);
+    if (pageLength > StreamFormat::kMaxPageLength) return Result::ReadFailed;
+    const auto streamSize = static_cast<std::uint32_t>(pageLength + StreamFormat::kHeaderSize);
     return Allocate(streamSize) ? Result::Ok : Result::ReadFailed;
 }
 
 void LockBuffer::Complete(std::uint32_t pageLength) {
-    format::WriteHeader(Bytes(), pageLength);
+    StreamFormat::WriteHeader(Bytes(), pageLength);
     pageSize_ = pageLength;
 }
 
 Result LockBuffer::AssignPage(const std::uint8_t* page, std::size_t length) {
     if (Result result = Replace(length); result != Result::Ok) return result;
-    if (length != 0) std::memcpy(Bytes() + format::kHeaderSize, page, length);
+    if (length != 0) std::memcpy(Bytes() + StreamFormat::kHeaderSize, page, length);
     Complete(static_cast<std::uint32_t>(length));
     return Result::Ok;
 }
@@ -47,7 +48,7 @@ Result LockBuffer::AssignPage(const std::uint8_t* page, std::size_t length) {
 Result LockBuffer::Load(ProgressSink* sink, InputFile& file, std::uint64_t length) {
     if (Result result = Replace(length); result != Result::Ok) return result;
     const auto pageLength = static_cast<std::uint32_t>(length);
-    std::uint8_t* page = Bytes() + format::kHeaderSize;
+    std::uint8_t* page = Bytes() + StreamFormat::kHeaderSize;
     const std::uint32_t pieces = pageLength / kPieceSize;
     for (std::uint32_t i = 0; i < pieces; ++i) {
         if (!ReadExactly(file, page + std::size_t{i} * kPieceSize, kPieceSize)) {
@@ -65,14 +66,15 @@ Result LockBuffer::Load(ProgressSink* sink, InputFile& file, std::uint64_t lengt
 }
 
 Result LockBuffer::WriteHeader(OutputFile& file) const {
-    if (StreamSize() < format::kHeaderSize) return Result::Ok;
-    return file.Write(Bytes(), format::kHeaderSize) ? Result::Ok : Result::CannotCreate;
+    if (StreamSize() < StreamFormat::kHeaderSize) return Result::Ok;
+    return file.Write(Bytes(), StreamFormat::kHeaderSize) ? Result::Ok : Result::CannotCreate;
 }
 
 Result LockBuffer::WriteBody(ProgressSink* sink, OutputFile& file) const {
-    if (StreamSize() <= format::kHeaderSize) return Result::Ok;
-    const std::uint8_t* body = Bytes() + format::kHeaderSize;
-    const std::uint32_t bodyLength = StreamSize() - static_cast<std::uint32_t>(format::kHeaderSize);
+    if (StreamSize() <= StreamFormat::kHeaderSize) return Result::Ok;
+    const std::uint8_t* body = Bytes() + StreamFormat::kHeaderSize;
+    const std::uint32_t bodyLength =
+        StreamSize() - static_cast<std::uint32_t>(StreamFormat::kHeaderSize);
     const std::uint32_t pieces = bodyLength / kPieceSize;
     for (std::uint32_t i = 0; i < pieces; ++i) {
         if (!file.Write(body + std::size_t{i} * kPieceSize, kPieceSize))
@@ -87,10 +89,12 @@ Result LockBuffer::WriteBody(ProgressSink* sink, OutputFile& file) const {
 }
 
 Result LockBuffer::Compress(ProgressSink* sink, const CompressorOptions& options) {
-    if (Bytes() == nullptr || StreamSize() <= format::kHeaderSize) return Result::CompressFailed;
+    if (Bytes() == nullptr || StreamSize() <= StreamFormat::kHeaderSize)
+        return Result::CompressFailed;
 
-    std::uint8_t* page = Bytes() + format::kHeaderSize;
-    const std::uint32_t pageLength = StreamSize() - static_cast<std::uint32_t>(format::kHeaderSize);
+    std::uint8_t* page = Bytes() + StreamFormat::kHeaderSize;
+    const std::uint32_t pageLength =
+        StreamSize() - static_cast<std::uint32_t>(StreamFormat::kHeaderSize);
     std::uint32_t tokenLength = 0;
     const Result result = PageCompressor().Run(page, pageLength, sink, tokenLength, options);
     if (result != Result::Ok) return result;
@@ -98,11 +102,11 @@ Result LockBuffer::Compress(ProgressSink* sink, const CompressorOptions& options
     // The tokens now stand where the page began; the buffer takes the size of
     // header and padded body (shrinking in place), spaces making up the last
     // block. When the memory cannot be had the old buffer stays.
-    const std::size_t bodyLength = format::PaddedLength(tokenLength);
-    if (!Resize(static_cast<std::uint32_t>(format::kHeaderSize + bodyLength))) {
+    const std::size_t bodyLength = StreamFormat::PaddedLength(tokenLength);
+    if (!Resize(static_cast<std::uint32_t>(StreamFormat::kHeaderSize + bodyLength))) {
         return Result::CompressFailed;
     }
-    std::memset(Bytes() + format::kHeaderSize + tokenLength, format::kPadding,
+    std::memset(Bytes() + StreamFormat::kHeaderSize + tokenLength, StreamFormat::kPadding,
                 bodyLength - tokenLength);
     return Result::Ok;
 }

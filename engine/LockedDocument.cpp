@@ -38,7 +38,7 @@ Result LockedDocument::Load(ProgressSink* sink, const std::string& path) {
     if (*length == 0) return Result::CannotOpen;
     // A page of 4 GiB or more cannot be stated in the header: refuse it
     // rather than write a wrong length.
-    if (*length > format::kMaxPageLength) return Result::ReadFailed;
+    if (*length > StreamFormat::kMaxPageLength) return Result::ReadFailed;
 
     if (!ReportTo(sink, KiB(*length) * kUnitsToLoad, StringId(TextId::Loading))) {
         return Result::LoadStopped;
@@ -51,7 +51,7 @@ Result LockedDocument::Load(ProgressSink* sink, const std::string& path) {
 
 std::span<const std::uint8_t> LockedDocument::Page() const {
     if (state_ != DocumentState::Loaded) return {};
-    return {stream_.Bytes() + format::kHeaderSize, stream_.PageSize()};
+    return {stream_.Bytes() + StreamFormat::kHeaderSize, stream_.PageSize()};
 }
 
 Result LockedDocument::Compress(ProgressSink* sink, const CompressorOptions& options) {
@@ -126,7 +126,7 @@ Result LockedDocument::PlainStream(std::vector<std::uint8_t>& out) const {
     if (state_ != DocumentState::Compressed && state_ != DocumentState::Enciphered) {
         return Result::CompressFailed;
     }
-    const std::size_t header = format::kHeaderSize;
+    const std::size_t header = StreamFormat::kHeaderSize;
     const std::size_t name = charCode_.Count();
     const std::size_t body = stream_.StreamSize() - header;
     try {

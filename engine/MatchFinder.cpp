@@ -9,11 +9,6 @@
 namespace nemora::engine {
 namespace {
 
-using bytes::kPrime;
-using bytes::Load32;
-using bytes::Load64;
-using bytes::MatchLength;
-
 // The next 5 bytes as a key, and whether they are all one value.
 std::uint64_t Key5(const std::uint8_t* p) {
     return Load32(p) | (std::uint64_t{p[4]} << 32);
@@ -53,13 +48,13 @@ std::uint32_t MatchFinder::Hash(int level, std::uint32_t pos) const {
             key = Key5(p);
             break;
         case 9:
-            key = Load64(p) ^ (std::uint64_t{p[8]} * kPrime);
+            key = Load64(p) ^ (std::uint64_t{p[8]} * kKeyHashPrime);
             break;
         default:  // 16
-            key = Load64(p) ^ (Load64(p + 8) * kPrime);
+            key = Load64(p) ^ (Load64(p + 8) * kKeyHashPrime);
             break;
     }
-    return static_cast<std::uint32_t>((key * kPrime) >> (64 - kHashBits[level]));
+    return static_cast<std::uint32_t>((key * kKeyHashPrime) >> (64 - kHashBits[level]));
 }
 
 void MatchFinder::InsertInto(int l, std::uint32_t from, std::uint32_t to) {
@@ -75,8 +70,8 @@ void MatchFinder::InsertInto(int l, std::uint32_t from, std::uint32_t to) {
             const bool uniform = Uniform(key5, page_[p]);
             runs_.Enter(p, uniform);
             if (uniform) continue;
-            std::uint32_t& head =
-                level.head[static_cast<std::uint32_t>((key5 * kPrime) >> (64 - kHashBits[0]))];
+            std::uint32_t& head = level.head[static_cast<std::uint32_t>((key5 * kKeyHashPrime) >>
+                                                                        (64 - kHashBits[0]))];
             level.previous[p & kWindowMask] = head;
             head = p + 1;
         }
@@ -110,7 +105,7 @@ void MatchFinder::Account(std::uint32_t pos) {
 void MatchFinder::Deepen(std::uint32_t pos) {
     if (deep_) return;
     deep_ = true;
-    const std::uint32_t lowest = pos - std::min<std::uint32_t>(pos, format::kWindow);
+    const std::uint32_t lowest = pos - std::min<std::uint32_t>(pos, StreamFormat::kWindow);
     for (int l = 1; l < kLevels; ++l) {
         std::fill_n(levels_[l].head, std::size_t{1} << kHashBits[l], 0u);
         InsertInto(l, lowest, pos);
@@ -125,7 +120,7 @@ std::uint32_t MatchFinder::WalkChain(int l, std::uint32_t pos, std::uint32_t lim
                                      std::uint32_t atLeast, std::uint32_t enough,
                                      std::uint32_t& distance) {
     const Level& level = levels_[l];
-    const std::uint32_t lowest = pos - std::min<std::uint32_t>(pos, format::kWindow);
+    const std::uint32_t lowest = pos - std::min<std::uint32_t>(pos, StreamFormat::kWindow);
     const std::uint8_t* here = page_ + pos;
     std::uint32_t best = atLeast - 1;
     std::uint64_t visited = 0;
@@ -155,9 +150,9 @@ std::uint32_t MatchFinder::WalkChain(int l, std::uint32_t pos, std::uint32_t lim
 
 std::uint32_t MatchFinder::Find(std::uint32_t pos, std::uint32_t& distance) {
     Account(pos);
-    const std::uint32_t limit =
-        std::min<std::uint32_t>(static_cast<std::uint32_t>(format::kLongestCopy), length_ - pos);
-    if (limit < format::kShortestCopy) return 1;
+    const std::uint32_t limit = std::min<std::uint32_t>(
+        static_cast<std::uint32_t>(StreamFormat::kLongestCopy), length_ - pos);
+    if (limit < StreamFormat::kShortestCopy) return 1;
 
     // No match can be longer than the limit, and only a candidate at least
     // that far back can reach it: when the one exactly that far back does,
@@ -165,7 +160,7 @@ std::uint32_t MatchFinder::Find(std::uint32_t pos, std::uint32_t& distance) {
     const std::uint8_t* here = page_ + pos;
     // The next search's chain head is most likely a cache miss: ask for it
     // now, while this search runs.
-    if (limit > format::kShortestCopy) __builtin_prefetch(&levels_[0].head[Hash(0, pos + 1)]);
+    if (limit > StreamFormat::kShortestCopy) __builtin_prefetch(&levels_[0].head[Hash(0, pos + 1)]);
     if (pos >= limit && here[-static_cast<std::ptrdiff_t>(limit)] == here[0] &&
         MatchLength(here - limit, here, 0, limit) == limit) {
         distance = limit;
@@ -173,7 +168,7 @@ std::uint32_t MatchFinder::Find(std::uint32_t pos, std::uint32_t& distance) {
     }
 
     if (Uniform(Key5(here), here[0])) {
-        const std::uint32_t lowest = pos - std::min<std::uint32_t>(pos, format::kWindow);
+        const std::uint32_t lowest = pos - std::min<std::uint32_t>(pos, StreamFormat::kWindow);
         return runs_.Find(pos, limit, lowest, distance);
     }
 

@@ -6,8 +6,10 @@
 #include <new>
 #include <thread>
 
+#include "engine/CompressorProgress.h"
 #include "engine/MatchFinder.h"
 #include "engine/ParallelCompressor.h"
+#include "engine/ParseStep.h"
 #include "engine/StreamFormat.h"
 
 namespace nemora::engine {
@@ -16,8 +18,6 @@ namespace {
 constexpr std::uint32_t kRingSize = 0x8200;           // 130 pieces of 256 bytes
 constexpr std::uint32_t kCopyBackThreshold = 0x8100;  // kWindow + one piece
 constexpr std::uint32_t kCopyBackPiece = 256;
-constexpr std::uint32_t kProgressStep = PageCompressor::kProgressStep;
-constexpr std::uint32_t kUnitsPerStep = PageCompressor::kUnitsPerStep;
 
 // Each stretch first enters the window behind it (32 KiB) and parses a few
 // KiB into the next, so short stretches waste work; long ones leave a small
@@ -31,12 +31,13 @@ std::uint32_t ChunkFor(std::uint32_t length, unsigned threads) {
 }
 
 static_assert(kRingSize % kCopyBackPiece == 0, "a piece never straddles the ring's end");
-static_assert(kCopyBackThreshold == format::kWindow + kCopyBackPiece,
+static_assert(kCopyBackThreshold == StreamFormat::kWindow + kCopyBackPiece,
               "copied-back output must stay a whole window behind the read position");
 
 struct Workspace {
     MatchFinder finder;
-    std::uint8_t ring[kRingSize];  // output not yet copied back
+    // Output not yet copied back, and room for a token that runs past the end.
+    std::uint8_t ring[kRingSize + StreamFormat::kCopyTokenSize];
 };
 
 class CompressorRun {
@@ -47,28 +48,22 @@ public:
     }
 
     Result Compress(ProgressSink* sink, std::uint32_t& tokenLength) {
+        CompressorProgress progress(sink);
         while (pos_ < length_) {
-            const std::uint8_t c = data_[pos_];
-            if (c == 0) return Result::BrokenText;
-
-            std::uint32_t distance = 0;
-            const std::uint32_t best = work_.finder.Find(pos_, distance);
-            work_.finder.Insert(pos_, pos_ + best);
-            if (best == 1) {
-                Put(c);
-            } else {
-                Put(format::kCopyMarker);
-                Put(static_cast<std::uint8_t>(distance));
-                Put(static_cast<std::uint8_t>(distance >> 8));
-                Put(static_cast<std::uint8_t>(best));
+            // The token goes straight into the ring; a part that runs past
+            // its end belongs at its start.
+            const std::uint32_t at = produced_ % kRingSize;
+            std::uint32_t size = 0;
+            const std::uint32_t consumed =
+                ParseStep(work_.finder, data_, pos_, work_.ring + at, size);
+            if (consumed == 0) return Result::BrokenText;
+            if (at + size > kRingSize) {
+                std::memcpy(work_.ring, work_.ring + kRingSize, at + size - kRingSize);
             }
-            pos_ += best;
+            produced_ += size;
+            pos_ += consumed;
 
-            if (sink != nullptr && pos_ - lastReport_ >= kProgressStep) {
-                const std::uint32_t units = (pos_ - lastReport_) / kProgressStep * kUnitsPerStep;
-                lastReport_ = pos_;
-                if (!sink->Report(units, 0)) return Result::LoadStopped;
-            }
+            if (!progress.Reached(pos_)) return Result::LoadStopped;
             if (produced_ - copied_ >= kCopyBackThreshold) CopyBack(kCopyBackPiece);
         }
         while (copied_ < produced_) CopyBack(std::min(kCopyBackPiece, produced_ - copied_));
@@ -77,8 +72,6 @@ public:
     }
 
 private:
-    void Put(std::uint8_t byte) { work_.ring[produced_++ % kRingSize] = byte; }
-
     void CopyBack(std::uint32_t count) {
         std::memcpy(data_ + copied_, work_.ring + copied_ % kRingSize, count);
         copied_ += count;
@@ -87,10 +80,9 @@ private:
     Workspace& work_;
     std::uint8_t* data_;
     const std::uint32_t length_;
-    std::uint32_t pos_ = 0;         // page bytes consumed
-    std::uint32_t produced_ = 0;    // output bytes produced
-    std::uint32_t copied_ = 0;      // output bytes copied back into data_
-    std::uint32_t lastReport_ = 0;  // pos_ at the last progress report
+    std::uint32_t pos_ = 0;       // page bytes consumed
+    std::uint32_t produced_ = 0;  // output bytes produced
+    std::uint32_t copied_ = 0;    // output bytes copied back into data_
 };
 
 }  // namespace

@@ -29,10 +29,6 @@ struct CompressorOptions {
 // reach of every later search.
 class PageCompressor {
 public:
-    // Progress: kUnitsPerStep units per whole kProgressStep page bytes consumed.
-    static constexpr std::uint32_t kProgressStep = 1024;
-    static constexpr std::uint32_t kUnitsPerStep = 4;
-
     // Compresses the `length` bytes at `data` in place. On success the first
     // `tokenLength` bytes of `data` hold the token stream (tokenLength <=
     // length; the caller pads it). Reports 4 units with no text for every

@@ -5,14 +5,12 @@
 #include <new>
 #include <system_error>
 
-#include "engine/PageCompressor.h"
 #include "engine/StreamFormat.h"
+#include "engine/TokenCodec.h"
 
 namespace nemora::engine {
 namespace {
 
-constexpr std::uint32_t kProgressStep = PageCompressor::kProgressStep;
-constexpr std::uint32_t kUnitsPerStep = PageCompressor::kUnitsPerStep;
 // Joins that failed in a row before the rest of the page is parsed on the
 // calling thread alone.
 constexpr std::uint32_t kGiveUp = 3;
@@ -45,12 +43,13 @@ void ParallelCompressor::Stop() {
 
 Result ParallelCompressor::Run(ProgressSink* sink, std::uint32_t& tokenLength) {
     tokenLength = 0;
-    sink_ = sink;
+    progress_ = CompressorProgress(sink);
     const std::uint32_t count = (length_ - 1) / chunk_ + 1;
     try {
         jobs_.resize(count);
         states_.assign(count, State::Waiting);
-        pending_.reserve(std::size_t{chunk_} + span_ + format::kWindow + 2 * format::kLongestCopy);
+        pending_.reserve(std::size_t{chunk_} + span_ + StreamFormat::kWindow +
+                         2 * StreamFormat::kLongestCopy);
     } catch (const std::bad_alloc&) {
         return Result::CompressFailed;
     }
@@ -113,7 +112,7 @@ bool ParallelCompressor::TakeJob(std::unique_lock<std::mutex>& lock, MatchFinder
     states_[k] = State::Running;
     if (!spare_.empty()) {
         job.tokens = std::move(spare_.back());
-        job.capacity = chunk_ + span_ + static_cast<std::uint32_t>(format::kLongestCopy);
+        job.capacity = chunk_ + span_ + static_cast<std::uint32_t>(StreamFormat::kLongestCopy);
         spare_.pop_back();
     }
     lock.unlock();
@@ -145,7 +144,7 @@ void ParallelCompressor::Release(std::uint32_t k) {
         const std::lock_guard<std::mutex> lock(mutex_);
         ParseJob& job = jobs_[k];
         // Every buffer is made for a whole chunk, so any of them fits any job.
-        if (job.tokens && job.capacity >= chunk_ + span_ + format::kLongestCopy) {
+        if (job.tokens && job.capacity >= chunk_ + span_ + StreamFormat::kLongestCopy) {
             try {
                 spare_.push_back(std::move(job.tokens));
             } catch (const std::bad_alloc&) {
@@ -185,10 +184,10 @@ bool ParallelCompressor::FindJoin(const ParseJob& truth, std::uint32_t pos, std:
         }
         if (i < j) {
             if (i >= truth.reached) return false;
-            StepToken(truth.tokens.get(), a, i);
+            TokenCodec::Step(truth.tokens.get(), a, i);
         } else {
             if (j >= guess.reached) return false;
-            StepToken(guess.tokens.get(), b, j);
+            TokenCodec::Step(guess.tokens.get(), b, j);
         }
     }
 }
@@ -200,14 +199,10 @@ bool ParallelCompressor::Emit(const ParseJob& job, std::uint32_t pos, std::uint3
                               std::uint32_t to) {
     const std::uint8_t* tokens = job.tokens.get();
     pending_.insert(pending_.end(), tokens + from, tokens + to);
-    if (sink_ == nullptr) return true;
+    if (!progress_.Reports()) return true;
     for (std::uint32_t offset = from; offset < to;) {
-        StepToken(tokens, offset, pos);
-        if (pos - lastReport_ >= kProgressStep) {
-            const std::uint32_t units = (pos - lastReport_) / kProgressStep * kUnitsPerStep;
-            lastReport_ = pos;
-            if (!sink_->Report(units, 0)) return false;
-        }
+        TokenCodec::Step(tokens, offset, pos);
+        if (!progress_.Reached(pos)) return false;
     }
     return true;
 }
@@ -222,9 +217,33 @@ void ParallelCompressor::Flush(std::uint32_t limit) {
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
+// Emits the truth (from page position `pos`, token `offset`) to its end,
+// then parses on from there over chunk k + 1 on this thread: that parse, in
+// carry_, becomes the truth of chunk k + 1. Joined tokens below `limit` may
+// go into the page's buffer meanwhile. Ok, or the result that ends the run.
+Result ParallelCompressor::CarryAlone(ParseJob*& truth, std::uint32_t& k, std::uint32_t& pos,
+                                      std::uint32_t& offset, std::uint32_t limit) {
+    if (!Emit(*truth, pos, offset, truth->size)) return Result::LoadStopped;
+    if (truth->broken) return Result::BrokenText;
+    Flush(limit);
+    const std::uint32_t from = truth->reached;
+    if (truth != &carry_) Release(k);
+    const ParseJob& next = jobs_[k + 1];
+    carry_.start = from;
+    carry_.crossing = next.crossing;
+    carry_.end = std::max(next.end, from);
+    Release(k + 1);
+    RunJob(carry_, *finder_);
+    truth = &carry_;
+    pos = from;
+    offset = 0;
+    ++k;
+    return Result::Ok;
+}
+
 Result ParallelCompressor::Assemble() {
     const std::uint32_t count = static_cast<std::uint32_t>(jobs_.size());
-    const std::uint32_t window = static_cast<std::uint32_t>(format::kWindow);
+    const std::uint32_t window = static_cast<std::uint32_t>(StreamFormat::kWindow);
     ParseJob* truth = &jobs_[0];
     std::uint32_t k = 0;  // the chunk the truth is in
     std::uint32_t pos = 0, offset = 0;
@@ -248,18 +267,8 @@ Result ParallelCompressor::Assemble() {
                     cancel_.store(false, std::memory_order_relaxed);
                     serial = true;
                 }
-                if (!Emit(*truth, pos, offset, truth->size)) return Result::LoadStopped;
-                if (truth->broken) return Result::BrokenText;
-                const std::uint32_t from = truth->reached;
-                Flush(from - std::min(from, window));
-                carry_.start = from;
-                carry_.crossing = jobs_[k + 1].crossing;
-                carry_.end = std::max(jobs_[k + 1].end, from);
-                RunJob(carry_, *finder_);
-                truth = &carry_;
-                pos = from;
-                offset = 0;
-                ++k;
+                const std::uint32_t limit = truth->reached - std::min(truth->reached, window);
+                if (Result r = CarryAlone(truth, k, pos, offset, limit); r != Result::Ok) return r;
                 continue;
             }
             if (!WaitDone(k + 1)) return Result::CompressFailed;
@@ -282,20 +291,7 @@ Result ParallelCompressor::Assemble() {
             }
             // The guess never met the truth: the truth goes on over the
             // guess's chunk on this thread.
-            if (!Emit(*truth, pos, offset, truth->size)) return Result::LoadStopped;
-            if (truth->broken) return Result::BrokenText;
-            Flush(limit);
-            const std::uint32_t from = truth->reached;
-            if (truth != &carry_) Release(k);
-            carry_.start = from;
-            carry_.crossing = guess.crossing;
-            carry_.end = std::max(guess.end, from);
-            Release(k + 1);
-            RunJob(carry_, *finder_);
-            truth = &carry_;
-            pos = from;
-            offset = 0;
-            ++k;
+            if (Result r = CarryAlone(truth, k, pos, offset, limit); r != Result::Ok) return r;
             ++failedJoins;
         }
     } catch (const std::bad_alloc&) {

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/CompressorProgress.h"
 #include "engine/MatchFinder.h"
 #include "engine/ParseJob.h"
 #include "engine/ProgressSink.h"
@@ -57,6 +58,8 @@ private:
                   std::uint32_t& guessStart) const;
     bool Emit(const ParseJob& job, std::uint32_t pos, std::uint32_t from, std::uint32_t to);
     void Flush(std::uint32_t limit);
+    Result CarryAlone(ParseJob*& truth, std::uint32_t& k, std::uint32_t& pos, std::uint32_t& offset,
+                      std::uint32_t limit);
     Result Assemble();
     void Stop();
 
@@ -80,8 +83,7 @@ private:
     std::unique_ptr<MatchFinder> finder_;  // the calling thread's
     ParseJob carry_;                       // the true parse where a guess failed
 
-    ProgressSink* sink_ = nullptr;
-    std::uint32_t lastReport_ = 0;
+    CompressorProgress progress_;
     std::vector<std::uint8_t> pending_;  // joined tokens not yet in the page's buffer
     std::uint32_t written_ = 0;          // token bytes already there
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "engine/ParseStep.h"
 #include "engine/StreamFormat.h"
 
 namespace nemora::engine {
@@ -22,7 +23,7 @@ void ParseJob::Run(MatchFinder& finder, const std::uint8_t* page, std::uint32_t 
     // A token never holds more bytes than the page bytes it stands for, and
     // the last one reaches at most a copy's length past `end`.
     const std::uint32_t needed =
-        std::max(end, start) - start + static_cast<std::uint32_t>(format::kLongestCopy);
+        std::max(end, start) - start + static_cast<std::uint32_t>(StreamFormat::kLongestCopy);
     if (capacity < needed) {
         tokens.reset(new (std::nothrow) std::uint8_t[needed]);
         capacity = tokens ? needed : 0;
@@ -33,7 +34,7 @@ void ParseJob::Run(MatchFinder& finder, const std::uint8_t* page, std::uint32_t 
     }
 
     finder.Reset(page, length);
-    finder.Insert(start - std::min<std::uint32_t>(start, format::kWindow), start);
+    finder.Insert(start - std::min<std::uint32_t>(start, StreamFormat::kWindow), start);
     if (deep) finder.Deepen(start);
 
     std::uint8_t* out = tokens.get();
@@ -46,24 +47,14 @@ void ParseJob::Run(MatchFinder& finder, const std::uint8_t* page, std::uint32_t 
             crossPos = pos;
             crossOffset = static_cast<std::uint32_t>(out - tokens.get());
         }
-        const std::uint8_t c = page[pos];
-        if (c == 0) {
+        std::uint32_t tokenSize = 0;
+        const std::uint32_t consumed = ParseStep(finder, page, pos, out, tokenSize);
+        if (consumed == 0) {
             broken = true;
             break;
         }
-        std::uint32_t distance = 0;
-        const std::uint32_t best = finder.Find(pos, distance);
-        finder.Insert(pos, pos + best);
-        if (best == 1) {
-            *out++ = c;
-        } else {
-            out[0] = format::kCopyMarker;
-            out[1] = static_cast<std::uint8_t>(distance);
-            out[2] = static_cast<std::uint8_t>(distance >> 8);
-            out[3] = static_cast<std::uint8_t>(best);
-            out += 4;
-        }
-        pos += best;
+        out += tokenSize;
+        pos += consumed;
         if (pos >= nextCheck) {
             if (cancel.load(std::memory_order_relaxed)) {
                 failed = true;

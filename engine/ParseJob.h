@@ -41,15 +41,4 @@ struct ParseJob {
              const std::atomic<bool>& cancel);
 };
 
-// The page length a token at tokens[offset] stands for, and its size there.
-inline void StepToken(const std::uint8_t* tokens, std::uint32_t& offset, std::uint32_t& pos) {
-    if (tokens[offset] == 0) {
-        pos += tokens[offset + 3];
-        offset += 4;
-    } else {
-        pos += 1;
-        offset += 1;
-    }
-}
-
 }  // namespace nemora::engine

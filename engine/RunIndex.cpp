@@ -6,15 +6,7 @@
 #include "engine/ByteMatch.h"
 
 namespace nemora::engine {
-namespace {
-
-using bytes::kPrime;
-using bytes::Load32;
-using bytes::Load64;
-using bytes::MatchLength;
-using bytes::RunLength;
-
-}  // namespace
+namespace {}  // namespace
 
 void RunIndex::Reset(const std::uint8_t* page, std::uint32_t length) {
     page_ = page;
@@ -35,11 +27,11 @@ std::uint32_t RunIndex::TailKey(int tier, std::uint8_t value, const std::uint8_t
             key = Load32(tail);
             break;
         default:  // 12
-            key = Load64(tail) ^ (std::uint64_t{Load32(tail + 8)} * kPrime);
+            key = Load64(tail) ^ (std::uint64_t{Load32(tail + 8)} * kKeyHashPrime);
             break;
     }
     key = (key << 8) ^ value ^ (std::uint64_t{kTail[tier]} << 60);
-    return static_cast<std::uint32_t>((key * kPrime) >> (64 - kKeyBits));
+    return static_cast<std::uint32_t>((key * kKeyHashPrime) >> (64 - kKeyBits));
 }
 
 // The run's end is always inside the page: a position is entered only when

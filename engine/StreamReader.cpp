@@ -6,11 +6,12 @@
 
 #include "engine/PageCipher.h"
 #include "engine/StreamFormat.h"
+#include "engine/TokenCodec.h"
 
 namespace nemora::engine {
 namespace {
 
-using format::kBlockSize;
+constexpr std::size_t kBlockSize = StreamFormat::kBlockSize;
 
 // Decodes the whole stream; `cipher` is empty for a plain stream.
 class Decoder {
@@ -38,8 +39,8 @@ private:
     Result DecodeInto(UnlockedPage& result) {
         std::uint8_t header[kBlockSize];
         if (!NextBlock(header)) return Result::DataTruncated;
-        if (!format::HasMagic(header)) return Result::WrongPassword;
-        const std::uint32_t pageLength = format::ReadPageLength(header);
+        if (!StreamFormat::HasMagic(header)) return Result::WrongPassword;
+        const std::uint32_t pageLength = StreamFormat::ReadPageLength(header);
         if (pageLength == 0) return Result::DataCorrupt;
 
         if (Result status = ReadName(result.encodingName); status != Result::Ok) {
@@ -49,7 +50,8 @@ private:
         // Every body byte is needed before the page is complete; refuse a
         // length the remaining data could never produce before allocating it.
         const std::size_t bodyLength = (size_ - offset_) / kBlockSize * kBlockSize;
-        constexpr std::size_t kMostPerByte = format::kLongestCopy / format::kCopyTokenSize;
+        constexpr std::size_t kMostPerByte =
+            StreamFormat::kLongestCopy / StreamFormat::kCopyTokenSize;
         if (pageLength > kMostPerByte * bodyLength) {
             return Result::DataTruncated;
         }
@@ -61,7 +63,8 @@ private:
     }
 
     Result ReadName(std::string& name) {
-        for (std::size_t blocks = 0; blocks < format::kMaxCharCodeBlock / kBlockSize; ++blocks) {
+        for (std::size_t blocks = 0; blocks < StreamFormat::kMaxCharCodeBlock / kBlockSize;
+             ++blocks) {
             std::uint8_t block[kBlockSize];
             if (!NextBlock(block)) return Result::DataTruncated;
             const auto* end = std::find(block, block + kBlockSize, std::uint8_t{0});
@@ -77,16 +80,16 @@ private:
         std::size_t at = 0;
         while (page.size() < pageLength) {
             if (at >= body.size()) return Result::DataTruncated;
-            if (body[at] != format::kCopyMarker) {
+            if (!TokenCodec::IsCopy(body[at])) {
                 page.push_back(body[at++]);
                 continue;
             }
-            if (body.size() - at < format::kCopyTokenSize) return Result::DataTruncated;
-            const std::size_t distance = body[at + 1] | (std::size_t{body[at + 2]} << 8);
-            const std::size_t length = body[at + 3];
-            at += format::kCopyTokenSize;
-            if (distance == 0 || distance > format::kWindow || distance > page.size() ||
-                length < format::kShortestCopy || length > format::kLongestCopy ||
+            if (body.size() - at < StreamFormat::kCopyTokenSize) return Result::DataTruncated;
+            const std::size_t distance = TokenCodec::Distance(&body[at]);
+            const std::size_t length = TokenCodec::Length(&body[at]);
+            at += StreamFormat::kCopyTokenSize;
+            if (distance == 0 || distance > StreamFormat::kWindow || distance > page.size() ||
+                length < StreamFormat::kShortestCopy || length > StreamFormat::kLongestCopy ||
                 length > distance || length > pageLength - page.size()) {
                 return Result::DataCorrupt;
             }
@@ -96,10 +99,10 @@ private:
         }
 
         // Spaces fill the last token's block; the stream ends with it.
-        const std::size_t end = format::PaddedLength(at);
+        const std::size_t end = StreamFormat::PaddedLength(at);
         const bool padded = std::all_of(body.begin() + static_cast<std::ptrdiff_t>(at),
                                         body.begin() + static_cast<std::ptrdiff_t>(end),
-                                        [](std::uint8_t b) { return b == format::kPadding; });
+                                        [](std::uint8_t b) { return b == StreamFormat::kPadding; });
         if (!padded || end != body.size() || offset_ != size_) return Result::DataCorrupt;
         return Result::Ok;
     }

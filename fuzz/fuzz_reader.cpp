@@ -13,14 +13,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const StreamReader reader(DeriveKey("fuzz"));
     for (const UnlockedPage& page :
          {reader.Read(data, size), StreamReader::ReadPlain(data, size)}) {
-        if (page.status == Result::Ok && size >= format::kHeaderSize) {
-            if (page.page.empty() || page.encodingName.size() > format::kMaxCharCodeBlock)
+        if (page.status == Result::Ok && size >= StreamFormat::kHeaderSize) {
+            if (page.page.empty() || page.encodingName.size() > StreamFormat::kMaxCharCodeBlock)
                 std::abort();
         }
         if (page.status != Result::Ok && !page.page.empty()) std::abort();
     }
     const UnlockedPage plain = StreamReader::ReadPlain(data, size);
-    if (plain.status == Result::Ok && plain.page.size() != format::ReadPageLength(data))
+    if (plain.status == Result::Ok && plain.page.size() != StreamFormat::ReadPageLength(data))
         std::abort();
     return 0;
 }

@@ -17,24 +17,27 @@ constexpr std::uint8_t kVersion = 1;
 constexpr std::uint8_t kKdfArgon2id = 1;    // Argon2id, version 0x13
 constexpr std::uint8_t kCipherXChaCha = 1;  // XChaCha20-Poly1305, IETF construction
 
-// Field offsets; integers are little-endian.
-constexpr std::size_t kVersionAt = 8;
-constexpr std::size_t kKdfAt = 9;
-constexpr std::size_t kCipherAt = 10;
-constexpr std::size_t kReservedAt = 11;
-constexpr std::size_t kMemoryAt = 12;
-constexpr std::size_t kPassesAt = 16;
-constexpr std::size_t kLanesAt = 20;
-constexpr std::size_t kSaltAt = 24;
-constexpr std::size_t kNonceAt = 40;
-constexpr std::size_t kKeyCheckAt = 64;
-constexpr std::size_t kHeaderSize = 72;  // the cipher's associated data, whole
-
 constexpr std::size_t kSaltSize = 16;
 constexpr std::size_t kNonceSize = 24;
 constexpr std::size_t kKeyCheckSize = 8;
 constexpr std::size_t kKeySize = 32;
 constexpr std::size_t kTagSize = 16;
+
+// Field offsets, each field right after the one before; integers are
+// 32-bit little-endian.
+constexpr std::size_t kVersionAt = sizeof kMagic;
+constexpr std::size_t kKdfAt = kVersionAt + 1;
+constexpr std::size_t kCipherAt = kKdfAt + 1;
+constexpr std::size_t kReservedAt = kCipherAt + 1;
+constexpr std::size_t kMemoryAt = kReservedAt + 1;
+constexpr std::size_t kPassesAt = kMemoryAt + 4;
+constexpr std::size_t kLanesAt = kPassesAt + 4;
+constexpr std::size_t kSaltAt = kLanesAt + 4;
+constexpr std::size_t kNonceAt = kSaltAt + kSaltSize;
+constexpr std::size_t kKeyCheckAt = kNonceAt + kNonceSize;
+constexpr std::size_t kHeaderSize = kKeyCheckAt + kKeyCheckSize;  // the cipher's associated data
+static_assert(kHeaderSize == 72, "the header's size is fixed by version 1 of the container");
+
 constexpr std::size_t kSmallestContainer = kHeaderSize + kTagSize;
 
 // What a reader accepts before it derives anything, so that a crafted file

@@ -12,6 +12,7 @@ const {
   TIMEOUT, ERROR_MESSAGES, WorkFolder, Publish, StartServer, Launch, Visitor, FirstOf, ScriptCalls,
   Applet, Stream,
 } = require('./support');
+const { MalformedStreams } = require('../fixtures/malformed-streams');
 
 // Bytes above 0x7F make the applet's key (sums modulo 256) differ from the
 // tool's (modulo 128) in its top bits, which the cookie carries.
@@ -197,32 +198,11 @@ describe('the script decoder and the applet', () => {
     visitor.AssertNoScriptErrors();
   });
 
-  it('streams the tool never writes decode alike: work area, carry-over, padding, short data', async () => {
+  it('streams the tool never writes decode alike: the shared malformed streams, copies on the groups\' edges', async () => {
     const password = 'pw';
-    const ten = (body, length = 10, name = 'UTF8') => Stream(length, name, body);
-    const cases = [
-      // name, plain stream (or data file bytes), expected result of Decode
-      ['literals', ten('ABCDEFGHIJ      '), -1],
-      ['a copy', ten('ABCDE\0\x05\0\x05       '), -1],
-      ['an overlapping copy repeats', ten('AB\0\x02\0\x08          '), -1],
-      ['a copy of length 0', ten('ABCDE\0\x01\0\0FGHIJ  '), -1],
-      ['a token after the end', ten('ABCDEFGHIJ\0\x01\0\0  '), 3],
-      ['padding that is not spaces', ten('ABCDEFGHIJ     X'), 3],
-      ['the first byte past the end', ten('ABCDEFGHIJX     '), 3],
-      ['a copy from before the start', ten('ABCDE\0\x06\0\x05       '), 3],
-      ['distance 0', ten('ABCDE\0\0\0\x05       '), 3],
-      ['a copy past the end', ten('ABCDE\0\x05\0\x06       '), 3],
-      ['data ends before the page', ten('ABCDEFGHIJ      ', 20), 3],
-      ['a short body', ten('ABCDEFGH'), 3],
-      ['a page far longer than its data', ten('ABCDEFGH', 50000000), 3],
-      ['the group after the page is not read', ten('ABCDEFGHIJ' + ' '.repeat(54) + 'XXXXXXXX'), -1],
-      ['a page ending with its group', Stream(64, 'UTF8', 'x'.repeat(64) + 'XXXXXXXX'), -1],
-      ['a page of 7 bytes', ten('ABCDEFG ', 7), 4],
-      ['a negative page length', ten('ABCDEFGH', 0x80000000), 4],
-      ['a name of 8 bytes', ten('ABCDEFGHIJ      ', 10, 'US-ASCII'), -1],
-      ['an unknown name', ten('ABCDEFGHIJ      ', 10, 'x-none'), 5],
-      ['a name of 256 bytes', ten('ABCDEFGHIJ      ', 10, 'x'.repeat(300)), 5],
-    ];
+    // name, plain stream, expected result of the check or of Decode: the
+    // table every reader's tests share, then copies on the groups' edges.
+    const cases = MalformedStreams().map((row) => [row.name, row.stream, row.classic]);
     // A copy token starting at body offsets 58 to 66 lies in the first group
     // of 64 bytes, straddles it or starts the second.
     for (let start = 58; start <= 66; start++) {
@@ -234,12 +214,6 @@ describe('the script decoder and the applet', () => {
     }
     const enciphered = applet.Ask(cases.map(([, plain]) => ['encipher', password, plain]))
       .map(([bytes]) => bytes);
-    // The data file of the tool, cut short.
-    const own = applet.Encipher(password, Stream(10, 'shift_jis', 'ABCDEFGHIJ      '));
-    for (const [length, result] of [[4, 2], [8, 5], [12, 5], [16, 5], [24, 3], [own.length - 3, 3]]) {
-      cases.push([`data cut to ${length} bytes`, null, result]);
-      enciphered.push(own.subarray(0, length));
-    }
 
     const loader = fs.readFileSync(path.join(root, 'cmp', 'page.html'));
     const decoderPage = fs.readFileSync(path.join(root, 'cmp', 'decoder.htm'));

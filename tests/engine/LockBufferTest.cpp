@@ -46,7 +46,7 @@ TEST(LockBufferTest, CompressingNothingFailsAndKeepsTheBuffer) {
 TEST(LockBufferTest, RefusesAPageLongerThanTheHeaderCanState) {
     LockBuffer buffer;
     // The length is checked before the bytes are touched.
-    EXPECT_EQ(buffer.AssignPage(nullptr, format::kMaxPageLength + 1), Result::ReadFailed);
+    EXPECT_EQ(buffer.AssignPage(nullptr, StreamFormat::kMaxPageLength + 1), Result::ReadFailed);
     EXPECT_EQ(buffer.AssignPage(nullptr, std::size_t{1} << 32), Result::ReadFailed);
     EXPECT_EQ(buffer.StreamSize(), 0u);
     EXPECT_EQ(buffer.PageSize(), 0u);

@@ -38,10 +38,10 @@ TEST(PageCipherTest, PassRoundTripsAndEnciphersEachBlockOnItsOwn) {
 
 TEST(PageCipherTest, AnotherPasswordDoesNotRevealTheMagic) {
     std::uint8_t header[8];
-    format::WriteHeader(header, 1234);
+    StreamFormat::WriteHeader(header, 1234);
     PageCipher(DeriveKey("right")).EncipherBlock(header);
     PageCipher(DeriveKey("wrong")).DecipherBlock(header);
-    EXPECT_FALSE(format::HasMagic(header));
+    EXPECT_FALSE(StreamFormat::HasMagic(header));
 }
 
 TEST(PageCipherTest, TopBitOfKeyBytesTakesNoPart) {

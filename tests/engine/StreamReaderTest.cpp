@@ -4,7 +4,9 @@
 
 #include "engine/DataFileBuilder.h"
 #include "engine/PageCipher.h"
+#include "engine/StreamFormat.h"
 #include "engine/StreamReader.h"
+#include "tests/support/MalformedStreams.h"
 #include "tests/support/TestPages.h"
 
 namespace nemora::engine {
@@ -125,6 +127,27 @@ TEST(StreamReaderTest, PlainStreamsAreCheckedTokenByToken) {
         SCOPED_TRACE(c.name);
         const UnlockedPage back = StreamReader::ReadPlain(c.stream.data(), c.stream.size());
         EXPECT_EQ(back.status, c.status) << ResultName(back.status);
+    }
+}
+
+// The malformed streams every reader's tests share, plain and enciphered:
+// the same result both ways, and a page only with Ok.
+TEST(StreamReaderTest, TheSharedMalformedStreamsGiveTheirResults) {
+    const std::vector<test::MalformedStream> rows = test::MalformedStreams();
+    ASSERT_FALSE(rows.empty());
+    const Key key = DeriveKey("pw");
+    const PageCipher cipher(key);
+    for (const test::MalformedStream& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<std::uint8_t> data = row.stream;
+        const std::size_t whole = data.size() / StreamFormat::kBlockSize * StreamFormat::kBlockSize;
+        ASSERT_EQ(cipher.Encipher(data.data(), whole, nullptr), Result::Ok);
+        for (const UnlockedPage& back :
+             {StreamReader::ReadPlain(row.stream.data(), row.stream.size()),
+              StreamReader(key).Read(data.data(), data.size())}) {
+            EXPECT_EQ(ResultName(back.status), row.engine);
+            EXPECT_EQ(back.page.empty(), back.status != Result::Ok);
+        }
     }
 }
 

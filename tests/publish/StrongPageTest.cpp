@@ -1,3 +1,6 @@
+#include <optional>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "publish/StrongPage.h"
@@ -64,6 +67,51 @@ TEST(StrongPageTest, WritesTheContainerInPiecesThatReadBackWhole) {
     ASSERT_TRUE(
         StrongPage::Write(Span(templ), "", res::Language::Japanese, std::nullopt, {}, file));
     EXPECT_TRUE(file.text.starts_with("<label>Password</label>")) << "an empty prompt";
+}
+
+// The container is read from the element a browser's getElementById finds,
+// never from text that only looks like it ("QUJD" is "ABC", "REVG" "DEF").
+TEST(StrongPageTest, ReadsTheDataElementTheBrowserFinds) {
+    const std::string real =
+        "<script id=\"nemora-data\" type=\"application/octet-stream\">QUJD</script>";
+    const std::string decoy = "<script id=\"nemora-data\">REVG</script>";
+    struct Case {
+        const char* name;
+        std::string page;
+        std::optional<std::string> container;
+    };
+    const Case cases[] = {
+        {"the element alone", real, "ABC"},
+        {"a commented-out decoy before it", "<!-- <p>old:</p> " + decoy + " -->\n" + real, "ABC"},
+        {"a comment that ends at once", "<!-->" + real + "<!-- -->", "ABC"},
+        {"a decoy in another script's text",
+         "<script>var old = '" + decoy.substr(0, decoy.size() - 9) + "<\\/script>';</script>" +
+             real,
+         "ABC"},
+        {"a decoy in a textarea", "<textarea>" + decoy + "</textarea>" + real, "ABC"},
+        {"a decoy in a style element", "<STYLE>/* " + decoy + " */</STYLE >" + real, "ABC"},
+        {"a decoy in an attribute's value", "<div title='" + decoy + "'></div>" + real, "ABC"},
+        {"a decoy in a template's contents",
+         "<template><template></template>" + decoy + "</template>" + real, "ABC"},
+        {"another id first", "<script id=\"nemora-data-old\">REVG</script>" + real, "ABC"},
+        {"its attributes in another order, case and quoting",
+         "<SCRIPT type=application/octet-stream ID='nemora-data' id=\"other\">QUJD</SCRIPT>",
+         "ABC"},
+        {"the first element with the id is no script", "<div id=\"nemora-data\">QUJD</div>" + real,
+         std::nullopt},
+        {"an id written with a character reference",
+         "<script id=\"nemora&#45;data\">REVG</script>" + real, std::nullopt},
+        {"the element inside a comment that never ends", "<!-- <p>old:</p> " + real, std::nullopt},
+        {"the element inside a script that never ends", "<script>" + real, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto container = StrongPage::ReadContainer(Span(c.page));
+        EXPECT_EQ(container.has_value(), c.container.has_value());
+        if (container && c.container) {
+            EXPECT_EQ(std::string(container->begin(), container->end()), *c.container);
+        }
+    }
 }
 
 TEST(StrongPageTest, RefusesTemplatesAndPagesItCannotUse) {

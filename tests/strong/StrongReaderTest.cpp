@@ -10,6 +10,7 @@
 #include "engine/strong/StrongReader.h"
 #include "engine/strong/StrongSealer.h"
 #include "tests/strong/KnownKey.h"
+#include "tests/support/MalformedStreams.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
 
@@ -260,6 +261,20 @@ TEST(StrongReaderTest, SealedStreamsThatDoNotCheckAreDamaged) {
         EXPECT_EQ(back.status, Result::DataCorrupt);
         EXPECT_TRUE(back.page.empty());
         EXPECT_TRUE(back.encodingName.empty());
+    }
+}
+
+// The malformed streams every reader's tests share: sealed, each opens
+// exactly where the plain reader accepts it and is damaged elsewhere.
+TEST(StrongReaderTest, TheSharedMalformedStreamsOpenOnlyWhereThePlainReaderAccepts) {
+    const std::vector<test::MalformedStream> rows = test::MalformedStreams();
+    ASSERT_FALSE(rows.empty());
+    for (const test::MalformedStream& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto container = Seal(row.stream);
+        const UnlockedPage back = StrongReader::Read(container.data(), container.size(), TestKey());
+        EXPECT_EQ(ResultName(back.status), std::string(row.engine == "Ok" ? "Ok" : "DataCorrupt"));
+        EXPECT_EQ(back.page.empty(), back.status != Result::Ok);
     }
 }
 

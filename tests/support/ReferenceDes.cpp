@@ -7,7 +7,7 @@
 namespace nemora::test {
 namespace {
 
-namespace des = engine::des;
+using engine::DesTables;
 using Bits = std::vector<int>;  // element 0 unused: bits are numbered from 1
 
 Bits ToBits(const Block& bytes) {
@@ -48,12 +48,12 @@ std::vector<Bits> Subkeys(const Block& key, bool page) {
     if (page) {
         for (auto& b : k) b = static_cast<std::uint8_t>(b << 1);
     }
-    const Bits cd = Select(ToBits(k), des::kPermutedChoice1, 56);
+    const Bits cd = Select(ToBits(k), DesTables::kPermutedChoice1, 56);
     Bits c(cd.begin() + 1, cd.begin() + 29);
     Bits d(cd.begin() + 29, cd.end());
     std::vector<Bits> subkeys;
     for (int round = 0; round < 16; ++round) {
-        for (int s = 0; s < des::kRotations[round]; ++s) {
+        for (int s = 0; s < DesTables::kRotations[round]; ++s) {
             c.push_back(c.front());
             c.erase(c.begin());
             d.push_back(d.front());
@@ -62,24 +62,24 @@ std::vector<Bits> Subkeys(const Block& key, bool page) {
         Bits joined(1);
         joined.insert(joined.end(), c.begin(), c.end());
         joined.insert(joined.end(), d.begin(), d.end());
-        subkeys.push_back(
-            Select(joined, page ? des::kPagePermutedChoice2 : des::kPermutedChoice2, 48));
+        subkeys.push_back(Select(
+            joined, page ? DesTables::kPagePermutedChoice2 : DesTables::kPermutedChoice2, 48));
     }
     return subkeys;
 }
 
 Bits Feistel(const Bits& r, const Bits& subkey) {
-    const Bits e = Select(r, des::kExpansion, 48);
+    const Bits e = Select(r, DesTables::kExpansion, 48);
     Bits s(33);
     for (int box = 0; box < 8; ++box) {
         int x[6];
         for (int i = 0; i < 6; ++i) x[i] = e[6 * box + i + 1] ^ subkey[6 * box + i + 1];
         const int row = x[0] * 2 + x[5];
         const int column = x[1] * 8 + x[2] * 4 + x[3] * 2 + x[4];
-        const int value = des::kSBoxes[box][row * 16 + column];
+        const int value = DesTables::kSBoxes[box][row * 16 + column];
         for (int i = 0; i < 4; ++i) s[4 * box + i + 1] = (value >> (3 - i)) & 1;
     }
-    return Select(s, des::kPermutation, 32);
+    return Select(s, DesTables::kPermutation, 32);
 }
 
 }  // namespace
@@ -87,7 +87,7 @@ Bits Feistel(const Bits& r, const Bits& subkey) {
 Block ReferenceDes(const Block& key, const Block& block, bool page, bool decipher) {
     const std::vector<Bits> subkeys = Subkeys(key, page);
     const Bits permuted =
-        Select(ToBits(page ? Reverse(block) : block), des::kInitialPermutation, 64);
+        Select(ToBits(page ? Reverse(block) : block), DesTables::kInitialPermutation, 64);
     Bits l(permuted.begin() + 1, permuted.begin() + 33);
     Bits r(permuted.begin() + 33, permuted.end());
     l.insert(l.begin(), 0);
@@ -104,7 +104,7 @@ Block ReferenceDes(const Block& key, const Block& block, bool page, bool deciphe
     preoutput.insert(preoutput.end(), l.begin() + 1, l.end());
     // IP^-1 undoes IP: output bit IP[i] is preoutput bit i.
     Bits out(65);
-    for (int i = 1; i <= 64; ++i) out[des::kInitialPermutation[i - 1]] = preoutput[i];
+    for (int i = 1; i <= 64; ++i) out[DesTables::kInitialPermutation[i - 1]] = preoutput[i];
     const Block result = FromBits(out);
     return page ? Reverse(result) : result;
 }

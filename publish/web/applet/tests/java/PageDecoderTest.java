@@ -2,6 +2,7 @@ import static org.junit.Assert.assertArrayEquals;
 import static org.junit.Assert.assertEquals;
 import static org.junit.Assert.assertTrue;
 
+import java.io.ByteArrayOutputStream;
 import java.io.FilterInputStream;
 import java.io.IOException;
 import java.io.InputStream;
@@ -242,6 +243,70 @@ public class PageDecoderTest {
             assertEquals(what, cases[i][2], decoder.Decode());
             assertEquals(what, cases[i][3], decoder.GetSource());
         }
+    }
+
+    /**
+     * The malformed streams every reader's tests share
+     * (tests/fixtures/malformed-streams.txt), enciphered as data files: each
+     * gives the classic decoders' result of its row, from the check or, once
+     * that passes, from the decoding.
+     */
+    @Test
+    public void theSharedMalformedStreamsGiveTheirResults() throws Exception {
+        String table = System.getProperty("nemora.streams");
+        if (table == null) {
+            throw new IllegalStateException("-Dnemora.streams=PATH names the table of streams");
+        }
+        int rows = 0;
+        for (String line : Files.readAllLines(Path.of(table), UTF8)) {
+            if (line.isEmpty() || line.startsWith("#")) {
+                continue;
+            }
+            String[] f = line.split("\t", -1);
+            assertEquals(line, 9, f.length);
+            byte[] stream = MalformedStream(f[1], Long.parseLong(f[2]), Unescape(f[3]), Unescape(f[4]));
+            if (!f[5].equals("-")) {
+                stream = Arrays.copyOf(stream, Integer.parseInt(f[5]));
+            }
+            PageDecoder decoder = Open(
+                    Write("table" + rows + ".zvk", DataFiles.Encipher(stream, PASSWORD)));
+            int result = decoder.CheckPassword(PASSWORD);
+            if (result == PageDecoder.OK) {
+                result = decoder.Decode();
+            }
+            assertEquals(f[0], Integer.parseInt(f[6]), result);
+            assertEquals(f[0], result == PageDecoder.OK, decoder.GetSource().length() > 0);
+            rows++;
+        }
+        assertTrue(rows > 0);
+    }
+
+    /** The bytes of a table field: \xHH is one byte, every other character one ASCII byte. */
+    private static byte[] Unescape(String text) {
+        ByteArrayOutputStream bytes = new ByteArrayOutputStream();
+        for (int i = 0; i < text.length(); i++) {
+            if (text.charAt(i) == '\\' && i + 3 < text.length() && text.charAt(i + 1) == 'x') {
+                bytes.write(Integer.parseInt(text.substring(i + 2, i + 4), 16));
+                i += 3;
+            } else {
+                bytes.write(text.charAt(i));
+            }
+        }
+        return bytes.toByteArray();
+    }
+
+    /** Header, character-code block (cut at 256 bytes, else zero-terminated) and body. */
+    private static byte[] MalformedStream(String magic, long length, byte[] name, byte[] body)
+            throws IOException {
+        int block = name.length >= 256 ? 256 : 8 * (name.length / 8 + 1);
+        byte[] stream = new byte[8 + block + body.length];
+        System.arraycopy(magic.getBytes("ISO-8859-1"), 0, stream, 0, 4);
+        for (int i = 0; i < 4; i++) {
+            stream[4 + i] = (byte) (length >> (8 * i));
+        }
+        System.arraycopy(name, 0, stream, 8, Math.min(name.length, block));
+        System.arraycopy(body, 0, stream, 8 + block, body.length);
+        return stream;
     }
 
     @Test
