@@ -14,7 +14,8 @@ namespace nemora::test {
 // One known answer for the whole key schedule, from tools outside libsodium:
 // K from Debian's argon2 (`echo -n password | argon2 somesaltsomesalt -id -t 2
 // -k 65536 -p 1 -l 32 -r`), the cipher key and the key check from Python's
-// hashlib (`blake2b(text, key=K, digest_size=32 or 8)`).
+// hashlib (`blake2b(text, key=K, digest_size=32 or 8)`), and so the keys of
+// a sealed site.
 struct KnownKey {
     std::string_view password = "password";
     std::string_view salt = "somesaltsomesalt";
@@ -22,6 +23,9 @@ struct KnownKey {
     std::string_view master = "fc33b78139231d34b71626bd6245c1d72efa190ad605c3d8166a72adcedfa2c2";
     std::string_view cipherKey = "9a1ffbe0dcaf040c5862b8ab72b58fb6a80f5bd23cf8c93abf5e557942a25fd5";
     std::string_view keyCheck = "47960f0df3a35f65";
+    std::string_view contentKey =
+        "b218a250520d10531c67b96e171f4f97ec771c1a33f9f13445982d54ea0c1a2f";
+    std::string_view nameKey = "810472daf036b25be9b9a720832479be0aa715a308ebe762d758365613e05d4c";
 };
 
 inline std::vector<std::uint8_t> FromHex(std::string_view hex) {
