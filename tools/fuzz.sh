@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-10}
-targets=(fuzz_compressor fuzz_reader fuzz_roundtrip fuzz_strong fuzz_template fuzz_registry fuzz_commandline)
+targets=(fuzz_compressor fuzz_reader fuzz_roundtrip fuzz_strong fuzz_sealed fuzz_template fuzz_registry fuzz_commandline)
 
 # Least cov: edges after the run. The starting corpus alone reaches well above
 # each floor, so the floors hold however few runs a slow machine manages; a
@@ -24,6 +24,7 @@ declare -A floor=(
   [fuzz_reader]=100
   [fuzz_roundtrip]=250
   [fuzz_strong]=110
+  [fuzz_sealed]=160
   [fuzz_template]=165
   [fuzz_registry]=300
   [fuzz_commandline]=50

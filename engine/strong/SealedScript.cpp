@@ -17,6 +17,17 @@ bool IsNameCharacter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
 
+// The standard alphabet, with at most two '=' at the end. Checked here:
+// libsodium's decoder takes some bytes over 127 for letters.
+bool IsBase64Text(std::string_view text) {
+    const std::size_t padded = text.ends_with("==") ? 2 : text.ends_with('=') ? 1 : 0;
+    const auto isDigit = [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+               c == '+' || c == '/';
+    };
+    return std::all_of(text.begin(), text.end() - static_cast<std::ptrdiff_t>(padded), isDigit);
+}
+
 }  // namespace
 
 bool IsSealedScriptName(std::string_view name) {
@@ -29,7 +40,7 @@ std::optional<std::string> SealedScript(std::string_view name, const std::uint8_
     if (!IsSealedScriptName(name)) return std::nullopt;
     // The encoded length counts libsodium's closing zero.
     std::string base64(sodium_base64_ENCODED_LEN(size, kVariant), '\0');
-    sodium_bin2base64(base64.data(), base64.size(), bytes, size, kVariant);
+    if (size > 0) sodium_bin2base64(base64.data(), base64.size(), bytes, size, kVariant);
     base64.pop_back();
     std::string script;
     script.reserve(kOpening.size() + name.size() + kBetween.size() + base64.size() +
@@ -49,7 +60,13 @@ Result ReadSealedScript(std::string_view script, std::string& name,
     if (between == std::string_view::npos) return Result::DataCorrupt;
     const std::string_view nameText = inner.substr(0, between);
     const std::string_view base64 = inner.substr(between + kBetween.size());
-    if (!IsSealedScriptName(nameText) || base64.size() % 4 != 0) return Result::DataCorrupt;
+    if (!IsSealedScriptName(nameText) || base64.size() % 4 != 0 || !IsBase64Text(base64)) {
+        return Result::DataCorrupt;
+    }
+    if (base64.empty()) {  // libsodium takes no empty buffer
+        name = nameText;
+        return Result::Ok;
+    }
     try {
         bytes.resize(base64.size() / 4 * 3);
     } catch (const std::bad_alloc&) {

@@ -95,7 +95,9 @@ TEST(SealedScriptTest, MalformedScriptsAreRefused) {
         "nemoraSealed(\"abc\",\"AA EC\");\n",
         "nemoraSealed(\"abc\",\"AAEC    \");\n",
         "nemoraSealed(\"abc\",\"AA\r\nEC\r\n\");\n",
-        "nemoraSealed(\"abc\",\"-_8=\");\n",  // the URL alphabet
+        "nemoraSealed(\"abc\",\"-_8=\");\n",
+        "nemoraSealed(\"abc\",\"T\xfakVNT1JBLJBLUYB\");\n",  // libsodium takes some bytes over 127
+        "nemoraSealed(\"abc\",\"AAE\x80\");\n",              // the URL alphabet
         "nemoraSealed(\"abc\",\"AAEC\");\nnemoraSealed(\"abc\",\"AAEC\");\n",
     };
     for (std::string_view row : rows) {
