@@ -3,7 +3,6 @@
 #include <fstream>
 #include <iterator>
 #include <string_view>
-
 #include <zlib.h>
 
 #include "publish/InputPage.h"
@@ -53,8 +52,9 @@ std::optional<std::vector<std::uint8_t>> Gunzip(const std::vector<std::uint8_t>&
 
 bool EndsWith(std::string_view name, std::string_view tail) {
     return name.size() >= tail.size() &&
-           std::equal(tail.begin(), tail.end(), name.end() - tail.size(),
-                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(b)) == a; });
+           std::equal(tail.begin(), tail.end(), name.end() - tail.size(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(b)) == a;
+           });
 }
 
 // Scripts and JSON hold text in strings whose escapes are undone first.
@@ -75,7 +75,8 @@ bool List(const std::string& folder, Listing& listing, const LeakAudit::Callback
     walk.file = [&](const SiteWalker::File& file) {
         const InputPage::Inspection inspection = InputPage::Inspect(file.path);
         if (inspection.problem != InputPage::Problem::None) {
-            if (inspection.problem != InputPage::Problem::Empty) callbacks.unreadable(file.relative);
+            if (inspection.problem != InputPage::Problem::Empty)
+                callbacks.unreadable(file.relative);
             return;
         }
         switch (inspection.kind) {
@@ -137,7 +138,8 @@ LeakAudit::Outcome LeakAudit::Run(const std::string& folder, const PageSource& p
         const std::string text = PageText::Scanned(PageText::Utf8(*bytes), IsScript(name));
         for (LeakIndex::Match& match : index.Find(text)) {
             outcome = Outcome::Leaks;
-            callbacks.finding({file.relative, listing.locked[match.page], std::move(match.fragment)});
+            callbacks.finding(
+                {file.relative, listing.locked[match.page], std::move(match.fragment)});
         }
     }
     return outcome;

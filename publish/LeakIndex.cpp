@@ -35,7 +35,11 @@ bool IsWordLetter(char32_t c) {
 // The code point at `at` and its length (invalid bytes: U+FFFD, one byte).
 std::pair<char32_t, std::size_t> Decode(std::string_view text, std::size_t at) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+    const std::size_t length = lead < 0x80         ? 1
+                               : (lead >> 5) == 6  ? 2
+                               : (lead >> 4) == 14 ? 3
+                               : (lead >> 3) == 30 ? 4
+                                                   : 0;
     if (length == 0 || at + length > text.size()) return {0xFFFD, 1};
     char32_t code = length == 1 ? lead : lead & (0x7Fu >> length);
     for (std::size_t i = 1; i < length; ++i) {
@@ -66,11 +70,13 @@ void Split(std::string_view text, std::vector<Unit>& words, std::vector<Unit>& c
             }
         } else {
             if (wordStart != std::string_view::npos) {
-                words.push_back({hash, static_cast<std::uint32_t>(wordStart), static_cast<std::uint32_t>(at)});
+                words.push_back(
+                    {hash, static_cast<std::uint32_t>(wordStart), static_cast<std::uint32_t>(at)});
                 wordStart = std::string_view::npos;
             }
             if (IsUnspaced(c)) {
-                characters.push_back({(kBasis ^ c) * kPrime * kPrime, static_cast<std::uint32_t>(at),
+                characters.push_back({(kBasis ^ c) * kPrime * kPrime,
+                                      static_cast<std::uint32_t>(at),
                                       static_cast<std::uint32_t>(at + length)});
             }
         }
@@ -83,33 +89,20 @@ void Split(std::string_view text, std::vector<Unit>& words, std::vector<Unit>& c
 std::uint64_t RunHash(const Unit* first, std::size_t count, std::uint64_t kind) {
     std::uint64_t hash = kBasis ^ (kind << 8) ^ count;
     for (std::size_t i = 0; i < count; ++i) hash = (hash ^ first[i].hash) * kPrime + (hash >> 29);
-    return hash;
+    // Mixed so that the top bits, which place it in the index, are even.
+    hash ^= hash >> 33;
+    hash *= 0xFF51AFD7ED558CCDull;
+    hash ^= hash >> 33;
+    hash *= 0xC4CEB9FE1A85EC53ull;
+    return hash ^ (hash >> 33);
 }
 
 constexpr std::uint64_t kWordRun = 1;
 constexpr std::uint64_t kCharacterRun = 2;
 
-// The parts of a title between " - ", " | ", ": " and dashes.
-std::vector<std::string_view> TitleParts(std::string_view title) {
-    std::vector<std::string_view> parts;
-    static constexpr std::string_view kSeparators[] = {" - ", " | ", ": ", "\u2014", "\u2013", "\u00B7", "\u00BB"};
-    std::size_t start = 0;
-    for (std::size_t at = 0; at < title.size(); ++at) {
-        for (std::string_view separator : kSeparators) {
-            if (title.substr(at, separator.size()) == separator) {
-                parts.push_back(title.substr(start, at - start));
-                start = at + separator.size();
-                at = start - 1;
-                break;
-            }
-        }
-    }
-    parts.push_back(title.substr(start));
-    return parts;
-}
-
 std::string Fragment(std::string_view text, std::size_t begin, std::size_t end) {
-    if (end - begin <= LeakIndex::kFragmentBytes) return std::string(text.substr(begin, end - begin));
+    if (end - begin <= LeakIndex::kFragmentBytes)
+        return std::string(text.substr(begin, end - begin));
     std::size_t cut = begin + LeakIndex::kFragmentBytes;
     while (cut > begin && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
     return std::string(text.substr(begin, cut - begin)) + "\u2026";
@@ -129,23 +122,14 @@ void LeakIndex::Add(std::uint32_t page, std::string_view title, std::string_view
         for (std::size_t i = 0; i + kCharacters <= characters.size(); ++i)
             entries_.push_back({RunHash(&characters[i], kCharacters, kCharacterRun), page});
     }
-    for (std::string_view part : TitleParts(title)) {
-        words.clear();
-        characters.clear();
-        Split(part, words, characters);
-        if (words.size() >= kLeastTitleWords && words.size() < kWords) {
-            entries_.push_back({RunHash(words.data(), words.size(), kWordRun), page});
-            titleLengths_ |= 1u << words.size();
-        }
-    }
-    if (title.size() > 0) {
-        words.clear();
-        characters.clear();
-        Split(title, words, characters);
-        if (words.size() >= kLeastTitleWords && words.size() < kWords) {
-            entries_.push_back({RunHash(words.data(), words.size(), kWordRun), page});
-            titleLengths_ |= 1u << words.size();
-        }
+    // A title too short for a run of kWords: each run of kTitleWords of it.
+    words.clear();
+    characters.clear();
+    Split(title, words, characters);
+    if (words.size() < kWords) {
+        for (std::size_t i = 0; i + kTitleWords <= words.size(); ++i)
+            entries_.push_back({RunHash(&words[i], kTitleWords, kWordRun), page});
+        titleRuns_ = titleRuns_ || words.size() >= kTitleWords;
     }
 }
 
@@ -166,12 +150,20 @@ void LeakIndex::Seal(std::uint32_t pageCount) {
     }
     entries_ = std::move(kept);
     entries_.shrink_to_fit();
+    // Where each value of the top bits starts: a lookup reads a few entries.
+    bucketShift_ = 64 - kBucketBits;
+    buckets_.assign((std::size_t{1} << kBucketBits) + 1, 0);
+    for (const Entry& entry : entries_) ++buckets_[(entry.hash >> bucketShift_) + 1];
+    for (std::size_t i = 1; i < buckets_.size(); ++i) buckets_[i] += buckets_[i - 1];
 }
 
 const LeakIndex::Entry* LeakIndex::Lookup(std::uint64_t hash) const {
-    const auto found = std::lower_bound(entries_.begin(), entries_.end(), hash,
-                                        [](const Entry& e, std::uint64_t h) { return e.hash < h; });
-    return found != entries_.end() && found->hash == hash ? &*found : nullptr;
+    if (buckets_.empty()) return nullptr;
+    const std::size_t bucket = hash >> bucketShift_;
+    for (std::uint32_t i = buckets_[bucket]; i < buckets_[bucket + 1]; ++i) {
+        if (entries_[i].hash == hash) return &entries_[i];
+    }
+    return nullptr;
 }
 
 std::vector<LeakIndex::Match> LeakIndex::Find(std::string_view text) const {
@@ -201,13 +193,13 @@ std::vector<LeakIndex::Match> LeakIndex::Find(std::string_view text) const {
         }
     };
     scan(words, kWords, kWordRun);
-    for (std::size_t length = kLeastTitleWords; length < kWords; ++length)
-        if ((titleLengths_ >> length) & 1u) scan(words, length, kWordRun);
+    if (titleRuns_) scan(words, kTitleWords, kWordRun);
     scan(characters, kCharacters, kCharacterRun);
     std::vector<std::pair<std::size_t, Match>> ordered;
     for (const auto& [page, run] : runs)
         ordered.push_back({run.order, Match{page, Fragment(text, run.begin, run.end)}});
-    std::sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::sort(ordered.begin(), ordered.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<Match> matches;
     for (auto& [order, match] : ordered) matches.push_back(std::move(match));
     return matches;

@@ -11,15 +11,15 @@ namespace nemora::publish {
 // files: every run of kWords words (ASCII case folded) and, for text
 // written without spaces (Japanese, Chinese, Korean), every run of
 // kCharacters such characters, held as 64-bit hashes with the page they
-// come from. A title too short for a run counts as one run of its own
-// words (from kLeastTitleWords), and so does each part of it between
-// dashes, bars or a colon. Memory grows with the protected text only:
-// 12 bytes a fingerprint.
+// come from. A title too short for a run gives runs of kTitleWords words:
+// titles are short, and an index or a menu often holds them cut from the
+// site's name ("os - Miscellaneous operating system interfaces"). Memory grows with the protected
+// text only: 16 bytes a fingerprint, and a 4 MiB table of where they start.
 class LeakIndex {
 public:
     static constexpr std::size_t kWords = 8;
     static constexpr std::size_t kCharacters = 16;
-    static constexpr std::size_t kLeastTitleWords = 4;
+    static constexpr std::size_t kTitleWords = 4;
     // A fragment is cut to this many bytes in a finding.
     static constexpr std::size_t kFragmentBytes = 160;
 
@@ -46,8 +46,11 @@ private:
         std::uint64_t hash;
         std::uint32_t page;
     };
-    std::vector<Entry> entries_;
-    std::uint32_t titleLengths_ = 0;  // bit n: title runs of n words exist
+    std::vector<Entry> entries_;  // by hash, once sealed
+    static constexpr unsigned kBucketBits = 20;
+    std::vector<std::uint32_t> buckets_;  // first entry of each top-bits value, and the end
+    unsigned bucketShift_ = 64;
+    bool titleRuns_ = false;  // runs of kTitleWords words are held
     const Entry* Lookup(std::uint64_t hash) const;
 };
 

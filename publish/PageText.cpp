@@ -16,23 +16,23 @@ enum class Mode { Page, Scan };
 
 // The named references that stand in running text; others stay as written.
 constexpr std::array<std::pair<std::string_view, char32_t>, 37> kNamed{{
-    {"amp", U'&'},       {"lt", U'<'},         {"gt", U'>'},        {"quot", U'"'},
-    {"apos", U'\''},     {"nbsp", U' '},       {"copy", U'\u00A9'}, {"reg", U'\u00AE'},
-    {"trade", U'\u2122'}, {"hellip", U'\u2026'}, {"mdash", U'\u2014'}, {"ndash", U'\u2013'},
-    {"lsquo", U'\u2018'}, {"rsquo", U'\u2019'}, {"ldquo", U'\u201C'}, {"rdquo", U'\u201D'},
-    {"laquo", U'\u00AB'}, {"raquo", U'\u00BB'}, {"middot", U'\u00B7'}, {"bull", U'\u2022'},
-    {"para", U'\u00B6'}, {"sect", U'\u00A7'},   {"deg", U'\u00B0'},  {"times", U'\u00D7'},
-    {"divide", U'\u00F7'}, {"euro", U'\u20AC'}, {"yen", U'\u00A5'},  {"pound", U'\u00A3'},
-    {"cent", U'\u00A2'}, {"shy", U'\u00AD'},    {"zwj", U'\u200D'},  {"zwnj", U'\u200C'},
-    {"thinsp", U' '},    {"ensp", U' '},        {"emsp", U' '},      {"larr", U'\u2190'},
+    {"amp", U'&'},         {"lt", U'<'},          {"gt", U'>'},          {"quot", U'"'},
+    {"apos", U'\''},       {"nbsp", U' '},        {"copy", U'\u00A9'},   {"reg", U'\u00AE'},
+    {"trade", U'\u2122'},  {"hellip", U'\u2026'}, {"mdash", U'\u2014'},  {"ndash", U'\u2013'},
+    {"lsquo", U'\u2018'},  {"rsquo", U'\u2019'},  {"ldquo", U'\u201C'},  {"rdquo", U'\u201D'},
+    {"laquo", U'\u00AB'},  {"raquo", U'\u00BB'},  {"middot", U'\u00B7'}, {"bull", U'\u2022'},
+    {"para", U'\u00B6'},   {"sect", U'\u00A7'},   {"deg", U'\u00B0'},    {"times", U'\u00D7'},
+    {"divide", U'\u00F7'}, {"euro", U'\u20AC'},   {"yen", U'\u00A5'},    {"pound", U'\u00A3'},
+    {"cent", U'\u00A2'},   {"shy", U'\u00AD'},    {"zwj", U'\u200D'},    {"zwnj", U'\u200C'},
+    {"thinsp", U' '},      {"ensp", U' '},        {"emsp", U' '},        {"larr", U'\u2190'},
     {"rarr", U'\u2192'},
 }};
 
 // Elements inside a word's run: they join what stands around them.
 constexpr std::string_view kInline[] = {
-    "a",    "abbr", "b",     "bdi", "bdo",  "cite",  "code", "data", "dfn", "em",
-    "font", "i",    "kbd",   "mark", "q",   "s",     "samp", "small", "span", "strong",
-    "sub",  "sup",  "time",  "tt",  "u",    "var",   "wbr",
+    "a",    "abbr",   "b",   "bdi", "bdo",  "cite", "code", "data", "dfn",
+    "em",   "font",   "i",   "kbd", "mark", "q",    "s",    "samp", "small",
+    "span", "strong", "sub", "sup", "time", "tt",   "u",    "var",  "wbr",
 };
 
 void AppendUtf8(std::string& out, char32_t code) {
@@ -54,7 +54,9 @@ void AppendUtf8(std::string& out, char32_t code) {
     }
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
 
 void Separate(std::string& out) {
     if (!out.empty() && out.back() != ' ') out += ' ';
@@ -77,7 +79,8 @@ std::optional<std::pair<char32_t, std::size_t>> Reference(std::string_view text)
         return std::pair{static_cast<char32_t>(code), length};
     }
     std::size_t length = 0;
-    while (length < text.size() && length < 8 && std::isalnum(static_cast<unsigned char>(text[length])))
+    while (length < text.size() && length < 8 &&
+           std::isalnum(static_cast<unsigned char>(text[length])))
         ++length;
     const std::string_view name = text.substr(0, length);
     for (const auto& [known, code] : kNamed) {
@@ -184,8 +187,9 @@ Extracted Extract(std::string_view html, Mode mode) {
         const std::string_view inside = html.substr(i + 1, end - i - 1);
         const bool closing = inside.starts_with('/');
         std::size_t nameEnd = closing ? 1 : 0;
-        while (nameEnd < inside.size() &&
-               (std::isalnum(static_cast<unsigned char>(inside[nameEnd])) || inside[nameEnd] == '-'))
+        while (
+            nameEnd < inside.size() &&
+            (std::isalnum(static_cast<unsigned char>(inside[nameEnd])) || inside[nameEnd] == '-'))
             ++nameEnd;
         const std::string name = Lower(inside.substr(closing ? 1 : 0, nameEnd - (closing ? 1 : 0)));
         if (mode == Mode::Scan && nameEnd < inside.size()) {
@@ -236,7 +240,8 @@ std::string PageText::Utf8(std::span<const std::uint8_t> bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     std::optional<std::string_view> encoding = EncodingSniffer::Sniff(bytes);
     if (!encoding) {
-        const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b < 0x80; });
+        const bool ascii =
+            std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b < 0x80; });
         if (ascii) return std::string(text);
         encoding = "shift_jis";
     }
@@ -276,7 +281,8 @@ std::string PageText::Unescaped(std::string_view text) {
             i += 4;
             char32_t code = *high;
             if (code >= 0xD800 && code < 0xDC00 && text.substr(i + 1, 2) == "\\u") {
-                if (const auto low = Hex4(text.substr(i + 3)); low && *low >= 0xDC00 && *low < 0xE000) {
+                if (const auto low = Hex4(text.substr(i + 3));
+                    low && *low >= 0xDC00 && *low < 0xE000) {
                     code = 0x10000 + ((code - 0xD800) << 10) + (*low - 0xDC00);
                     i += 6;
                 }
