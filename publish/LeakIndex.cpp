@@ -186,9 +186,22 @@ std::vector<LeakIndex::Match> LeakIndex::Find(std::string_view text) const {
         else if (!fresh)
             it->second.open = false;
     };
+    std::vector<std::uint64_t> hashes;
     auto scan = [&](const std::vector<Unit>& units, std::size_t length, std::uint64_t kind) {
-        for (std::size_t i = 0; i + length <= units.size(); ++i) {
-            if (const Entry* entry = Lookup(RunHash(&units[i], length, kind)))
+        if (units.size() < length || entries_.empty()) return;
+        hashes.resize(units.size() - length + 1);
+        for (std::size_t i = 0; i < hashes.size(); ++i)
+            hashes[i] = RunHash(&units[i], length, kind);
+        // The lookups wait on memory: the bucket table is read a few
+        // positions ahead, and the entries it leads to a little later.
+        constexpr std::size_t kAhead = 16;
+        for (std::size_t i = 0; i < hashes.size(); ++i) {
+            if (i + kAhead < hashes.size())
+                __builtin_prefetch(&buckets_[hashes[i + kAhead] >> bucketShift_]);
+            if (i + kAhead / 2 < hashes.size())
+                __builtin_prefetch(entries_.data() +
+                                   buckets_[hashes[i + kAhead / 2] >> bucketShift_]);
+            if (const Entry* entry = Lookup(hashes[i]))
                 note(entry->page, units[i], units[i + length - 1]);
         }
     };

@@ -19,13 +19,16 @@ namespace fs = std::filesystem;
 
 const std::string kCli = NEMORA_CLI_PATH;
 
-std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 const std::string kSecret =
     "Only members may read this: the quarterly figures show a loss of four million in the "
     "northern branch.";
 const std::string kJapanese =
-    "会員だけが読める文章です。来年度の予算は大幅に削減される予定であり、詳細は後日お知らせします。";
+    "会員だけが読める文章です。来年度の予算は大幅に削減される予定であり、詳細は後日お知らせします"
+    "。";
 
 class AuditTest : public ::testing::Test {
 protected:
@@ -51,10 +54,10 @@ protected:
                         "</script></head><body><!-- a comment that is no part of the text "
                         "readers see --><p>" +
                         kSecret + "</p></body></html>"));
-        const std::string japanese =
-            *publish::TextCodec::ToCp932("<html><head><meta charset=\"shift_jis\"></head><body><p>" +
-                                             kJapanese + "</p></body></html>",
-                                         publish::TextCodec::Unmappable::Refuse);
+        const std::string japanese = *publish::TextCodec::ToCp932(
+            "<html><head><meta charset=\"shift_jis\"></head><body><p>" + kJapanese +
+                "</p></body></html>",
+            publish::TextCodec::Unmappable::Refuse);
         dir.Write("site/docs/ja.html", Bytes(japanese));
         dir.Write("site/docs/notes.txt", Bytes("Public notes: opening hours are nine to five."));
         dir.Write("site/search.json", Bytes("{\"terms\": {\"members\": [0]}}"));
@@ -68,8 +71,9 @@ protected:
 TEST_F(AuditTest, ACleanSiteSaysSoInOneLine) {
     const ProcessResult result = Cli({"audit", out, "--against", site});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, out + ": Clean: no file readable without the password holds text of "
-                                "the protected pages (2 pages)\n");
+    EXPECT_EQ(result.out, out +
+                              ": Clean: no file readable without the password holds text of "
+                              "the protected pages (2 pages)\n");
 }
 
 // Each row plants one file into the published folder.
@@ -84,30 +88,32 @@ TEST_F(AuditTest, FindsAPlantedLeakInEveryKindOfPublicFile) {
     } cases[] = {
         {"source text", "_sources/index.txt",
          "Members\n=======\n\nthe quarterly figures show a loss of four million in the\nnorthern "
-         "branch", false, "index.html",
+         "branch",
+         false, "index.html",
          "the quarterly figures show a loss of four million in the northern branch"},
         {"compressed page", "old/changelog.html.gz",
          "<p>Only <em>members</em> may read this: the quarterly figures</p>", true, "index.html",
          "Only members may read this: the quarterly figures"},
         {"search index", "searchindex.js",
          "Search.setIndex({\"docs\": [\"only members may read this: the \\u0071uarterly "
-         "figures\"]})", false, "index.html", "only members may read this: the quarterly figures"},
+         "figures\"]})",
+         false, "index.html", "only members may read this: the quarterly figures"},
         {"sitemap", "sitemap.xml",
          "<urlset><url><loc>/a</loc><news:title>the quarterly figures show a loss of four "
-         "million &amp; more</news:title></url></urlset>", false, "index.html",
-         "the quarterly figures show a loss of four million"},
+         "million &amp; more</news:title></url></urlset>",
+         false, "index.html", "the quarterly figures show a loss of four million"},
         {"feed", "feed.rss",
          "<rss><item><description>&lt;p&gt;figures show a loss of four million in the northern "
-         "branch&lt;/p&gt;</description></item></rss>", false, "index.html",
-         "figures show a loss of four million in the northern branch"},
+         "branch&lt;/p&gt;</description></item></rss>",
+         false, "index.html", "figures show a loss of four million in the northern branch"},
         {"open graph", "public.html",
          "<html><head><meta property=\"og:description\" content=\"Only members may read this: "
-         "the quarterly figures show\"></head><body>Welcome</body></html>", false, "index.html",
-         "Only members may read this: the quarterly figures show"},
+         "the quarterly figures show\"></head><body>Welcome</body></html>",
+         false, "index.html", "Only members may read this: the quarterly figures show"},
         {"Japanese", "docs/summary.txt", "要約: 来年度の予算は大幅に削減される予定であり、", false,
          "docs/ja.html", "来年度の予算は大幅に削減される予定であり"},
-        {"seven words only", "quote.txt", "the quarterly figures show a loss of.", false,
-         nullptr, ""},
+        {"seven words only", "quote.txt", "the quarterly figures show a loss of.", false, nullptr,
+         ""},
         {"a script's text", "copy.txt", "scripts are not the page text anyone reads, said one",
          false, nullptr, ""},
         {"a comment's text", "copy2.txt", "a comment that is no part of the text readers see",
@@ -117,8 +123,8 @@ TEST_F(AuditTest, FindsAPlantedLeakInEveryKindOfPublicFile) {
         SCOPED_TRACE(c.name);
         const fs::path planted = fs::path(out) / c.file;
         fs::create_directories(planted.parent_path());
-        const std::string plain = c.gzip ? planted.string().substr(0, planted.string().size() - 3)
-                                         : planted.string();
+        const std::string plain =
+            c.gzip ? planted.string().substr(0, planted.string().size() - 3) : planted.string();
         { std::ofstream(plain, std::ios::binary) << c.content; }
         if (c.gzip) {
             ASSERT_EQ(RunProcess({"/bin/gzip", "-n", plain}).status, 0);
