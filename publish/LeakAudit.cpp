@@ -1,8 +1,12 @@
 #include "publish/LeakAudit.h"
 
+#include <algorithm>
+#include <atomic>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string_view>
+#include <thread>
 #include <zlib.h>
 
 #include "publish/InputPage.h"
@@ -101,6 +105,22 @@ bool List(const std::string& folder, Listing& listing, const LeakAudit::Callback
     return SiteWalker::Walk(folder, rules, walk);
 }
 
+struct Scanned {
+    bool unreadable = false;
+    std::vector<LeakIndex::Match> matches;
+};
+
+Scanned ScanFile(const SiteWalker::File& file, const LeakIndex& index) {
+    std::optional<std::vector<std::uint8_t>> bytes = ReadAll(file.path);
+    std::string_view name = file.relative;
+    if (bytes && EndsWith(name, ".gz")) {
+        bytes = Gunzip(*bytes);
+        name.remove_suffix(3);
+    }
+    if (!bytes) return {true, {}};
+    return {false, index.Find(PageText::Scanned(PageText::Utf8(*bytes), IsScript(name)))};
+}
+
 }  // namespace
 
 LeakAudit::PageSource LeakAudit::Against(const std::string& site) {
@@ -112,34 +132,53 @@ LeakAudit::Outcome LeakAudit::Run(const std::string& folder, const PageSource& p
     Listing listing;
     if (!List(folder, listing, callbacks) || listing.locked.empty()) return Outcome::NotASite;
     if (callbacks.locked) callbacks.locked(listing.locked.size());
-    LeakIndex index;
-    for (std::uint32_t page = 0; page < listing.locked.size(); ++page) {
-        const std::optional<std::vector<std::uint8_t>> bytes = pages(listing.locked[page]);
-        if (!bytes) {
-            callbacks.unreadable(listing.locked[page]);
-            continue;
+    // The pages are read on every core too, each core into an index of
+    // its own, and the indexes joined.
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<LeakIndex> parts(cores);
+    std::vector<char> missing(listing.locked.size(), 0);
+    std::atomic<std::uint32_t> nextPage{0};
+    auto read = [&](LeakIndex& part) {
+        for (std::uint32_t page; (page = nextPage++) < listing.locked.size();) {
+            const std::optional<std::vector<std::uint8_t>> bytes = pages(listing.locked[page]);
+            if (!bytes) {
+                missing[page] = 1;
+                continue;
+            }
+            const PageText::Visible visible = PageText::Of(PageText::Utf8(*bytes));
+            part.Add(page, visible.title, visible.text);
         }
-        const PageText::Visible visible = PageText::Of(PageText::Utf8(*bytes));
-        index.Add(page, visible.title, visible.text);
+    };
+    {
+        std::vector<std::thread> readers;
+        for (unsigned n = 1; n < cores; ++n) readers.emplace_back(read, std::ref(parts[n]));
+        read(parts[0]);
+        for (std::thread& reader : readers) reader.join();
     }
+    for (std::size_t page = 0; page < missing.size(); ++page)
+        if (missing[page]) callbacks.unreadable(listing.locked[page]);
+    LeakIndex index = std::move(parts[0]);
+    for (unsigned n = 1; n < cores; ++n) index.Join(std::move(parts[n]));
     index.Seal(static_cast<std::uint32_t>(listing.locked.size()));
+    // The files are scanned on every core, each on its own; what they hold
+    // is told in the walk's order.
+    std::vector<Scanned> scans(listing.open.size());
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i; (i = next++) < listing.open.size();)
+            scans[i] = ScanFile(listing.open[i], index);
+    };
+    std::vector<std::thread> workers;
+    for (unsigned n = 1; n < cores; ++n) workers.emplace_back(work);
+    work();
+    for (std::thread& worker : workers) worker.join();
     Outcome outcome = Outcome::Clean;
-    for (const SiteWalker::File& file : listing.open) {
-        std::optional<std::vector<std::uint8_t>> bytes = ReadAll(file.path);
-        std::string_view name = file.relative;
-        if (bytes && EndsWith(name, ".gz")) {
-            bytes = Gunzip(*bytes);
-            name.remove_suffix(3);
-        }
-        if (!bytes) {
-            callbacks.unreadable(file.relative);
-            continue;
-        }
-        const std::string text = PageText::Scanned(PageText::Utf8(*bytes), IsScript(name));
-        for (LeakIndex::Match& match : index.Find(text)) {
+    for (std::size_t i = 0; i < scans.size(); ++i) {
+        if (scans[i].unreadable) callbacks.unreadable(listing.open[i].relative);
+        for (LeakIndex::Match& match : scans[i].matches) {
             outcome = Outcome::Leaks;
             callbacks.finding(
-                {file.relative, listing.locked[match.page], std::move(match.fragment)});
+                {listing.open[i].relative, listing.locked[match.page], std::move(match.fragment)});
         }
     }
     return outcome;

@@ -18,7 +18,8 @@ namespace nemora::publish {
 class LeakAudit {
 public:
     // The bytes of a protected page, by its path in the folder: the page
-    // before it was locked. Nothing when it cannot be had.
+    // before it was locked. Nothing when it cannot be had. Called from
+    // several threads at once.
     using PageSource =
         std::function<std::optional<std::vector<std::uint8_t>>(const std::string& relative)>;
 

@@ -133,6 +133,12 @@ void LeakIndex::Add(std::uint32_t page, std::string_view title, std::string_view
     }
 }
 
+void LeakIndex::Join(LeakIndex&& other) {
+    entries_.insert(entries_.end(), other.entries_.begin(), other.entries_.end());
+    titleRuns_ = titleRuns_ || other.titleRuns_;
+    other.entries_ = {};
+}
+
 void LeakIndex::Seal(std::uint32_t pageCount) {
     std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
         return a.hash != b.hash ? a.hash < b.hash : a.page < b.page;

@@ -26,6 +26,9 @@ public:
     // Adds the fingerprints of page number `page`.
     void Add(std::uint32_t page, std::string_view title, std::string_view text);
 
+    // Takes the fingerprints of `other` (pages added elsewhere), before Seal.
+    void Join(LeakIndex&& other);
+
     // Readies the index for Find once every page is added. Runs that stand
     // in more than half the pages of a site of four or more (menus,
     // footers) are dropped: they are the site's frame, not a page's text.
