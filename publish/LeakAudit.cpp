@@ -4,7 +4,6 @@
 #include <atomic>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string_view>
 #include <thread>
 #include <zlib.h>
@@ -21,11 +20,13 @@ namespace {
 constexpr std::uint64_t kLargestFile = 1ull << 30;
 
 std::optional<std::vector<std::uint8_t>> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return std::nullopt;
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad() || bytes.size() > kLargestFile) return std::nullopt;
+    const std::streamoff size = in.tellg();
+    if (size < 0 || static_cast<std::uint64_t>(size) > kLargestFile) return std::nullopt;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
     return bytes;
 }
 
