@@ -141,6 +141,31 @@ TEST_F(AuditTest, FindsAPlantedLeakInEveryKindOfPublicFile) {
     }
 }
 
+// A footer that stands in most pages is the site's frame; a page's own
+// text beside it is still found.
+TEST_F(AuditTest, TheSiteFrameIsNoFinding) {
+    const std::string footer =
+        "<footer>Copyright the members club, all rights reserved, "
+        "write to the secretary for more.</footer>";
+    for (const char* name : {"a", "b", "c", "d"}) {
+        dir.Write(std::string("site/frame-") + name + ".html",
+                  Bytes(std::string("<p>Page ") + name +
+                        " holds its very own words that no other page here has.</p>" + footer));
+    }
+    fs::remove_all(out);
+    ASSERT_EQ(Cli({"lock", "-r", site, "-o", out, "-q", "--kdf-memory", "19", "--kdf-passes", "2"},
+                  "a long enough password")
+                  .status,
+              0);
+    dir.Write("out/about.txt", Bytes("Copyright the members club, all rights reserved, write to "
+                                     "the secretary."));
+    EXPECT_EQ(Cli({"audit", out, "--against", site}).status, 0);
+    dir.Write("out/about.txt", Bytes("Page c holds its very own words that no other page"));
+    const ProcessResult result = Cli({"audit", out, "--against", site});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("frame-c.html"), std::string::npos) << result.out;
+}
+
 TEST_F(AuditTest, AFolderNotPublishedHereIsRefused) {
     const ProcessResult result = Cli({"audit", site, "--against", site});
     EXPECT_EQ(result.status, 9);
