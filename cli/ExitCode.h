@@ -9,6 +9,7 @@ namespace nemora::cli {
 // The command line's exit statuses, one per kind of outcome.
 enum ExitCode : int {
     kExitOk = 0,
+    kExitLeaks = 1,          // audit: a public file holds text of a protected page
     kExitUsage = 2,          // bad arguments (the parser's own status)
     kExitPassword = 3,       // no password could be had, or the two entries differ
     kExitLoad = 4,           // a page could not be read
@@ -16,6 +17,7 @@ enum ExitCode : int {
     kExitWrongPassword = 6,  // unlock: the password does not open the data file
     kExitBadDataFile = 7,    // unlock: the data file is damaged, or no data file at all
     kExitFile = 8,           // unlock: the data file cannot be opened or read, or the page written
+    kExitNotASite = 9,       // audit: the folder holds no page this program locked
     kExitInterrupted = 130,  // lock -r: ended by Ctrl-C (the shell's status for SIGINT)
     kExitTerminated = 143,   // lock -r: ended by SIGTERM (the shell's status for it)
 };

@@ -34,6 +34,10 @@ void Report(std::string_view subject, engine::Result result, std::string_view ar
           Format(engine::ResultId(result), argument));
 }
 
+void Say(std::string_view subject, CliText text, std::span<const std::string_view> arguments) {
+    Print(stdout, subject, res::FormatText(res::StringTable::Get(text), arguments));
+}
+
 std::string WriteCause(int systemError) {
     switch (systemError) {
         case EACCES:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,9 @@ inline constexpr const char* kProgram = "nemora-cli";
 // fills the text's %1.
 void Report(std::string_view subject, CliText text, std::string_view argument = {});
 void Report(std::string_view subject, engine::Result result, std::string_view argument = {});
+
+// A result line with several values (%1, %2...), on standard output.
+void Say(std::string_view subject, CliText text, std::span<const std::string_view> arguments);
 
 // The same line as text, without printing it (password errors, tests).
 std::string Text(CliText text, std::string_view argument = {});

@@ -11,6 +11,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/AuditCommand.h"
 #include "cli/ExitCode.h"
 #include "cli/LockCommand.h"
 #include "cli/Report.h"
@@ -238,6 +239,19 @@ int main(int argc, char** argv) {
                               "Write the page here instead of standard output");
     AddPasswordOptions(unlockCommand, unlock.password);
 
+    cli::AuditOptions audit;
+    CLI::App* auditCommand = app.add_subcommand(
+        "audit",
+        "Find text of the protected pages in the files of a published folder that a visitor "
+        "without the password can read (feeds, sitemaps, search indexes, sources, .gz files, "
+        "<meta> tags): one line a file and page, exit status 1 when there is any");
+    auditCommand->add_option("folder", audit.folder, "The published folder")->required();
+    auditCommand
+        ->add_option("--against", audit.against,
+                     "The site the folder was published from, whose pages give the protected "
+                     "text")
+        ->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -262,5 +276,6 @@ int main(int argc, char** argv) {
         if (!TakeEncoding(lock)) return cli::kExitUsage;
         return cli::Lock(lock, *keepTicks);
     }
+    if (auditCommand->parsed()) return cli::Audit(audit);
     return cli::Unlock(unlock);
 }

@@ -10,7 +10,7 @@ if [ "${2:-}" = --version ]; then
   exec "$cli" --version
 fi
 "$cli" --help
-for command in lock unlock; do
+for command in lock unlock audit; do
   printf '\n*%s options*\n' "$command"
   # The description and the usage line are in the synopsis already, the
   # parser's headings would end the section, and --help is the top level's.

@@ -103,4 +103,38 @@ std::optional<std::string> TextCodec::FromCp932(std::string_view cp932) {
     return Convert(cd, cp932);
 }
 
+namespace {
+
+// The converter's name for a canonical encoding name: browsers read
+// "shift_jis" as code page 932.
+std::string IconvName(std::string_view encoding) {
+    if (encoding == "shift_jis") return "CP932";
+    return std::string(encoding);
+}
+
+}  // namespace
+
+std::optional<std::string> TextCodec::ToUtf8(std::string_view bytes, std::string_view encoding) {
+    const Converter cd = Open("UTF-8", IconvName(encoding).c_str());
+    if (!cd) return std::nullopt;
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char buffer[4096];
+    while (inLeft > 0) {
+        char* to = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t done = iconv(static_cast<iconv_t>(cd.get()), &in, &inLeft, &to, &outLeft);
+        out.append(buffer, to);
+        if (done != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG) continue;
+        // An invalid or cut-off sequence: one byte stands for it.
+        out += "\xEF\xBF\xBD";
+        ++in;
+        --inLeft;
+    }
+    return out;
+}
+
 }  // namespace nemora::publish

@@ -30,6 +30,11 @@ public:
 
     // Code page 932 back to UTF-8; nullopt when the bytes are not valid there.
     static std::optional<std::string> FromCp932(std::string_view cp932);
+
+    // Bytes in `encoding` (a canonical name, EncodingLabels) as UTF-8, for
+    // reading text rather than keeping it: a sequence the encoding lacks
+    // becomes U+FFFD. Nothing when the system cannot convert from it.
+    static std::optional<std::string> ToUtf8(std::string_view bytes, std::string_view encoding);
 };
 
 }  // namespace nemora::publish

@@ -1,0 +1,227 @@
+#include "publish/LeakIndex.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+namespace nemora::publish {
+namespace {
+
+constexpr std::uint64_t kPrime = 0x100000001B3ull;
+constexpr std::uint64_t kBasis = 0xCBF29CE484222325ull;
+
+// A unit of text: a word, or one character of text without spaces.
+struct Unit {
+    std::uint64_t hash;
+    std::uint32_t begin;  // byte offsets in the text
+    std::uint32_t end;
+};
+
+// Characters of scripts written without spaces between words.
+bool IsUnspaced(char32_t c) {
+    return (c >= 0x3040 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x4DBF) ||
+           (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xFF66 && c <= 0xFF9F);
+}
+
+// Letters of other scripts, which stand in words as ASCII letters do.
+bool IsWordLetter(char32_t c) {
+    if (c < 0x80) return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return c >= 0xC0 && !IsUnspaced(c) && c != 0xD7 && c != 0xF7 && !(c >= 0x2000 && c <= 0x2BFF) &&
+           !(c >= 0x3000 && c <= 0x303F) && !(c >= 0xFF00 && c <= 0xFF65) && c != 0xFFFD &&
+           c != 0xFEFF;
+}
+
+// The code point at `at` and its length (invalid bytes: U+FFFD, one byte).
+std::pair<char32_t, std::size_t> Decode(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead < 0x80         ? 1
+                               : (lead >> 5) == 6  ? 2
+                               : (lead >> 4) == 14 ? 3
+                               : (lead >> 3) == 30 ? 4
+                                                   : 0;
+    if (length == 0 || at + length > text.size()) return {0xFFFD, 1};
+    char32_t code = length == 1 ? lead : lead & (0x7Fu >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(text[at + i]);
+        if ((byte & 0xC0) != 0x80) return {0xFFFD, 1};
+        code = (code << 6) | (byte & 0x3Fu);
+    }
+    return {code, length};
+}
+
+// The words and the unspaced characters of `text`, each in order.
+void Split(std::string_view text, std::vector<Unit>& words, std::vector<Unit>& characters) {
+    std::uint64_t hash = kBasis;
+    std::size_t wordStart = std::string_view::npos;
+    for (std::size_t at = 0; at <= text.size();) {
+        char32_t c = U' ';
+        std::size_t length = 1;
+        if (at < text.size()) std::tie(c, length) = Decode(text, at);
+        if (at < text.size() && IsWordLetter(c)) {
+            if (wordStart == std::string_view::npos) {
+                wordStart = at;
+                hash = kBasis;
+            }
+            for (std::size_t i = 0; i < length; ++i) {
+                auto byte = static_cast<unsigned char>(text[at + i]);
+                if (byte >= 'A' && byte <= 'Z') byte = static_cast<unsigned char>(byte + 32);
+                hash = (hash ^ byte) * kPrime;
+            }
+        } else {
+            if (wordStart != std::string_view::npos) {
+                words.push_back(
+                    {hash, static_cast<std::uint32_t>(wordStart), static_cast<std::uint32_t>(at)});
+                wordStart = std::string_view::npos;
+            }
+            if (IsUnspaced(c)) {
+                characters.push_back({(kBasis ^ c) * kPrime * kPrime,
+                                      static_cast<std::uint32_t>(at),
+                                      static_cast<std::uint32_t>(at + length)});
+            }
+        }
+        at += length;
+    }
+}
+
+// The fingerprint of `count` units from `first`; the kind and the length
+// are part of it, so no run of one kind matches one of another.
+std::uint64_t RunHash(const Unit* first, std::size_t count, std::uint64_t kind) {
+    std::uint64_t hash = kBasis ^ (kind << 8) ^ count;
+    for (std::size_t i = 0; i < count; ++i) hash = (hash ^ first[i].hash) * kPrime + (hash >> 29);
+    // Mixed so that the top bits, which place it in the index, are even.
+    hash ^= hash >> 33;
+    hash *= 0xFF51AFD7ED558CCDull;
+    hash ^= hash >> 33;
+    hash *= 0xC4CEB9FE1A85EC53ull;
+    return hash ^ (hash >> 33);
+}
+
+constexpr std::uint64_t kWordRun = 1;
+constexpr std::uint64_t kCharacterRun = 2;
+
+std::string Fragment(std::string_view text, std::size_t begin, std::size_t end) {
+    if (end - begin <= LeakIndex::kFragmentBytes)
+        return std::string(text.substr(begin, end - begin));
+    std::size_t cut = begin + LeakIndex::kFragmentBytes;
+    while (cut > begin && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return std::string(text.substr(begin, cut - begin)) + "\u2026";
+}
+
+}  // namespace
+
+void LeakIndex::Add(std::uint32_t page, std::string_view title, std::string_view text) {
+    std::vector<Unit> words;
+    std::vector<Unit> characters;
+    for (std::string_view part : {text, title}) {
+        words.clear();
+        characters.clear();
+        Split(part, words, characters);
+        for (std::size_t i = 0; i + kWords <= words.size(); ++i)
+            entries_.push_back({RunHash(&words[i], kWords, kWordRun), page});
+        for (std::size_t i = 0; i + kCharacters <= characters.size(); ++i)
+            entries_.push_back({RunHash(&characters[i], kCharacters, kCharacterRun), page});
+    }
+    // A title too short for a run of kWords: each run of kTitleWords of it.
+    words.clear();
+    characters.clear();
+    Split(title, words, characters);
+    if (words.size() < kWords) {
+        for (std::size_t i = 0; i + kTitleWords <= words.size(); ++i)
+            entries_.push_back({RunHash(&words[i], kTitleWords, kWordRun), page});
+        titleRuns_ = titleRuns_ || words.size() >= kTitleWords;
+    }
+}
+
+void LeakIndex::Join(LeakIndex&& other) {
+    entries_.insert(entries_.end(), other.entries_.begin(), other.entries_.end());
+    titleRuns_ = titleRuns_ || other.titleRuns_;
+    other.entries_ = {};
+}
+
+void LeakIndex::Seal(std::uint32_t pageCount) {
+    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.page < b.page;
+    });
+    std::vector<Entry> kept;
+    for (std::size_t i = 0; i < entries_.size();) {
+        std::size_t next = i;
+        std::uint32_t pages = 0;
+        for (; next < entries_.size() && entries_[next].hash == entries_[i].hash; ++next) {
+            if (next == i || entries_[next].page != entries_[next - 1].page) ++pages;
+        }
+        const bool frame = pageCount >= 4 && pages * 2 > pageCount;
+        if (!frame) kept.push_back(entries_[i]);
+        i = next;
+    }
+    entries_ = std::move(kept);
+    entries_.shrink_to_fit();
+    // Where each value of the top bits starts: a lookup reads a few entries.
+    bucketShift_ = 64 - kBucketBits;
+    buckets_.assign((std::size_t{1} << kBucketBits) + 1, 0);
+    for (const Entry& entry : entries_) ++buckets_[(entry.hash >> bucketShift_) + 1];
+    for (std::size_t i = 1; i < buckets_.size(); ++i) buckets_[i] += buckets_[i - 1];
+}
+
+const LeakIndex::Entry* LeakIndex::Lookup(std::uint64_t hash) const {
+    if (buckets_.empty()) return nullptr;
+    const std::size_t bucket = hash >> bucketShift_;
+    for (std::uint32_t i = buckets_[bucket]; i < buckets_[bucket + 1]; ++i) {
+        if (entries_[i].hash == hash) return &entries_[i];
+    }
+    return nullptr;
+}
+
+std::vector<LeakIndex::Match> LeakIndex::Find(std::string_view text) const {
+    std::vector<Unit> words;
+    std::vector<Unit> characters;
+    Split(text, words, characters);
+    // Per page: where its first run starts and ends, grown while the next
+    // matching run of the same page overlaps it.
+    struct Run {
+        std::size_t order;
+        std::uint32_t begin;
+        std::uint32_t end;
+        bool open;
+    };
+    std::map<std::uint32_t, Run> runs;
+    auto note = [&](std::uint32_t page, const Unit& first, const Unit& last) {
+        auto [it, fresh] = runs.try_emplace(page, Run{runs.size(), first.begin, last.end, true});
+        if (!fresh && it->second.open && first.begin <= it->second.end)
+            it->second.end = std::max(it->second.end, last.end);
+        else if (!fresh)
+            it->second.open = false;
+    };
+    std::vector<std::uint64_t> hashes;
+    auto scan = [&](const std::vector<Unit>& units, std::size_t length, std::uint64_t kind) {
+        if (units.size() < length || entries_.empty()) return;
+        hashes.resize(units.size() - length + 1);
+        for (std::size_t i = 0; i < hashes.size(); ++i)
+            hashes[i] = RunHash(&units[i], length, kind);
+        // The lookups wait on memory: the bucket table is read a few
+        // positions ahead, and the entries it leads to a little later.
+        constexpr std::size_t kAhead = 16;
+        for (std::size_t i = 0; i < hashes.size(); ++i) {
+            if (i + kAhead < hashes.size())
+                __builtin_prefetch(&buckets_[hashes[i + kAhead] >> bucketShift_]);
+            if (i + kAhead / 2 < hashes.size())
+                __builtin_prefetch(entries_.data() +
+                                   buckets_[hashes[i + kAhead / 2] >> bucketShift_]);
+            if (const Entry* entry = Lookup(hashes[i]))
+                note(entry->page, units[i], units[i + length - 1]);
+        }
+    };
+    scan(words, kWords, kWordRun);
+    if (titleRuns_) scan(words, kTitleWords, kWordRun);
+    scan(characters, kCharacters, kCharacterRun);
+    std::vector<std::pair<std::size_t, Match>> ordered;
+    for (const auto& [page, run] : runs)
+        ordered.push_back({run.order, Match{page, Fragment(text, run.begin, run.end)}});
+    std::sort(ordered.begin(), ordered.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<Match> matches;
+    for (auto& [order, match] : ordered) matches.push_back(std::move(match));
+    return matches;
+}
+
+}  // namespace nemora::publish

@@ -1,0 +1,178 @@
+// `nemora-cli audit` on small published sites, each with one leak planted
+// in a file that a visitor without the password can read.
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "publish/TextCodec.h"
+#include "tests/support/Process.h"
+#include "tests/support/TempDir.h"
+
+namespace nemora::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kCli = NEMORA_CLI_PATH;
+
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+const std::string kSecret =
+    "Only members may read this: the quarterly figures show a loss of four million in the "
+    "northern branch.";
+const std::string kJapanese =
+    "会員だけが読める文章です。来年度の予算は大幅に削減される予定であり、詳細は後日お知らせします"
+    "。";
+
+class AuditTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string site = dir.File("site");
+    std::string out = dir.File("out");
+
+    ProcessResult Cli(std::vector<std::string> args, const std::string& password = {}) {
+        args.insert(args.begin(), kCli);
+        ProcessOptions options;
+        options.env["NEMORA_LANG"] = "en";
+        if (!password.empty()) options.env["NEMORA_PASSWORD"] = password;
+        return RunProcess(args, options);
+    }
+
+    // A site of two pages (one in Shift_JIS) with a source file and a
+    // search index that hold nothing of theirs, locked into `out`.
+    void SetUp() override {
+        fs::create_directories(fs::path(site) / "docs");
+        dir.Write("site/index.html",
+                  Bytes("<html><head><title>Members</title>"
+                        "<script>var menu = 'scripts are not the page text anyone reads';"
+                        "</script></head><body><!-- a comment that is no part of the text "
+                        "readers see --><p>" +
+                        kSecret + "</p></body></html>"));
+        const std::string japanese = *publish::TextCodec::ToCp932(
+            "<html><head><meta charset=\"shift_jis\"></head><body><p>" + kJapanese +
+                "</p></body></html>",
+            publish::TextCodec::Unmappable::Refuse);
+        dir.Write("site/docs/ja.html", Bytes(japanese));
+        dir.Write("site/docs/notes.txt", Bytes("Public notes: opening hours are nine to five."));
+        dir.Write("site/search.json", Bytes("{\"terms\": {\"members\": [0]}}"));
+        const ProcessResult lock =
+            Cli({"lock", "-r", site, "-o", out, "-q", "--kdf-memory", "19", "--kdf-passes", "2"},
+                "a long enough password");
+        ASSERT_EQ(lock.status, 0) << lock.err;
+    }
+};
+
+TEST_F(AuditTest, ACleanSiteSaysSoInOneLine) {
+    const ProcessResult result = Cli({"audit", out, "--against", site});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, out +
+                              ": Clean: no file readable without the password holds text of "
+                              "the protected pages (2 pages)\n");
+}
+
+// Each row plants one file into the published folder.
+TEST_F(AuditTest, FindsAPlantedLeakInEveryKindOfPublicFile) {
+    const struct {
+        const char* name;
+        const char* file;
+        std::string content;
+        bool gzip;
+        const char* page;  // nullptr: no finding
+        std::string fragment;
+    } cases[] = {
+        {"source text", "_sources/index.txt",
+         "Members\n=======\n\nthe quarterly figures show a loss of four million in the\nnorthern "
+         "branch",
+         false, "index.html",
+         "the quarterly figures show a loss of four million in the northern branch"},
+        {"compressed page", "old/changelog.html.gz",
+         "<p>Only <em>members</em> may read this: the quarterly figures</p>", true, "index.html",
+         "Only members may read this: the quarterly figures"},
+        {"search index", "searchindex.js",
+         "Search.setIndex({\"docs\": [\"only members may read this: the \\u0071uarterly "
+         "figures\"]})",
+         false, "index.html", "only members may read this: the quarterly figures"},
+        {"sitemap", "sitemap.xml",
+         "<urlset><url><loc>/a</loc><news:title>the quarterly figures show a loss of four "
+         "million &amp; more</news:title></url></urlset>",
+         false, "index.html", "the quarterly figures show a loss of four million"},
+        {"feed", "feed.rss",
+         "<rss><item><description>&lt;p&gt;figures show a loss of four million in the northern "
+         "branch&lt;/p&gt;</description></item></rss>",
+         false, "index.html", "figures show a loss of four million in the northern branch"},
+        {"open graph", "public.html",
+         "<html><head><meta property=\"og:description\" content=\"Only members may read this: "
+         "the quarterly figures show\"></head><body>Welcome</body></html>",
+         false, "index.html", "Only members may read this: the quarterly figures show"},
+        {"Japanese", "docs/summary.txt", "要約: 来年度の予算は大幅に削減される予定であり、", false,
+         "docs/ja.html", "来年度の予算は大幅に削減される予定であり"},
+        {"seven words only", "quote.txt", "the quarterly figures show a loss of.", false, nullptr,
+         ""},
+        {"a script's text", "copy.txt", "scripts are not the page text anyone reads, said one",
+         false, nullptr, ""},
+        {"a comment's text", "copy2.txt", "a comment that is no part of the text readers see",
+         false, nullptr, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path planted = fs::path(out) / c.file;
+        fs::create_directories(planted.parent_path());
+        const std::string plain =
+            c.gzip ? planted.string().substr(0, planted.string().size() - 3) : planted.string();
+        { std::ofstream(plain, std::ios::binary) << c.content; }
+        if (c.gzip) {
+            ASSERT_EQ(RunProcess({"/bin/gzip", "-n", plain}).status, 0);
+        }
+        const ProcessResult result = Cli({"audit", out, "--against", site});
+        if (c.page == nullptr) {
+            EXPECT_EQ(result.status, 0) << result.out;
+        } else {
+            EXPECT_EQ(result.status, 1);
+            EXPECT_EQ(result.out, out + "/" + c.file + ": Holds text of the protected page " +
+                                      c.page + ": " + c.fragment + "\n");
+        }
+        fs::remove(planted);
+    }
+}
+
+// A footer that stands in most pages is the site's frame; a page's own
+// text beside it is still found.
+TEST_F(AuditTest, TheSiteFrameIsNoFinding) {
+    const std::string footer =
+        "<footer>Copyright the members club, all rights reserved, "
+        "write to the secretary for more.</footer>";
+    for (const char* name : {"a", "b", "c", "d"}) {
+        dir.Write(std::string("site/frame-") + name + ".html",
+                  Bytes(std::string("<p>Page ") + name +
+                        " holds its very own words that no other page here has.</p>" + footer));
+    }
+    fs::remove_all(out);
+    ASSERT_EQ(Cli({"lock", "-r", site, "-o", out, "-q", "--kdf-memory", "19", "--kdf-passes", "2"},
+                  "a long enough password")
+                  .status,
+              0);
+    dir.Write("out/about.txt", Bytes("Copyright the members club, all rights reserved, write to "
+                                     "the secretary."));
+    EXPECT_EQ(Cli({"audit", out, "--against", site}).status, 0);
+    dir.Write("out/about.txt", Bytes("Page c holds its very own words that no other page"));
+    const ProcessResult result = Cli({"audit", out, "--against", site});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("frame-c.html"), std::string::npos) << result.out;
+}
+
+TEST_F(AuditTest, AFolderNotPublishedHereIsRefused) {
+    const ProcessResult result = Cli({"audit", site, "--against", site});
+    EXPECT_EQ(result.status, 9);
+    EXPECT_EQ(result.err,
+              site + ": Not a site published by this program (no protected page in it)\n");
+    EXPECT_EQ(Cli({"audit", dir.File("missing"), "--against", site}).status, 9);
+}
+
+}  // namespace
+}  // namespace nemora::test
