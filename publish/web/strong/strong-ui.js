@@ -22,6 +22,8 @@
   var LONGEST_COPY = 128;
   var TOKEN = 4;
   var PADDING = 0x20;
+  // Made-up data run through the reader and the cipher before the page.
+  var WARM_UP_BYTES = 262144;
 
   // The visitor's texts in each page language. One script serves every page
   // of a folder, whatever its language: the page's lang attribute chooses.
@@ -113,9 +115,9 @@
     return header;
   }
 
-  // Rebuilds the page from the plain stream under the same rules as the
-  // program's reader: only what the compressor writes is accepted.
-  function ReadStream(plain) {
+  // The stream's header and character-code blocks: the page's length and
+  // encoding, and where its body lies in `plain`, or null.
+  function ReadStreamHead(plain) {
     if (plain.length < BLOCK) return null;
     if (plain[0] !== 0x4B || plain[1] !== 0x5A || plain[2] !== 0x55 || plain[3] !== 0x54) return null;
     var length = Uint32(plain, 4);
@@ -135,6 +137,14 @@
     var bodyEnd = at + Math.floor((plain.length - at) / BLOCK) * BLOCK;
     if (bodyEnd !== plain.length) return null;
     if (length > (LONGEST_COPY / TOKEN) * (bodyEnd - at)) return null;
+    return { encoding: name, length: length, at: at, bodyEnd: bodyEnd };
+  }
+
+  // The page's bytes out of the stream's body, or null.
+  function ReadBody(plain, head) {
+    var length = head.length;
+    var at = head.at;
+    var bodyEnd = head.bodyEnd;
     var page = new Uint8Array(length);
     var size = 0;
     while (size < length) {
@@ -161,7 +171,101 @@
     for (; at < bodyEnd; at++) {
       if (plain[at] !== PADDING) return null;
     }
-    return { encoding: name, page: page };
+    return page;
+  }
+
+  // The same body read by the WebAssembly module (nemora-stream.js, built
+  // from wasm/read-stream.c): the page as a view of the module's memory, null
+  // for a body ReadBody refuses too, undefined when the memory cannot grow to
+  // hold the stream and the page (ReadBody tries then).
+  function ReadBodyInModule(module, plain, head) {
+    var memory = module.memory;
+    var from = (module.__heap_base.value + 7) & ~7;
+    var to = from + ((plain.length + 7) & ~7);
+    // Eight bytes to spare: the module moves eight bytes at a time.
+    var needed = to + head.length + 8;
+    try {
+      var have = memory.buffer.byteLength;
+      if (needed > have) memory.grow(Math.ceil((needed - have) / 65536));
+    } catch (e) {
+      return undefined;
+    }
+    var heap = new Uint8Array(memory.buffer);
+    heap.set(plain, from);
+    var read = module.read_body(from, head.at, head.bodyEnd, to, head.length);
+    heap.fill(0, from, from + plain.length);
+    return read === 1 ? heap.subarray(to, to + head.length) : null;
+  }
+
+  // Rebuilds the page from the plain stream under the same rules as the
+  // program's reader: only what the compressor writes is accepted. With
+  // `module`, its body is read in WebAssembly.
+  function ReadStream(plain, module) {
+    var head = ReadStreamHead(plain);
+    if (!head) return null;
+    var page = module ? ReadBodyInModule(module, plain, head) : undefined;
+    if (page === undefined) page = ReadBody(plain, head);
+    if (!page) return null;
+    return { encoding: head.encoding, page: page };
+  }
+
+  // Runs the module once on a made-up stream of literals and copies: the
+  // browser first runs WebAssembly through quickly compiled code, several
+  // times slower than the optimised code it compiles once a function has run
+  // a while, and a page is read in one call.
+  function WarmUpStreamModule(module) {
+    var from = (module.__heap_base.value + 7) & ~7;
+    var to = from + WARM_UP_BYTES;
+    var memory = module.memory;
+    var needed = to + 2 * WARM_UP_BYTES + 8;
+    if (needed > memory.buffer.byteLength) memory.grow(Math.ceil((needed - memory.buffer.byteLength) / 65536));
+    var heap = new Uint8Array(memory.buffer);
+    var at = 0;
+    var size = 0;
+    // Groups of 13 literals and a copy of 12 bytes from 16 back.
+    while (at + 17 <= WARM_UP_BYTES) {
+      for (var i = 0; i < 13; i++) heap[from + at++] = 0x61 + i;
+      if (size + 13 >= 16) {
+        heap.set([0, 16, 0, 12], from + at);
+        at += TOKEN;
+        size += 12;
+      }
+      size += 13;
+    }
+    for (; at < WARM_UP_BYTES; at++) heap[from + at] = PADDING;
+    module.read_body(from, 0, WARM_UP_BYTES, to, size);
+  }
+
+  // The WebAssembly stream reader's exports, compiled (and warmed up) while
+  // the visitor types; null where it cannot be had (ReadStream reads in
+  // JavaScript then).
+  function LoadStreamModule() {
+    if (typeof self.NemoraStream !== 'string') return Promise.resolve(null);
+    try {
+      return WebAssembly.instantiate(FromBase64(self.NemoraStream)).then(function (result) {
+        var module = result.instance.exports;
+        WarmUpStreamModule(module);
+        return module;
+      }).catch(function () {
+        return null;
+      });
+    } catch (e) {
+      return Promise.resolve(null);
+    }
+  }
+
+  // While the visitor types: the key hash and the cipher run once on
+  // made-up data, so that their code is compiled and optimised before the
+  // page is opened (run first when the key is in hand, they take several
+  // times longer on a page of megabytes).
+  function WarmUpCrypto() {
+    var crypto = self.NemoraCrypto;
+    try {
+      crypto.blake2b(new Uint8Array(1), 8, new Uint8Array(32)).catch(function () {});
+      crypto.xchachaSeal(new Uint8Array(32), new Uint8Array(24), new Uint8Array(WARM_UP_BYTES), new Uint8Array(0));
+    } catch (e) {
+      // Only time is lost.
+    }
   }
 
   function Options() {
@@ -230,16 +334,17 @@
   }
 
   // Opens the container with the master key: 'wrong', 'damaged', 'encoding'
-  // or the page's text.
-  function Open(header, master) {
+  // or the page's text. `streamModule`: LoadStreamModule's promise.
+  function Open(header, master, streamModule) {
     var crypto = self.NemoraCrypto;
     return crypto.blake2b(Ascii(KEY_CHECK_TEXT), 8, master).then(function (check) {
       if (!Equal(check, header.check)) return { outcome: 'wrong' };
-      return crypto.blake2b(Ascii(CIPHER_KEY_TEXT), 32, master).then(function (cipherKey) {
+      return Promise.all([crypto.blake2b(Ascii(CIPHER_KEY_TEXT), 32, master), streamModule]).then(function (got) {
+        var cipherKey = got[0];
         var plain = crypto.xchachaOpen(cipherKey, header.nonce, header.sealed, header.aad);
         cipherKey.fill(0);
         if (!plain) return { outcome: 'damaged' };
-        var stream = ReadStream(plain);
+        var stream = ReadStream(plain, got[1]);
         plain.fill(0);
         if (!stream) return { outcome: 'damaged' };
         var text;
@@ -291,6 +396,7 @@
       Say(messages.unsupported, true);
       return;
     }
+    var streamModule = LoadStreamModule();
     var data;
     try {
       data = FromBase64(document.getElementById('nemora-data').textContent);
@@ -354,7 +460,7 @@
             .then(function (master) {
               typed.fill(0);
               Say(messages.opening, false);
-              return Open(header, master).then(function (result) {
+              return Open(header, master, streamModule).then(function (result) {
                 Opened(result, master, true);
               });
             })
@@ -370,10 +476,11 @@
     var remembered = memory ? memory.Read() : null;
     if (!remembered) {
       Ready();
+      setTimeout(WarmUpCrypto, 0);
       return;
     }
     SetBusy(true, messages.opening);
-    Open(header, remembered).then(function (result) {
+    Open(header, remembered, streamModule).then(function (result) {
       if (result.outcome === 'open') {
         Opened(result, remembered, false);
         return;
