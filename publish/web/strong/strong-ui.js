@@ -24,6 +24,11 @@
   var PADDING = 0x20;
   // Made-up data run through the reader and the cipher before the page.
   var WARM_UP_BYTES = 262144;
+  // The module's memory made ready before the page is opened: room for a
+  // page up to this many times its plain stream (HTML shrinks to a fifth or
+  // so), up to this many bytes; a larger page grows it when it is read.
+  var PAGE_ESTIMATE = 8;
+  var RESERVE_LIMIT = 67108864;
 
   // The visitor's texts in each page language. One script serves every page
   // of a folder, whatever its language: the page's lang attribute chooses.
@@ -236,15 +241,30 @@
     module.read_body(from, 0, WARM_UP_BYTES, to, size);
   }
 
-  // The WebAssembly stream reader's exports, compiled (and warmed up) while
-  // the visitor types; null where it cannot be had (ReadStream reads in
+  // Grows the module's memory to hold a plain stream of `plainLength` bytes
+  // and a page of PAGE_ESTIMATE times that, and writes to all of it: the
+  // system hands memory out page by page as it is first written, and on a
+  // page of megabytes that costs as much as the reading itself.
+  function ReserveStreamMemory(module, plainLength) {
+    var from = (module.__heap_base.value + 7) & ~7;
+    var page = Math.min(PAGE_ESTIMATE * plainLength, RESERVE_LIMIT);
+    var needed = from + ((plainLength + 7) & ~7) + page + 8;
+    var memory = module.memory;
+    if (needed > memory.buffer.byteLength) memory.grow(Math.ceil((needed - memory.buffer.byteLength) / 65536));
+    new Uint8Array(memory.buffer, from).fill(0);
+  }
+
+  // The WebAssembly stream reader's exports for a container of
+  // `sealedLength` bytes, compiled, warmed up and given its memory while the
+  // visitor types; null where it cannot be had (ReadStream reads in
   // JavaScript then).
-  function LoadStreamModule() {
+  function LoadStreamModule(sealedLength) {
     if (typeof self.NemoraStream !== 'string') return Promise.resolve(null);
     try {
       return WebAssembly.instantiate(FromBase64(self.NemoraStream)).then(function (result) {
         var module = result.instance.exports;
         WarmUpStreamModule(module);
+        ReserveStreamMemory(module, sealedLength - TAG);
         return module;
       }).catch(function () {
         return null;
@@ -396,7 +416,6 @@
       Say(messages.unsupported, true);
       return;
     }
-    var streamModule = LoadStreamModule();
     var data;
     try {
       data = FromBase64(document.getElementById('nemora-data').textContent);
@@ -408,6 +427,7 @@
       Say(messages.damaged, true);
       return;
     }
+    var streamModule = LoadStreamModule(header.sealed.length);
     var options = Options();
     var memory = Remembering(options.remember, header);
     if (memory && options.remember.ask) rememberRow.hidden = false;
