@@ -118,9 +118,9 @@ void LeakIndex::Add(std::uint32_t page, std::string_view title, std::string_view
         characters.clear();
         Split(part, words, characters);
         for (std::size_t i = 0; i + kWords <= words.size(); ++i)
-            entries_.push_back({RunHash(&words[i], kWords, kWordRun), page});
+            Push({RunHash(&words[i], kWords, kWordRun), page});
         for (std::size_t i = 0; i + kCharacters <= characters.size(); ++i)
-            entries_.push_back({RunHash(&characters[i], kCharacters, kCharacterRun), page});
+            Push({RunHash(&characters[i], kCharacters, kCharacterRun), page});
     }
     // A title too short for a run of kWords: each run of kTitleWords of it.
     words.clear();
@@ -128,39 +128,77 @@ void LeakIndex::Add(std::uint32_t page, std::string_view title, std::string_view
     Split(title, words, characters);
     if (words.size() < kWords) {
         for (std::size_t i = 0; i + kTitleWords <= words.size(); ++i)
-            entries_.push_back({RunHash(&words[i], kTitleWords, kWordRun), page});
+            Push({RunHash(&words[i], kTitleWords, kWordRun), page});
         titleRuns_ = titleRuns_ || words.size() >= kTitleWords;
     }
 }
 
+void LeakIndex::Push(Entry entry) {
+    // Filled in chunks that are never moved: growing one vector would copy
+    // every entry again at each doubling.
+    if (entries_.size() == entries_.capacity()) {
+        if (!entries_.empty()) joined_.push_back(std::move(entries_));
+        entries_ = {};
+        entries_.reserve(kChunk);
+    }
+    entries_.push_back(entry);
+}
+
 void LeakIndex::Join(LeakIndex&& other) {
-    entries_.insert(entries_.end(), other.entries_.begin(), other.entries_.end());
+    joined_.push_back(std::move(other.entries_));
+    for (std::vector<Entry>& part : other.joined_) joined_.push_back(std::move(part));
     titleRuns_ = titleRuns_ || other.titleRuns_;
     other.entries_ = {};
+    other.joined_ = {};
 }
 
 void LeakIndex::Seal(std::uint32_t pageCount) {
-    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
-        return a.hash != b.hash ? a.hash < b.hash : a.page < b.page;
-    });
-    std::vector<Entry> kept;
-    for (std::size_t i = 0; i < entries_.size();) {
-        std::size_t next = i;
-        std::uint32_t pages = 0;
-        for (; next < entries_.size() && entries_[next].hash == entries_[i].hash; ++next) {
-            if (next == i || entries_[next].page != entries_[next - 1].page) ++pages;
-        }
-        const bool frame = pageCount >= 4 && pages * 2 > pageCount;
-        if (!frame) kept.push_back(entries_[i]);
-        i = next;
-    }
-    entries_ = std::move(kept);
-    entries_.shrink_to_fit();
-    // Where each value of the top bits starts: a lookup reads a few entries.
+    joined_.push_back(std::move(entries_));
+    // The entries are placed by their top bits (a count, then one pass
+    // that puts each where its bucket starts), which leaves only a few in
+    // each bucket to sort: far less work than sorting them all.
     bucketShift_ = 64 - kBucketBits;
     buckets_.assign((std::size_t{1} << kBucketBits) + 1, 0);
-    for (const Entry& entry : entries_) ++buckets_[(entry.hash >> bucketShift_) + 1];
+    std::size_t total = 0;
+    for (const std::vector<Entry>& part : joined_) {
+        total += part.size();
+        for (const Entry& entry : part) ++buckets_[(entry.hash >> bucketShift_) + 1];
+    }
     for (std::size_t i = 1; i < buckets_.size(); ++i) buckets_[i] += buckets_[i - 1];
+    entries_.resize(total);
+    {
+        std::vector<std::uint32_t> next(buckets_.begin(), buckets_.end() - 1);
+        for (std::vector<Entry>& part : joined_) {
+            for (const Entry& entry : part) entries_[next[entry.hash >> bucketShift_]++] = entry;
+            part = {};
+        }
+    }
+    joined_ = {};
+    // One entry a run, of the first page that holds it; none for a run of
+    // the site's frame. The buckets close up as they go.
+    std::uint32_t kept = 0;
+    std::uint32_t begin = 0;
+    for (std::size_t bucket = 0; bucket + 1 < buckets_.size(); ++bucket) {
+        const std::uint32_t end = buckets_[bucket + 1];
+        buckets_[bucket] = kept;
+        std::sort(entries_.begin() + begin, entries_.begin() + end,
+                  [](const Entry& a, const Entry& b) {
+                      return a.hash != b.hash ? a.hash < b.hash : a.page < b.page;
+                  });
+        for (std::uint32_t i = begin; i < end;) {
+            std::uint32_t next = i;
+            std::uint32_t pages = 0;
+            for (; next < end && entries_[next].hash == entries_[i].hash; ++next) {
+                if (next == i || entries_[next].page != entries_[next - 1].page) ++pages;
+            }
+            const bool frame = pageCount >= 4 && pages * 2 > pageCount;
+            if (!frame) entries_[kept++] = entries_[i];
+            i = next;
+        }
+        begin = end;
+    }
+    buckets_.back() = kept;
+    entries_.resize(kept);
 }
 
 const LeakIndex::Entry* LeakIndex::Lookup(std::uint64_t hash) const {

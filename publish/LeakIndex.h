@@ -42,6 +42,7 @@ public:
     // The pages whose runs `text` holds, one match a page, by first position.
     std::vector<Match> Find(std::string_view text) const;
 
+    // The fingerprints held, once sealed.
     std::size_t Size() const { return entries_.size(); }
 
 private:
@@ -49,11 +50,14 @@ private:
         std::uint64_t hash;
         std::uint32_t page;
     };
-    std::vector<Entry> entries_;  // by hash, once sealed
+    std::vector<Entry> entries_;              // by hash, once sealed
+    std::vector<std::vector<Entry>> joined_;  // other indexes' entries, until sealed
     static constexpr unsigned kBucketBits = 20;
     std::vector<std::uint32_t> buckets_;  // first entry of each top-bits value, and the end
     unsigned bucketShift_ = 64;
     bool titleRuns_ = false;  // runs of kTitleWords words are held
+    static constexpr std::size_t kChunk = std::size_t{1} << 16;  // entries before sealing
+    void Push(Entry entry);
     const Entry* Lookup(std::uint64_t hash) const;
 };
 
