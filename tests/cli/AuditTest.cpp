@@ -166,6 +166,57 @@ TEST_F(AuditTest, TheSiteFrameIsNoFinding) {
     EXPECT_NE(result.out.find("frame-c.html"), std::string::npos) << result.out;
 }
 
+// Without --against the password opens the folder's own pages: a strong
+// page's container, a classic page's data file.
+TEST_F(AuditTest, ThePasswordOpensTheProtectedPagesFromTheFolder) {
+    dir.Write("site/docs/notes.txt", Bytes("Copied: the quarterly figures show a loss of four"));
+    for (const bool classic : {false, true}) {
+        SCOPED_TRACE(classic ? "classic" : "strong");
+        fs::remove_all(out);
+        std::vector<std::string> lock = {"lock", "-r", site, "-o", out, "-q"};
+        const std::vector<std::string> form =
+            classic ? std::vector<std::string>{"--classic"}
+                    : std::vector<std::string>{"--kdf-memory", "19", "--kdf-passes", "2"};
+        lock.insert(lock.end(), form.begin(), form.end());
+        ASSERT_EQ(Cli(lock, "a long enough password").status, 0);
+        const ProcessResult found = Cli({"audit", out}, "a long enough password");
+        EXPECT_EQ(found.status, 1) << found.err;
+        EXPECT_EQ(found.out, out +
+                                 "/docs/notes.txt: Holds text of the protected page index.html: "
+                                 "the quarterly figures show a loss of four\n");
+        const ProcessResult wrong = Cli({"audit", out}, "not the password at all");
+        EXPECT_EQ(wrong.status, 6);
+        EXPECT_EQ(wrong.out, "");
+        EXPECT_EQ(wrong.err, out + ": The password opens none of the protected pages\n");
+    }
+}
+
+// `lock -r` ends with the audit of what it has just written; a leak is the
+// author's to read and leaves the run's status as the publication's.
+TEST_F(AuditTest, ASiteRunEndsWithTheAudit) {
+    auto lastLine = [](const std::string& text) {
+        const std::size_t start = text.rfind('\n', text.size() - 2);
+        return text.substr(start == std::string::npos ? 0 : start + 1);
+    };
+    fs::remove_all(out);
+    const ProcessResult clean =
+        Cli({"lock", "-r", site, "-o", out, "--kdf-memory", "19", "--kdf-passes", "2"},
+            "a long enough password");
+    EXPECT_EQ(clean.status, 0) << clean.err;
+    EXPECT_EQ(lastLine(clean.out), out +
+                                       ": Clean: no file readable without the password holds "
+                                       "text of the protected pages (2 pages)\n");
+    // The classic form copies the other files in clear, this one too.
+    dir.Write("site/docs/notes.txt", Bytes("Copied: the quarterly figures show a loss of four"));
+    fs::remove_all(out);
+    const ProcessResult leak =
+        Cli({"lock", "-r", site, "-o", out, "-q", "--classic"}, "a long enough password");
+    EXPECT_EQ(leak.status, 0) << leak.err;
+    EXPECT_EQ(lastLine(leak.out), out +
+                                      "/docs/notes.txt: Holds text of the protected page "
+                                      "index.html: the quarterly figures show a loss of four\n");
+}
+
 TEST_F(AuditTest, AFolderNotPublishedHereIsRefused) {
     const ProcessResult result = Cli({"audit", site, "--against", site});
     EXPECT_EQ(result.status, 9);
