@@ -99,7 +99,9 @@ Scanned ScanFile(const SiteWalker::File& file, const LeakIndex& index) {
     }
     if (!bytes) return {true, {}};
     if (IsSealedScript(*bytes)) return {};
-    return {false, index.Find(PageText::Scanned(PageText::Utf8(*bytes), IsScript(name)))};
+    std::string converted;
+    return {false,
+            index.Find(PageText::Scanned(PageText::Utf8(*bytes, converted), IsScript(name)))};
 }
 
 // Runs `work` on every core, this thread's included.
@@ -197,7 +199,9 @@ LeakAudit::Outcome LeakAudit::Run(const Listing& listing, const PageSource& page
                     failed[page] = opened.status;
                     continue;
                 }
-                const PageText::Visible visible = PageText::Of(PageText::Utf8(opened.page));
+                std::string converted;
+                const PageText::Visible visible =
+                    PageText::Of(PageText::Utf8(opened.page, converted));
                 parts[core].Add(page, visible.title, visible.text);
             }
         },

@@ -111,8 +111,10 @@ std::string Fragment(std::string_view text, std::size_t begin, std::size_t end) 
 }  // namespace
 
 void LeakIndex::Add(std::uint32_t page, std::string_view title, std::string_view text) {
-    std::vector<Unit> words;
-    std::vector<Unit> characters;
+    // Kept from call to call on each thread: growing them anew for every
+    // page or file cost more than the lookups.
+    thread_local std::vector<Unit> words;
+    thread_local std::vector<Unit> characters;
     for (std::string_view part : {text, title}) {
         words.clear();
         characters.clear();
@@ -211,8 +213,10 @@ const LeakIndex::Entry* LeakIndex::Lookup(std::uint64_t hash) const {
 }
 
 std::vector<LeakIndex::Match> LeakIndex::Find(std::string_view text) const {
-    std::vector<Unit> words;
-    std::vector<Unit> characters;
+    thread_local std::vector<Unit> words;
+    thread_local std::vector<Unit> characters;
+    words.clear();
+    characters.clear();
     Split(text, words, characters);
     // Per page: where its first run starts and ends, grown while the next
     // matching run of the same page overlaps it.
@@ -223,14 +227,23 @@ std::vector<LeakIndex::Match> LeakIndex::Find(std::string_view text) const {
         bool open;
     };
     std::map<std::uint32_t, Run> runs;
+    // Matches come in long stretches of one page: its run is kept at hand.
+    std::uint32_t lastPage = 0;
+    Run* lastRun = nullptr;
     auto note = [&](std::uint32_t page, const Unit& first, const Unit& last) {
-        auto [it, fresh] = runs.try_emplace(page, Run{runs.size(), first.begin, last.end, true});
-        if (!fresh && it->second.open && first.begin <= it->second.end)
-            it->second.end = std::max(it->second.end, last.end);
-        else if (!fresh)
-            it->second.open = false;
+        if (lastRun == nullptr || page != lastPage) {
+            auto [it, fresh] =
+                runs.try_emplace(page, Run{runs.size(), first.begin, last.end, true});
+            lastPage = page;
+            lastRun = &it->second;
+            if (fresh) return;
+        }
+        if (lastRun->open && first.begin <= lastRun->end)
+            lastRun->end = std::max(lastRun->end, last.end);
+        else
+            lastRun->open = false;
     };
-    std::vector<std::uint64_t> hashes;
+    thread_local std::vector<std::uint64_t> hashes;
     auto scan = [&](const std::vector<Unit>& units, std::size_t length, std::uint64_t kind) {
         if (units.size() < length || entries_.empty()) return;
         hashes.resize(units.size() - length + 1);

@@ -28,7 +28,8 @@ PageOpener::~PageOpener() {
 }
 
 engine::UnlockedPage PageOpener::Open(const std::string& relative) {
-    const std::optional<std::vector<std::uint8_t>> page = ReadWholeFile(folder_ + "/" + relative, kLargestFile);
+    const std::optional<std::vector<std::uint8_t>> page =
+        ReadWholeFile(folder_ + "/" + relative, kLargestFile);
     if (!page) return Failed(engine::Result::CannotOpen);
     if (const std::optional<std::vector<std::uint8_t>> container = StrongPage::ReadContainer(*page))
         return OpenStrong(*container);
@@ -44,8 +45,8 @@ engine::UnlockedPage PageOpener::OpenStrong(const std::vector<std::uint8_t>& con
             for (const Derived& derived : strong_) {
                 if (derived.salt == header.salt && derived.kdf == header.kdf) return derived.key;
             }
-            strong_.push_back(
-                {header.salt, header.kdf, StrongKey::Derive(password_.View(), header.salt, header.kdf)});
+            strong_.push_back({header.salt, header.kdf,
+                               StrongKey::Derive(password_.View(), header.salt, header.kdf)});
             return strong_.back().key;
         });
 }
@@ -59,7 +60,8 @@ engine::UnlockedPage PageOpener::OpenClassic(const std::string& relative,
         return Failed(engine::Result::CannotOpen);
     const std::size_t slash = relative.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : relative.substr(0, slash + 1);
-    const std::optional<std::vector<std::uint8_t>> data = ReadWholeFile(folder_ + "/" + folder + *named, kLargestFile);
+    const std::optional<std::vector<std::uint8_t>> data =
+        ReadWholeFile(folder_ + "/" + folder + *named, kLargestFile);
     if (!data) return Failed(engine::Result::CannotOpen);
     std::optional<engine::Key> key;
     {
