@@ -22,8 +22,15 @@ struct Printer {
     LeakAudit::Callbacks Callbacks() {
         LeakAudit::Callbacks callbacks;
         callbacks.finding = [this](const LeakAudit::Finding& finding) {
-            const std::string_view arguments[] = {finding.page, finding.fragment};
-            Say(folder + "/" + finding.file, CliText::AuditFinding, arguments);
+            if (finding.heldWords == 0) {
+                const std::string_view arguments[] = {finding.page, finding.fragment};
+                Say(folder + "/" + finding.file, CliText::AuditFinding, arguments);
+                return;
+            }
+            const std::string held = std::to_string(finding.heldWords);
+            const std::string rare = std::to_string(finding.rareWords);
+            const std::string_view arguments[] = {finding.page, held, rare, finding.fragment};
+            Say(folder + "/" + finding.file, CliText::AuditWordIndex, arguments);
         };
         callbacks.unreadable = [this](const std::string& path) {
             unreadable = true;

@@ -233,8 +233,8 @@ LeakAudit::Outcome LeakAudit::Run(const Listing& listing, const PageSource& page
         if (scans[i].unreadable) callbacks.unreadable(listing.open[i].relative);
         for (LeakIndex::Match& match : scans[i].matches) {
             outcome = Outcome::Leaks;
-            callbacks.finding(
-                {listing.open[i].relative, listing.locked[match.page], std::move(match.fragment)});
+            callbacks.finding({listing.open[i].relative, listing.locked[match.page],
+                               std::move(match.fragment), match.heldWords, match.rareWords});
         }
     }
     return outcome;

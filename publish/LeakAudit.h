@@ -32,6 +32,11 @@ public:
         std::string file;  // the public file, from the folder's top
         std::string page;  // the protected page whose text it holds
         std::string fragment;
+        // A word index that holds the page's words but no run of them
+        // (LeakIndex): how many of the words of this page alone, and of how
+        // many; the fragment shows a few. 0 for a run.
+        std::uint32_t heldWords = 0;
+        std::uint32_t rareWords = 0;
     };
 
     struct Callbacks {

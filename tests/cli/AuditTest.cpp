@@ -220,6 +220,66 @@ TEST_F(AuditTest, ASiteRunEndsWithTheAudit) {
                                       "index.html: the quarterly figures show a loss of four\n");
 }
 
+// A search index holds every page's words but no run of them: found when
+// it holds most of the words that stand in one page alone, for many pages
+// at once; a file on one page's subject is no index.
+TEST_F(AuditTest, AWordIndexOfManyPagesIsFound) {
+    // Page p's own words: "p0w0term", "p0w1term"...
+    auto word = [](int page, int n) {
+        return "p" + std::to_string(page) + "w" + std::to_string(n) + "term";
+    };
+    constexpr int kPages = 4;
+    constexpr int kOwnWords = 24;
+    for (int page = 0; page < kPages; ++page) {
+        std::string text = "<p>Shared words of the club:";
+        for (int n = 0; n < kOwnWords; ++n) text += " " + word(page, n);
+        dir.Write("site/w" + std::to_string(page) + ".html", Bytes(text + ".</p>"));
+    }
+    fs::remove_all(out);
+    ASSERT_EQ(Cli({"lock", "-r", site, "-o", out, "-q", "--kdf-memory", "19", "--kdf-passes", "2"},
+                  "a long enough password")
+                  .status,
+              0);
+    // An index: each word with the pages that hold it, the words of
+    // `pages` pages, `share` of each page's own words.
+    auto index = [&](int pages, int ownWords) {
+        std::string json = "Search.setIndex({\"terms\":{";
+        for (int page = 0; page < pages; ++page)
+            for (int n = 0; n < ownWords; ++n)
+                json += "\"" + word(page, n) + "\":" + std::to_string(page + 2) + ",";
+        return json + "\"club\":[2,3,4,5]}})";
+    };
+    const struct {
+        const char* name;
+        std::string content;
+        int findings;
+    } cases[] = {
+        {"an index of every page", index(kPages, kOwnWords), kPages},
+        {"half of each page's words", index(kPages, kOwnWords / 2), kPages},
+        {"one page's words", index(1, kOwnWords), 0},
+        {"fewer than half of each page's words", index(kPages, kOwnWords / 2 - 1), 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.Write("out/searchindex.js", Bytes(c.content));
+        const ProcessResult result = Cli({"audit", out, "--against", site});
+        std::size_t lines = 0;
+        for (std::size_t at = 0; (at = result.out.find("a word index", at)) != std::string::npos;
+             ++at)
+            ++lines;
+        EXPECT_EQ(lines, static_cast<std::size_t>(c.findings)) << result.out;
+        EXPECT_EQ(result.status, c.findings > 0 ? 1 : 0) << result.out;
+    }
+    dir.Write("out/searchindex.js", Bytes(index(kPages, kOwnWords)));
+    const ProcessResult result = Cli({"audit", out, "--against", site});
+    EXPECT_NE(result.out.find(out + "/searchindex.js: Holds the words of the protected page "
+                                    "w2.html (24 of the 24 words found in that page alone: a "
+                                    "word index): p2w0term p2w1term p2w2term p2w3term p2w4term "
+                                    "p2w5term p2w6term p2w7term\n"),
+              std::string::npos)
+        << result.out;
+}
+
 TEST_F(AuditTest, AFolderNotPublishedHereIsRefused) {
     const ProcessResult result = Cli({"audit", site, "--against", site});
     EXPECT_EQ(result.status, 9);
