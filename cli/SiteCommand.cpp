@@ -9,6 +9,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "cli/AuditCommand.h"
 #include "cli/ExitCode.h"
 #include "cli/Report.h"
 #include "cli/RunProgress.h"
@@ -152,6 +153,8 @@ int PublishSite(SitePublisher::Options options) {
     Counts counts;
     const int status = ReportFiles(summary, counts);
     std::printf("%s: %s\n", kProgram, SummaryLine(summary, counts, bar.Seconds()).c_str());
+    // What a visitor without the password can read of the pages just locked.
+    if (stopSignal.load() == 0) AuditPublished(options.out, options.site);
     // A signal that came once every file was done still asked the run to
     // end: a script sees that it was ended, as it would have been at once.
     if (const int signal = stopSignal.load(); signal != 0) {

@@ -246,11 +246,13 @@ int main(int argc, char** argv) {
         "without the password can read (feeds, sitemaps, search indexes, sources, .gz files, "
         "<meta> tags): one line a file and page, exit status 1 when there is any");
     auditCommand->add_option("folder", audit.folder, "The published folder")->required();
-    auditCommand
-        ->add_option("--against", audit.against,
-                     "The site the folder was published from, whose pages give the protected "
-                     "text")
-        ->required();
+    CLI::Option* against = auditCommand->add_option(
+        "--against", audit.against,
+        "The site the folder was published from, whose pages give the protected text; without "
+        "it the password opens the folder's own pages");
+    AddPasswordOptions(auditCommand, audit.password);
+    for (const char* name : {"--password-file", "--password-stdin"})
+        auditCommand->get_option(name)->excludes(against);
 
     try {
         app.parse(argc, argv);

@@ -2,33 +2,27 @@
 
 #include <algorithm>
 #include <atomic>
-#include <fstream>
+#include <filesystem>
 #include <functional>
+#include <memory>
+#include <set>
 #include <string_view>
 #include <thread>
 #include <zlib.h>
 
+#include "engine/posix/FileHead.h"
+#include "engine/strong/SealedScript.h"
 #include "publish/InputPage.h"
 #include "publish/LeakIndex.h"
+#include "publish/PageOpener.h"
 #include "publish/PageText.h"
-#include "publish/SiteWalker.h"
+#include "publish/WholeFile.h"
 
 namespace nemora::publish {
 namespace {
 
 // No file of a site is read past this (nor decompressed past it).
 constexpr std::uint64_t kLargestFile = 1ull << 30;
-
-std::optional<std::vector<std::uint8_t>> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return std::nullopt;
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<std::uint64_t>(size) > kLargestFile) return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
-    return bytes;
-}
 
 // The content of a gzip file (every member); nothing when it is none.
 std::optional<std::vector<std::uint8_t>> Gunzip(const std::vector<std::uint8_t>& packed) {
@@ -67,12 +61,80 @@ bool IsScript(std::string_view name) {
     return EndsWith(name, ".js") || EndsWith(name, ".json") || EndsWith(name, ".mjs");
 }
 
-struct Listing {
-    std::vector<std::string> locked;  // protected pages, from the top
-    std::vector<SiteWalker::File> open;
+// The data file a classic loader page reads, from the folder's top; empty
+// when it names none inside the folder.
+std::string DataFileOf(const SiteWalker::File& loader) {
+    const engine::posix::FileHead head =
+        engine::posix::FileHead::Read(loader.path, InputPage::kInspectedBytes);
+    const std::optional<std::string> named = InputPage::LoaderDataFile(head.bytes);
+    if (!named || named->starts_with('/') || named->find(':') != std::string::npos) return {};
+    std::string path =
+        (std::filesystem::path(loader.relative).parent_path() / *named).lexically_normal();
+    return path.starts_with("../") ? std::string() : path;
+}
+
+// True for a sealed file's script, which holds the file's bytes
+// enciphered and nothing else.
+bool IsSealedScript(const std::vector<std::uint8_t>& bytes) {
+    constexpr std::string_view kStart = "nemoraSealed(\"";
+    if (bytes.size() < kStart.size() || !std::equal(kStart.begin(), kStart.end(), bytes.begin()))
+        return false;
+    std::string name;
+    std::vector<std::uint8_t> sealed;
+    const std::string_view script(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return engine::strong::ReadSealedScript(script, name, sealed) == engine::Result::Ok;
+}
+
+struct Scanned {
+    bool unreadable = false;
+    std::vector<LeakIndex::Match> matches;
 };
 
-bool List(const std::string& folder, Listing& listing, const LeakAudit::Callbacks& callbacks) {
+Scanned ScanFile(const SiteWalker::File& file, const LeakIndex& index) {
+    std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(file.path, kLargestFile);
+    std::string_view name = file.relative;
+    if (bytes && EndsWith(name, ".gz")) {
+        bytes = Gunzip(*bytes);
+        name.remove_suffix(3);
+    }
+    if (!bytes) return {true, {}};
+    if (IsSealedScript(*bytes)) return {};
+    std::string converted;
+    return {false,
+            index.Find(PageText::Scanned(PageText::Utf8(*bytes, converted), IsScript(name)))};
+}
+
+// Runs `work` on every core, this thread's included.
+void OnEveryCore(const std::function<void(unsigned core)>& work, unsigned cores) {
+    std::vector<std::thread> threads;
+    for (unsigned core = 1; core < cores; ++core) threads.emplace_back(work, core);
+    work(0);
+    for (std::thread& thread : threads) thread.join();
+}
+
+}  // namespace
+
+LeakAudit::PageSource LeakAudit::Against(const std::string& site) {
+    return [site](const std::string& relative) {
+        engine::UnlockedPage page;
+        std::optional<std::vector<std::uint8_t>> bytes =
+            ReadWholeFile(site + "/" + relative, kLargestFile);
+        page.status = bytes ? engine::Result::Ok : engine::Result::CannotOpen;
+        if (bytes) page.page = std::move(*bytes);
+        return page;
+    };
+}
+
+LeakAudit::PageSource LeakAudit::WithPassword(const std::string& folder,
+                                              engine::SecretString password) {
+    auto opener = std::make_shared<PageOpener>(folder, std::move(password));
+    return [opener](const std::string& relative) { return opener->Open(relative); };
+}
+
+std::optional<LeakAudit::Listing> LeakAudit::List(const std::string& folder,
+                                                  const Callbacks& callbacks) {
+    Listing listing;
+    std::vector<SiteWalker::File> loaders;
     SiteWalker::Rules rules;
     rules.includeHidden = true;
     SiteWalker::Callbacks walk;
@@ -85,8 +147,10 @@ bool List(const std::string& folder, Listing& listing, const LeakAudit::Callback
             return;
         }
         switch (inspection.kind) {
-            case InputPage::Kind::StrongPage:
             case InputPage::Kind::LoaderPage:
+                loaders.push_back(file);
+                [[fallthrough]];
+            case InputPage::Kind::StrongPage:
                 listing.locked.push_back(file.relative);
                 return;
             case InputPage::Kind::DecoderPage:
@@ -103,61 +167,54 @@ bool List(const std::string& folder, Listing& listing, const LeakAudit::Callback
     walk.problem = [&](const std::string& relative, SiteWalker::Problem problem) {
         if (problem == SiteWalker::Problem::Unreadable) callbacks.unreadable(relative);
     };
-    return SiteWalker::Walk(folder, rules, walk);
-}
-
-struct Scanned {
-    bool unreadable = false;
-    std::vector<LeakIndex::Match> matches;
-};
-
-Scanned ScanFile(const SiteWalker::File& file, const LeakIndex& index) {
-    std::optional<std::vector<std::uint8_t>> bytes = ReadAll(file.path);
-    std::string_view name = file.relative;
-    if (bytes && EndsWith(name, ".gz")) {
-        bytes = Gunzip(*bytes);
-        name.remove_suffix(3);
-    }
-    if (!bytes) return {true, {}};
-    return {false, index.Find(PageText::Scanned(PageText::Utf8(*bytes), IsScript(name)))};
-}
-
-}  // namespace
-
-LeakAudit::PageSource LeakAudit::Against(const std::string& site) {
-    return [site](const std::string& relative) { return ReadAll(site + "/" + relative); };
+    if (!SiteWalker::Walk(folder, rules, walk) || listing.locked.empty()) return std::nullopt;
+    // The classic pages' data files are enciphered: nothing to read there.
+    std::set<std::string> dataFiles;
+    for (const SiteWalker::File& loader : loaders) dataFiles.insert(DataFileOf(loader));
+    std::erase_if(listing.open,
+                  [&](const SiteWalker::File& file) { return dataFiles.count(file.relative) > 0; });
+    return listing;
 }
 
 LeakAudit::Outcome LeakAudit::Run(const std::string& folder, const PageSource& pages,
                                   const Callbacks& callbacks) {
-    Listing listing;
-    if (!List(folder, listing, callbacks) || listing.locked.empty()) return Outcome::NotASite;
+    const std::optional<Listing> listing = List(folder, callbacks);
+    return listing ? Run(*listing, pages, callbacks) : Outcome::NotASite;
+}
+
+LeakAudit::Outcome LeakAudit::Run(const Listing& listing, const PageSource& pages,
+                                  const Callbacks& callbacks) {
     if (callbacks.locked) callbacks.locked(listing.locked.size());
-    // The pages are read on every core too, each core into an index of
-    // its own, and the indexes joined.
+    // The pages are read on every core, each core into an index of its
+    // own, and the indexes joined.
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     std::vector<LeakIndex> parts(cores);
-    std::vector<char> missing(listing.locked.size(), 0);
+    std::vector<engine::Result> failed(listing.locked.size(), engine::Result::Ok);
     std::atomic<std::uint32_t> nextPage{0};
-    auto read = [&](LeakIndex& part) {
-        for (std::uint32_t page; (page = nextPage++) < listing.locked.size();) {
-            const std::optional<std::vector<std::uint8_t>> bytes = pages(listing.locked[page]);
-            if (!bytes) {
-                missing[page] = 1;
-                continue;
+    OnEveryCore(
+        [&](unsigned core) {
+            for (std::uint32_t page; (page = nextPage++) < listing.locked.size();) {
+                const engine::UnlockedPage opened = pages(listing.locked[page]);
+                if (opened.status != engine::Result::Ok) {
+                    failed[page] = opened.status;
+                    continue;
+                }
+                std::string converted;
+                const PageText::Visible visible =
+                    PageText::Of(PageText::Utf8(opened.page, converted));
+                parts[core].Add(page, visible.title, visible.text);
             }
-            const PageText::Visible visible = PageText::Of(PageText::Utf8(*bytes));
-            part.Add(page, visible.title, visible.text);
-        }
-    };
-    {
-        std::vector<std::thread> readers;
-        for (unsigned n = 1; n < cores; ++n) readers.emplace_back(read, std::ref(parts[n]));
-        read(parts[0]);
-        for (std::thread& reader : readers) reader.join();
-    }
-    for (std::size_t page = 0; page < missing.size(); ++page)
-        if (missing[page]) callbacks.unreadable(listing.locked[page]);
+        },
+        cores);
+    const bool noneOpened = std::all_of(failed.begin(), failed.end(),
+                                        [](engine::Result r) { return r != engine::Result::Ok; });
+    const bool refused = std::any_of(failed.begin(), failed.end(), [](engine::Result r) {
+        return r == engine::Result::WrongPassword;
+    });
+    if (noneOpened && refused) return Outcome::WrongPassword;
+    for (std::size_t page = 0; page < failed.size(); ++page)
+        if (failed[page] != engine::Result::Ok)
+            callbacks.unopened(listing.locked[page], failed[page]);
     LeakIndex index = std::move(parts[0]);
     for (unsigned n = 1; n < cores; ++n) index.Join(std::move(parts[n]));
     index.Seal(static_cast<std::uint32_t>(listing.locked.size()));
@@ -165,21 +222,19 @@ LeakAudit::Outcome LeakAudit::Run(const std::string& folder, const PageSource& p
     // is told in the walk's order.
     std::vector<Scanned> scans(listing.open.size());
     std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        for (std::size_t i; (i = next++) < listing.open.size();)
-            scans[i] = ScanFile(listing.open[i], index);
-    };
-    std::vector<std::thread> workers;
-    for (unsigned n = 1; n < cores; ++n) workers.emplace_back(work);
-    work();
-    for (std::thread& worker : workers) worker.join();
+    OnEveryCore(
+        [&](unsigned) {
+            for (std::size_t i; (i = next++) < listing.open.size();)
+                scans[i] = ScanFile(listing.open[i], index);
+        },
+        cores);
     Outcome outcome = Outcome::Clean;
     for (std::size_t i = 0; i < scans.size(); ++i) {
         if (scans[i].unreadable) callbacks.unreadable(listing.open[i].relative);
         for (LeakIndex::Match& match : scans[i].matches) {
             outcome = Outcome::Leaks;
-            callbacks.finding(
-                {listing.open[i].relative, listing.locked[match.page], std::move(match.fragment)});
+            callbacks.finding({listing.open[i].relative, listing.locked[match.page],
+                               std::move(match.fragment), match.heldWords, match.rareWords});
         }
     }
     return outcome;

@@ -108,19 +108,41 @@ std::string Fragment(std::string_view text, std::size_t begin, std::size_t end) 
     return std::string(text.substr(begin, cut - begin)) + "\u2026";
 }
 
+// A word that may stand for its page in a bag of words: long enough to
+// be rare, and no number.
+bool IsBagWord(std::string_view text, const Unit& word) {
+    if (word.end - word.begin < LeakIndex::kBagLetters) return false;
+    for (std::uint32_t at = word.begin; at < word.end; ++at) {
+        if (text[at] < '0' || text[at] > '9') return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void LeakIndex::Add(std::uint32_t page, std::string_view title, std::string_view text) {
-    std::vector<Unit> words;
-    std::vector<Unit> characters;
+    // Kept from call to call on each thread: growing them anew for every
+    // page or file cost more than the lookups.
+    thread_local std::vector<Unit> words;
+    thread_local std::vector<Unit> characters;
     for (std::string_view part : {text, title}) {
         words.clear();
         characters.clear();
         Split(part, words, characters);
         for (std::size_t i = 0; i + kWords <= words.size(); ++i)
-            entries_.push_back({RunHash(&words[i], kWords, kWordRun), page});
+            Push({RunHash(&words[i], kWords, kWordRun), page});
         for (std::size_t i = 0; i + kCharacters <= characters.size(); ++i)
-            entries_.push_back({RunHash(&characters[i], kCharacters, kCharacterRun), page});
+            Push({RunHash(&characters[i], kCharacters, kCharacterRun), page});
+        if (part.data() != text.data()) continue;
+        // The text's distinct words, for the bag.
+        const auto first = static_cast<std::ptrdiff_t>(words_.size());
+        for (const Unit& word : words)
+            if (IsBagWord(text, word)) words_.push_back({word.hash, page});
+        std::sort(words_.begin() + first, words_.end(),
+                  [](const Entry& a, const Entry& b) { return a.hash < b.hash; });
+        words_.erase(std::unique(words_.begin() + first, words_.end(),
+                                 [](const Entry& a, const Entry& b) { return a.hash == b.hash; }),
+                     words_.end());
     }
     // A title too short for a run of kWords: each run of kTitleWords of it.
     words.clear();
@@ -128,39 +150,131 @@ void LeakIndex::Add(std::uint32_t page, std::string_view title, std::string_view
     Split(title, words, characters);
     if (words.size() < kWords) {
         for (std::size_t i = 0; i + kTitleWords <= words.size(); ++i)
-            entries_.push_back({RunHash(&words[i], kTitleWords, kWordRun), page});
+            Push({RunHash(&words[i], kTitleWords, kWordRun), page});
         titleRuns_ = titleRuns_ || words.size() >= kTitleWords;
     }
 }
 
+void LeakIndex::Push(Entry entry) {
+    // Filled in chunks that are never moved: growing one vector would copy
+    // every entry again at each doubling.
+    if (entries_.size() == entries_.capacity()) {
+        if (!entries_.empty()) joined_.push_back(std::move(entries_));
+        entries_ = {};
+        entries_.reserve(kChunk);
+    }
+    entries_.push_back(entry);
+}
+
 void LeakIndex::Join(LeakIndex&& other) {
-    entries_.insert(entries_.end(), other.entries_.begin(), other.entries_.end());
+    joined_.push_back(std::move(other.entries_));
+    for (std::vector<Entry>& part : other.joined_) joined_.push_back(std::move(part));
+    words_.insert(words_.end(), other.words_.begin(), other.words_.end());
+    other.words_ = {};
     titleRuns_ = titleRuns_ || other.titleRuns_;
     other.entries_ = {};
+    other.joined_ = {};
 }
 
 void LeakIndex::Seal(std::uint32_t pageCount) {
-    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
-        return a.hash != b.hash ? a.hash < b.hash : a.page < b.page;
-    });
-    std::vector<Entry> kept;
-    for (std::size_t i = 0; i < entries_.size();) {
-        std::size_t next = i;
-        std::uint32_t pages = 0;
-        for (; next < entries_.size() && entries_[next].hash == entries_[i].hash; ++next) {
-            if (next == i || entries_[next].page != entries_[next - 1].page) ++pages;
-        }
-        const bool frame = pageCount >= 4 && pages * 2 > pageCount;
-        if (!frame) kept.push_back(entries_[i]);
-        i = next;
-    }
-    entries_ = std::move(kept);
-    entries_.shrink_to_fit();
-    // Where each value of the top bits starts: a lookup reads a few entries.
+    joined_.push_back(std::move(entries_));
+    // The entries are placed by their top bits (a count, then one pass
+    // that puts each where its bucket starts), which leaves only a few in
+    // each bucket to sort: far less work than sorting them all.
     bucketShift_ = 64 - kBucketBits;
     buckets_.assign((std::size_t{1} << kBucketBits) + 1, 0);
-    for (const Entry& entry : entries_) ++buckets_[(entry.hash >> bucketShift_) + 1];
+    std::size_t total = 0;
+    for (const std::vector<Entry>& part : joined_) {
+        total += part.size();
+        for (const Entry& entry : part) ++buckets_[(entry.hash >> bucketShift_) + 1];
+    }
     for (std::size_t i = 1; i < buckets_.size(); ++i) buckets_[i] += buckets_[i - 1];
+    entries_.resize(total);
+    {
+        std::vector<std::uint32_t> next(buckets_.begin(), buckets_.end() - 1);
+        for (std::vector<Entry>& part : joined_) {
+            for (const Entry& entry : part) entries_[next[entry.hash >> bucketShift_]++] = entry;
+            part = {};
+        }
+    }
+    joined_ = {};
+    // One entry a run, of the first page that holds it; none for a run of
+    // the site's frame. The buckets close up as they go.
+    std::uint32_t kept = 0;
+    std::uint32_t begin = 0;
+    for (std::size_t bucket = 0; bucket + 1 < buckets_.size(); ++bucket) {
+        const std::uint32_t end = buckets_[bucket + 1];
+        buckets_[bucket] = kept;
+        std::sort(entries_.begin() + begin, entries_.begin() + end,
+                  [](const Entry& a, const Entry& b) {
+                      return a.hash != b.hash ? a.hash < b.hash : a.page < b.page;
+                  });
+        for (std::uint32_t i = begin; i < end;) {
+            std::uint32_t next = i;
+            std::uint32_t pages = 0;
+            for (; next < end && entries_[next].hash == entries_[i].hash; ++next) {
+                if (next == i || entries_[next].page != entries_[next - 1].page) ++pages;
+            }
+            const bool frame = pageCount >= 4 && pages * 2 > pageCount;
+            if (!frame) entries_[kept++] = entries_[i];
+            i = next;
+        }
+        begin = end;
+    }
+    buckets_.back() = kept;
+    entries_.resize(kept);
+    SealBag(pageCount);
+}
+
+namespace {
+
+// Where a word's search starts in a table of `slots` (a power of two).
+std::size_t Slot(std::uint64_t word, std::size_t slots) {
+    return static_cast<std::size_t>((word * 0x9E3779B97F4A7C15ull) >> 32) & (slots - 1);
+}
+
+}  // namespace
+
+void LeakIndex::RareWords::Insert(std::uint64_t word, std::uint32_t page) {
+    word += word == 0;  // 0 marks an empty slot
+    std::size_t at = Slot(word, words.size());
+    while (words[at] != 0) at = (at + 1) & (words.size() - 1);
+    words[at] = word;
+    pages[at] = page;
+}
+
+const std::uint32_t* LeakIndex::RareWords::Find(std::uint64_t word) const {
+    if (words.empty()) return nullptr;
+    word += word == 0;
+    for (std::size_t at = Slot(word, words.size()); words[at] != 0;
+         at = (at + 1) & (words.size() - 1)) {
+        if (words[at] == word) return &pages[at];
+    }
+    return nullptr;
+}
+
+void LeakIndex::SealBag(std::uint32_t pageCount) {
+    std::sort(words_.begin(), words_.end(), [](const Entry& a, const Entry& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.page < b.page;
+    });
+    rare_.count.assign(pageCount, 0);
+    std::size_t slots = 16;
+    while (slots < words_.size() * 2) slots *= 2;
+    rare_.words.assign(slots, 0);
+    rare_.pages.assign(slots, 0);
+    for (std::size_t i = 0; i < words_.size();) {
+        std::size_t next = i + 1;
+        while (next < words_.size() && words_[next].hash == words_[i].hash) ++next;
+        if (next == i + 1 && words_[i].page < pageCount) {
+            rare_.Insert(words_[i].hash, words_[i].page);
+            ++rare_.count[words_[i].page];
+        }
+        i = next;
+    }
+    words_ = {};
+    rare_.bagPages = static_cast<std::size_t>(
+        std::count_if(rare_.count.begin(), rare_.count.end(),
+                      [](std::uint32_t count) { return count >= kBagWords; }));
 }
 
 const LeakIndex::Entry* LeakIndex::Lookup(std::uint64_t hash) const {
@@ -172,9 +286,63 @@ const LeakIndex::Entry* LeakIndex::Lookup(std::uint64_t hash) const {
     return nullptr;
 }
 
+namespace {
+
+// The pages whose bag of words `text` holds (see LeakIndex), added to
+// `matches` unless a run of them is there already.
+void FindBag(const LeakIndex::RareWords& rare, std::string_view text,
+             const std::vector<Unit>& words, std::vector<LeakIndex::Match>& matches) {
+    const std::vector<std::uint32_t>& rareCount = rare.count;
+    const std::size_t bagPages = rare.bagPages;
+    constexpr std::size_t kShownWords = 8;
+    using Match = LeakIndex::Match;
+    if (bagPages < LeakIndex::kBagPages) return;
+    // Each rare word the text holds, once, with its page.
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> held;  // page, word
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (!IsBagWord(text, words[i])) continue;
+        if (const std::uint32_t* page = rare.Find(words[i].hash))
+            held.push_back({*page, words[i].hash});
+    }
+    std::sort(held.begin(), held.end());
+    held.erase(std::unique(held.begin(), held.end()), held.end());
+    std::vector<std::uint32_t> count(rareCount.size(), 0);
+    for (const auto& [page, word] : held) ++count[page];
+    std::vector<std::uint32_t> pages;
+    for (std::uint32_t page = 0; page < count.size(); ++page) {
+        if (rareCount[page] >= LeakIndex::kBagWords &&
+            static_cast<double>(count[page]) >= LeakIndex::kBagShare * rareCount[page])
+            pages.push_back(page);
+    }
+    if (pages.size() < LeakIndex::kBagPages || pages.size() * 4 < bagPages) return;
+    for (const std::uint32_t page : pages) {
+        if (std::any_of(matches.begin(), matches.end(),
+                        [page](const Match& match) { return match.page == page; }))
+            continue;  // a run of it is found already
+        // A few of its words, as the text has them.
+        std::string fragment;
+        std::size_t shown = 0;
+        for (std::size_t i = 0; i < words.size() && shown < kShownWords; ++i) {
+            const std::uint32_t* of = rare.Find(words[i].hash);
+            if (of == nullptr || *of != page || !IsBagWord(text, words[i])) continue;
+            const std::string_view word =
+                text.substr(words[i].begin, words[i].end - words[i].begin);
+            if (fragment.find(word) != std::string::npos) continue;
+            if (!fragment.empty()) fragment += ' ';
+            fragment += word;
+            ++shown;
+        }
+        matches.push_back({page, std::move(fragment), count[page], rareCount[page]});
+    }
+}
+
+}  // namespace
+
 std::vector<LeakIndex::Match> LeakIndex::Find(std::string_view text) const {
-    std::vector<Unit> words;
-    std::vector<Unit> characters;
+    thread_local std::vector<Unit> words;
+    thread_local std::vector<Unit> characters;
+    words.clear();
+    characters.clear();
     Split(text, words, characters);
     // Per page: where its first run starts and ends, grown while the next
     // matching run of the same page overlaps it.
@@ -185,14 +353,23 @@ std::vector<LeakIndex::Match> LeakIndex::Find(std::string_view text) const {
         bool open;
     };
     std::map<std::uint32_t, Run> runs;
+    // Matches come in long stretches of one page: its run is kept at hand.
+    std::uint32_t lastPage = 0;
+    Run* lastRun = nullptr;
     auto note = [&](std::uint32_t page, const Unit& first, const Unit& last) {
-        auto [it, fresh] = runs.try_emplace(page, Run{runs.size(), first.begin, last.end, true});
-        if (!fresh && it->second.open && first.begin <= it->second.end)
-            it->second.end = std::max(it->second.end, last.end);
-        else if (!fresh)
-            it->second.open = false;
+        if (lastRun == nullptr || page != lastPage) {
+            auto [it, fresh] =
+                runs.try_emplace(page, Run{runs.size(), first.begin, last.end, true});
+            lastPage = page;
+            lastRun = &it->second;
+            if (fresh) return;
+        }
+        if (lastRun->open && first.begin <= lastRun->end)
+            lastRun->end = std::max(lastRun->end, last.end);
+        else
+            lastRun->open = false;
     };
-    std::vector<std::uint64_t> hashes;
+    thread_local std::vector<std::uint64_t> hashes;
     auto scan = [&](const std::vector<Unit>& units, std::size_t length, std::uint64_t kind) {
         if (units.size() < length || entries_.empty()) return;
         hashes.resize(units.size() - length + 1);
@@ -221,6 +398,7 @@ std::vector<LeakIndex::Match> LeakIndex::Find(std::string_view text) const {
               [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<Match> matches;
     for (auto& [order, match] : ordered) matches.push_back(std::move(match));
+    FindBag(rare_, text, words, matches);
     return matches;
 }
 

@@ -98,17 +98,19 @@ void AppendText(std::string& out, std::string_view raw) {
         const char c = raw[i];
         if (IsSpace(c)) {
             Separate(out);
-        } else if (c == '&') {
-            if (const auto reference = Reference(raw.substr(i + 1))) {
-                if (reference->first == U' ') {
-                    Separate(out);
-                } else {
-                    AppendUtf8(out, reference->first);
-                }
-                i += reference->second;
+        } else if (c != '&') {
+            // What runs up to the next space or reference, in one piece.
+            std::size_t end = i + 1;
+            while (end < raw.size() && !IsSpace(raw[end]) && raw[end] != '&') ++end;
+            out.append(raw.substr(i, end - i));
+            i = end - 1;
+        } else if (const auto reference = Reference(raw.substr(i + 1))) {
+            if (reference->first == U' ') {
+                Separate(out);
             } else {
-                out += c;
+                AppendUtf8(out, reference->first);
             }
+            i += reference->second;
         } else {
             out += c;
         }
@@ -236,18 +238,20 @@ std::optional<std::uint32_t> Hex4(std::string_view text) {
 
 }  // namespace
 
-std::string PageText::Utf8(std::span<const std::uint8_t> bytes) {
+std::string_view PageText::Utf8(std::span<const std::uint8_t> bytes, std::string& converted) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     std::optional<std::string_view> encoding = EncodingSniffer::Sniff(bytes);
     if (!encoding) {
         const bool ascii =
             std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b < 0x80; });
-        if (ascii) return std::string(text);
+        if (ascii) return text;
         encoding = "shift_jis";
     }
-    if (*encoding == "utf-8") return std::string(text);
+    if (*encoding == "utf-8") return text;
     std::optional<std::string> utf8 = TextCodec::ToUtf8(text, *encoding);
-    return utf8 ? std::move(*utf8) : std::string(text);
+    if (!utf8) return text;
+    converted = std::move(*utf8);
+    return converted;
 }
 
 PageText::Visible PageText::Of(std::string_view html) {

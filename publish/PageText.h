@@ -26,8 +26,9 @@ public:
 
     // The bytes of a file as UTF-8: the encoding they declare or show
     // (EncodingSniffer), else UTF-8 for ASCII, else shift_jis (the lock's
-    // default).
-    static std::string Utf8(std::span<const std::uint8_t> bytes);
+    // default). The bytes themselves when they are UTF-8 already, else
+    // their text converted into `converted`.
+    static std::string_view Utf8(std::span<const std::uint8_t> bytes, std::string& converted);
 
     // The visible text and the title of a page given in UTF-8.
     static Visible Of(std::string_view html);
