@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev uuid-dev libsodium-dev zlib1g-dev
+  libcli11-dev uuid-dev libsodium-dev zlib1g-dev libdeflate-dev
   clang libclang-rt-14-dev
   default-jdk ecj junit4 xvfb xauth
   chromium
