@@ -108,6 +108,7 @@ check_ours() {
     FILENAME == made { have[$1] = $2; next }
     FILENAME == list ".pages" {
       need($0, 1)
+      page[$0] = 1
       if (form == "classic") { d = $0; sub(/\.[^.\/]*$/, ".zvk", d); need(d, 1) }
     }
     FILENAME == list ".dirs" {
@@ -115,8 +116,22 @@ check_ours() {
       if (form == "classic") { need(p "decoder.htm", 1); need(p "decoder.jar", 1) }
       else need(p "nemora-strong.js", 1)
     }
-    FILENAME == list ".copies" { need($0, 0) }
-    END { exit (bad > 0) }
+    # The strong form seals every file of the site: none is copied in clear,
+    # each has its sealed script (pages too), and the manifest lists them.
+    FILENAME == list ".copies" {
+      files++
+      if (form == "classic") need($0, 0)
+      else if ($0 in have) { print "published in clear: " $0; bad++ }
+    }
+    END {
+      if (form == "strong") {
+        need("nemora-sealed/manifest.js", 1)
+        for (p in have) if (p ~ /^nemora-sealed\/..\/[a-z2-7]+\.js$/ && have[p] > 0) sealed++
+        for (p in page) files++
+        if (sealed != files) { print "sealed scripts: " sealed + 0 ", files of the site: " files; bad++ }
+      }
+      exit (bad > 0)
+    }
   ' "$work/check.sizes" "$list.pages" "$list.dirs" "$list.copies" | head -5
   return "${PIPESTATUS[0]}"
 }
@@ -201,10 +216,11 @@ breakdown() {
       else if ($1 in copy) copies += $2
       else if (n ~ /\.zvk$/) data += $2
       else if (n == "decoder.htm" || n == "decoder.jar" || n == "nemora-strong.js") shared += $2
+      else if ($1 ~ /^nemora-sealed\//) sealed += $2
       else other += $2
       whole += $2
     }
-    END { printf "%d %d %d %d %d %d\n", pages, data, shared, copies, other, whole }
+    END { printf "%d %d %d %d %d %d %d\n", pages, data, shared, copies, other, whole, sealed }
   ' "$list.pages" "$list.copies" -
 }
 
@@ -283,7 +299,7 @@ peer_pub=$((peer_pub + peer_other))
 echo
 echo "Source pages: $(mb "$src_pages_bytes") MB. Median of $runs runs (min-max); peak memory of the largest single process."
 echo
-echo "| run | wall s | user + sys s | peak MiB | published pages MB | of which pages + data + shared | whole output MB | published / source pages |"
+echo "| run | wall s | user + sys s | peak MiB | published pages MB | of which pages + data + shared + sealed | whole output MB | published / source pages |"
 echo "|---|---|---|---|---|---|---|---|"
 for name in classic strong j1 peer; do
   case $name in
@@ -296,27 +312,29 @@ for name in classic strong j1 peer; do
   read -r rss _ _ <<<"$(figure "$name" 3)"
   read -r us _ _ <<<"$(figure "$name" 4)"
   read -r sy _ _ <<<"$(figure "$name" 5)"
-  read -r p d s _ x w <<<"$(breakdown "$out" "$list")"
-  pub=$((p + d + s + x))
-  eval "${name}_m=$m ${name}_rss=$rss ${name}_pub=$pub"
+  read -r p d s _ x w sl <<<"$(breakdown "$out" "$list")"
+  pub=$((p + d + s + x + sl))
+  eval "${name}_m=$m ${name}_rss=$rss ${name}_pub=$pub ${name}_whole=$w"
   awk -v l="$label" -v m="$m" -v lo="$lo" -v hi="$hi" -v u="$us" -v s="$sy" -v r="$rss" \
-    -v pub="$pub" -v p="$p" -v d="$d" -v sh="$s" -v w="$w" -v src="$src_pages_bytes" 'BEGIN {
-      printf "| %s | %.3f (%.3f-%.3f) | %.2f + %.2f | %.1f | %.2f | %.2f + %.2f + %.2f | %.2f | %.3f |\n",
-        l, m / 1e6, lo / 1e6, hi / 1e6, u, s, r / 1024, pub / 1e6, p / 1e6, d / 1e6, sh / 1e6, w / 1e6, pub / src
+    -v pub="$pub" -v p="$p" -v d="$d" -v sh="$s" -v sl="$sl" -v w="$w" -v src="$src_pages_bytes" 'BEGIN {
+      printf "| %s | %.3f (%.3f-%.3f) | %.2f + %.2f | %.1f | %.2f | %.2f + %.2f + %.2f + %.2f | %.2f | %.3f |\n",
+        l, m / 1e6, lo / 1e6, hi / 1e6, u, s, r / 1024, pub / 1e6, p / 1e6, d / 1e6, sh / 1e6, sl / 1e6, w / 1e6, pub / src
     }'
 done
 echo
 echo "Goals, each of ours against staticrypt (medians):"
 for name in classic strong j1; do
-  eval "m=\$${name}_m rss=\$${name}_rss pub=\$${name}_pub"
+  eval "m=\$${name}_m rss=\$${name}_rss pub=\$${name}_pub whole=\$${name}_whole"
   awk -v n="$name" -v m="$m" -v pm="$peer_m" -v r="$rss" -v pr="$peer_rss" -v p="$pub" -v pp="$peer_pub" \
-    -v pw="$peer_whole" 'function verdict(ok, over) { return ok ? "met" : sprintf("MISSED by %s", over) }
+    -v pw="$peer_whole" -v w="$whole" 'function verdict(ok, over) { return ok ? "met" : sprintf("MISSED by %s", over) }
     BEGIN {
       t = pm / m
       printf "  %-8s wall %5.1f times shorter (goal 10): %s\n", n, t,
         verdict(t >= 10, sprintf("%.0f ms (%.0f%% over %.0f ms)", (m - pm / 10) / 1000, 100 * (m / (pm / 10) - 1), pm / 1e4))
       printf "  %-8s published pages %.3f of its pages (%.3f of its whole output) (goal 0.2): %s\n", n, p / pp, p / pw,
         verdict(p <= pp / 5, sprintf("%.2f MB", (p - pp / 5) / 1e6))
+      printf "  %-8s whole output %.3f of its whole output (goal 0.2): %s\n", n, w / pw,
+        verdict(w <= pw / 5, sprintf("%.2f MB", (w - pw / 5) / 1e6))
       printf "  %-8s peak memory %.3f of its (goal 0.25): %s\n", n, r / pr,
         verdict(r <= pr / 4, sprintf("%.1f MB", (r - pr / 4) / 1024))
     }'

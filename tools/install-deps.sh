@@ -6,10 +6,12 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev uuid-dev libsodium-dev zlib1g-dev
+  libcli11-dev uuid-dev libsodium-dev zlib1g-dev libdeflate-dev
   clang libclang-rt-14-dev
   default-jdk ecj junit4 xvfb xauth
   chromium
+  # A real documentation tree for the sealed-site test: search, summaries, anchors.
+  python3.11-doc
   # Qt's HTTP server module needs the WebSockets one to be found by CMake,
   # which its Debian package does not pull in.
   qt6-base-dev qt6-svg-dev qt6-httpserver-dev qt6-websockets-dev

@@ -24,6 +24,13 @@ const CONTENT_TYPES = {
   '.zvk': 'application/octet-stream',
   '.jar': 'application/java-archive',
   '.js': 'text/javascript',
+  '.css': 'text/css',
+  '.json': 'application/json',
+  '.png': 'image/png',
+  '.svg': 'image/svg+xml',
+  '.woff2': 'font/woff2',
+  '.pdf': 'application/pdf',
+  '.txt': 'text/plain',
 };
 
 // Serves `root` on 127.0.0.1. hold(path) keeps requests for that path
