@@ -1368,6 +1368,71 @@ TEST_F(SiteTest, PublishesTheStrongFormUnlessClassic) {
     }
 }
 
+// The summary says what became of the files that are no pages: sealed (the
+// strong form, --public ones copied), or copied in clear (the classic form);
+// a site's own nemora-sealed is refused with a line of its own.
+TEST_F(SiteTest, TheSummarySaysWhatBecameOfTheOtherFiles) {
+    fs::remove(site / "broken.html");
+    const std::vector<std::string> strong = {"--strong", "--kdf-memory", "19", "--kdf-passes", "2"};
+    const std::string classicLine =
+        "nemora-cli: 従来形式: ページ以外のファイル 1 件は暗号化せずにコピーしました";
+    const std::string sealedLine = "nemora-cli: 封印したファイル ";
+    const struct {
+        const char* name;
+        std::vector<std::string> extra;
+        const char* folder;  // made at the site's top first, or null
+        int status;
+        std::string out;  // a line that starts so
+        std::string err;  // a line on standard error
+    } cases[] = {
+        {"classic", {}, nullptr, 0, classicLine, ""},
+        {"strong, an image public",
+         {"--public", "docs/*.png"},
+         nullptr,
+         0,
+         sealedLine +
+             "4 件 (ページは元のバイトも封印)、--public で暗号化せずにコピーしたファイル 1 件\n",
+         ""},
+        {"strong, nothing public",
+         {},
+         nullptr,
+         0,
+         sealedLine +
+             "5 件 (ページは元のバイトも封印)、--public で暗号化せずにコピーしたファイル 0 件\n",
+         ""},
+        {"the site's own nemora-sealed",
+         {},
+         "nemora-sealed",
+         5,
+         sealedLine + "5 件",
+         "nemora-sealed: 封印したファイルの置き場所 (出力の nemora-sealed) "
+         "と同じ名前なので公開していません"},
+        {"--public with --classic",
+         {"--public", "*.png"},
+         nullptr,
+         2,
+         "",
+         "--public は強力な形式 (既定の形式) のオプションなので、--classic "
+         "と一緒には指定できません"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(site / "nemora-sealed");
+        if (c.folder != nullptr) fs::create_directories(site / c.folder);
+        std::vector<std::string> extra = c.extra;
+        const bool classic = c.name == std::string("classic") || c.status == 2;
+        // Without --strong the fixture adds --classic.
+        if (!classic) extra.insert(extra.end(), strong.begin(), strong.end());
+        const ProcessResult result =
+            LockSite((dir.Path() / ("out-" + std::to_string(&c - cases))).string(), extra);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
+        EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+        const bool saysClassic = result.out.find(classicLine) != std::string::npos;
+        EXPECT_EQ(saysClassic, c.name == std::string("classic")) << result.out;
+    }
+}
+
 // An earlier run's output left inside the site is not locked again: its
 // pages are refused, as a single page is, and the site's own go on.
 TEST_F(SiteTest, AnEarlierOutputInsideTheSiteIsRefused) {
