@@ -353,17 +353,22 @@ void SiteRun::Copy(const Task& task) {
 
 void SiteRun::Seal(const Task& task) {
     std::vector<std::uint8_t> bytes;
+    sealing_.Take(task.size);
     const Result read = ReadWhole(files_, task.path, task.size, bytes);
     progress_.bytesDone.fetch_add(task.size);
-    if (read != Result::Ok) return Fail(task, {read}, options_.out + "/");
-    const PublicationOutcome outcome = SealBytes(bytes, task.relative);
+    const PublicationOutcome outcome =
+        read == Result::Ok ? SealBytes(bytes, task.relative) : PublicationOutcome{read};
+    const std::uint64_t size = bytes.size();
+    bytes = {};
+    sealing_.Give(task.size);
+    if (read != Result::Ok) return Fail(task, outcome, options_.out + "/");
     if (outcome.result != Result::Ok) {
         return Fail(task, outcome, FolderOfFailure(outcome, options_.out + "/"));
     }
-    List({task.relative, MediaType::Of(task.relative), bytes.size(), false, false});
+    List({task.relative, MediaType::Of(task.relative), size, false, false});
     Count(WrittenBytes(outcome), [&] {
         ++summary_.sealed;
-        summary_.bytesIn += bytes.size();
+        summary_.bytesIn += size;
     });
 }
 

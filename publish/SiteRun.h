@@ -12,6 +12,7 @@
 
 #include "engine/FileLayer.h"
 #include "engine/LockedDocument.h"
+#include "publish/ByteBudget.h"
 #include "publish/Publication.h"
 #include "publish/PublicationOutcome.h"
 #include "publish/SiteCopier.h"
@@ -94,6 +95,8 @@ private:
     // key is.
     const bool sealed_;
     std::optional<SiteSealer> sealer_;
+    // The files being sealed are read whole: so many bytes of them at once.
+    ByteBudget sealing_{std::uint64_t{256} << 20};
     SiteCopier copier_;
     TaskQueue<Met> walked_;  // no bound: names only, and the walk runs ahead
     TaskQueue<Task> queue_;
