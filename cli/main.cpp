@@ -238,10 +238,14 @@ int main(int argc, char** argv) {
 
     cli::UnlockOptions unlock;
     CLI::App* unlockCommand = app.add_subcommand(
-        "unlock", "Read a published page back: a strong page, or a classic data file");
+        "unlock",
+        "Read a published page back: a strong page, a classic data file, or a sealed site's "
+        "file");
     unlockCommand
         ->add_option("data-file", unlock.dataFile,
-                     "A page published in the strong form, or a classic data file (.zvk)")
+                     "A page published in the strong form, a classic data file (.zvk), or a "
+                     "sealed site's file (a .js in the output's nemora-sealed folder, left where "
+                     "it lies: a page beside it gives the key, the site's manifest its path)")
         ->required();
     unlockCommand->add_option("-o,--output", unlock.output,
                               "Write the page here instead of standard output");

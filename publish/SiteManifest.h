@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace nemora::publish {
@@ -31,6 +33,10 @@ public:
 
     // The JSON text; sorts the entries it holds.
     std::string Text();
+
+    // The paths a manifest's text lists, in its order; nothing for a text
+    // Text did not write.
+    static std::optional<std::vector<std::string>> Paths(std::string_view text);
 
 private:
     std::vector<Entry> entries_;

@@ -10,9 +10,6 @@ namespace {
 
 using engine::Result;
 
-constexpr std::string_view kManifestName = "manifest";
-constexpr std::string_view kManifestPath = "nemora-sealed/manifest";
-
 // The value of a base32 digit of a sealed name (a to z, 2 to 7).
 std::size_t DigitOf(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<std::size_t>(c - 'a')

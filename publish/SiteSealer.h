@@ -26,6 +26,9 @@ public:
     // The output's folder for sealed files; a site's own entry of that name
     // at its top is refused.
     static constexpr std::string_view kFolder = "nemora-sealed";
+    // The manifest's sealed name, and the path it is sealed for.
+    static constexpr std::string_view kManifestName = "manifest";
+    static constexpr std::string_view kManifestPath = "nemora-sealed/manifest";
 
     SiteSealer(const engine::strong::SealedKeys& keys, engine::FileLayer& files, std::string out);
 

@@ -14,6 +14,7 @@
 #include "engine/posix/DurableFileLayer.h"
 #include "engine/strong/SealedFileReader.h"
 #include "engine/strong/SealedScript.h"
+#include "publish/SiteManifest.h"
 #include "publish/SitePathGlob.h"
 #include "publish/SitePublisher.h"
 #include "publish/SiteSealer.h"
@@ -724,6 +725,28 @@ TEST_F(SealedSiteTest, RefusesTheSitesOwnSealedFolder) {
             Open(out / "nemora-sealed/manifest.js", "manifest", "nemora-sealed/manifest");
         ASSERT_TRUE(manifest.has_value()) << "the run's own manifest, not the site's";
         EXPECT_EQ(Text(*manifest).find("\"nemora-sealed"), std::string::npos);
+    }
+}
+
+// The manifest's paths come back from its text as they went in, whatever
+// characters they hold; a text it did not write gives nothing.
+TEST(SiteManifestTest, PathsComeBackFromTheText) {
+    // In the order of their bytes, as the text lists them.
+    const std::vector<std::string> paths = {"a \"quoted\" \\ name.txt", "docs/<b>&amp;.html",
+                                            "tab\there\x01", "z", "日本/文書.pdf"};
+    SiteManifest manifest;
+    for (auto at = paths.rbegin(); at != paths.rend(); ++at) {
+        manifest.Add({*at, "text/plain; charset=utf-8", 3, true, at == paths.rbegin()});
+    }
+    const std::string text = manifest.Text();
+    EXPECT_EQ(SiteManifest::Paths(text), paths);
+    EXPECT_EQ(SiteManifest::Paths(SiteManifest().Text()), std::vector<std::string>{});
+    for (const std::string& broken :
+         {std::string(""), std::string(R"({"version":2,"files":{}})"),
+          text.substr(0, text.size() - 1), text.substr(0, text.size() / 2),
+          std::string(R"({"version":1,"files":{"a":{"size":1})")}) {
+        SCOPED_TRACE(broken);
+        EXPECT_FALSE(SiteManifest::Paths(broken).has_value());
     }
 }
 
