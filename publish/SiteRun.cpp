@@ -81,6 +81,12 @@ SiteRun::SiteRun(const SitePublisher::Options& options, SitePublisher::Progress&
 }
 
 SitePublisher::Summary SiteRun::Go() {
+    // Every sealed file goes in this folder: one that cannot be made fails
+    // them all alike, so nothing is begun.
+    if (sealed_) {
+        const std::string folder = options_.out + "/" + std::string(SiteSealer::kFolder);
+        if (const int error = files_.MakeFolders(folder); error != 0) StopOutput(folder, error);
+    }
     std::vector<std::thread> workers;
     const unsigned jobs = std::max(1u, options_.jobs);
     for (unsigned i = 0; i < jobs; ++i) workers.emplace_back([this] { Work(); });
@@ -306,8 +312,9 @@ void SiteRun::PublishPage(engine::LockedDocument& document, const Task& task) {
     } else if (result == Result::Ok) {
         document.SetCharCodeName(Publication::CharCodeName(encoding.name));
         std::optional<StrongPage::SitePlace> place;
-        if (sealed_)
+        if (sealed_) {
             place = StrongPage::SitePlace{folder.empty() ? "" : UpToTop(folder), task.relative};
+        }
         outcome =
             publication_.PublishSitePage({document, task.path}, mirror, UpToTop(folder), place);
     }

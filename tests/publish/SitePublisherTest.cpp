@@ -7,6 +7,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -690,6 +691,33 @@ TEST_F(SealedSiteTest, NoClearTextOfASealedFileIsInTheOutput) {
         }
         EXPECT_EQ(found, 0u);
     }
+}
+
+// A file that cannot be read is listed and the run goes on without it; a
+// sealed files' folder that cannot be made stops the run once, before any
+// file.
+TEST_F(SealedSiteTest, AnUnreadableFileIsListedAndAnUnwritableFolderStops) {
+    fs::create_directories(out);
+    dir.Write("out/nemora-sealed", test::Bytes("in the way"));
+    const SitePublisher::Summary stopped = Run({});
+    ASSERT_TRUE(stopped.outputStop.has_value());
+    EXPECT_EQ(stopped.outputStop->path, (out / "nemora-sealed").string());
+    EXPECT_TRUE(stopped.failures.empty());
+    EXPECT_EQ(stopped.sealed + stopped.published + stopped.copied, 0u);
+
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    fs::remove_all(out);
+    fs::permissions(site / "docs/style.css", fs::perms::none);
+    const SitePublisher::Summary summary = Run({});
+    fs::permissions(site / "docs/style.css", fs::perms::owner_all);
+    ASSERT_EQ(summary.failures.size(), 1u);
+    EXPECT_EQ(summary.failures[0].relative, "docs/style.css");
+    EXPECT_EQ(summary.failures[0].result, engine::Result::CannotOpen);
+    EXPECT_EQ(summary.sealed, 6u);
+    const auto manifest =
+        Open(out / "nemora-sealed/manifest.js", "manifest", "nemora-sealed/manifest");
+    ASSERT_TRUE(manifest.has_value());
+    EXPECT_EQ(Text(*manifest).find("style.css"), std::string::npos);
 }
 
 // An entry at the site's top named as the sealed files' folder is refused,
