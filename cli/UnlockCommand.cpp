@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -11,7 +13,10 @@
 #include "cli/Report.h"
 #include "engine/StreamFormat.h"
 #include "engine/StreamReader.h"
+#include "engine/strong/SealedFileReader.h"
+#include "engine/strong/SealedScript.h"
 #include "engine/strong/StrongReader.h"
+#include "publish/SealedSiteReader.h"
 #include "publish/StrongPage.h"
 #include "publish/TextCodec.h"
 
@@ -43,6 +48,77 @@ std::optional<std::vector<std::uint8_t>> StrongContainer(const std::vector<std::
     return publish::StrongPage::ReadContainer(data);
 }
 
+// Writes the page or file read back to -o's file or standard output.
+int WriteOut(const UnlockOptions& options, const std::vector<std::uint8_t>& bytes) {
+    if (options.output.empty()) {
+        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    } else if (!WriteFileBytes(options.output, bytes)) {
+        Report(options.output, CliText::CannotWrite);
+        return kExitFile;
+    }
+    return kExitOk;
+}
+
+bool IsSealedScript(const std::vector<std::uint8_t>& data) {
+    return std::string_view(reinterpret_cast<const char*>(data.data()), data.size())
+        .starts_with("nemoraSealed(\"");
+}
+
+// A sealed site's file, from the script that carries it: the key comes from
+// the password and a page published beside it, the file's site path from
+// the site's manifest.
+int UnlockSealed(const UnlockOptions& options, const std::vector<std::uint8_t>& data) {
+    std::string name;
+    std::vector<std::uint8_t> sealed;
+    if (engine::strong::ReadSealedScript({reinterpret_cast<const char*>(data.data()), data.size()},
+                                         name, sealed) != engine::Result::Ok) {
+        Report(options.dataFile, engine::Result::DataCorrupt);
+        return kExitBadDataFile;
+    }
+    const std::string top = publish::SealedSiteReader::TopOf(options.dataFile);
+    const std::optional<std::vector<std::uint8_t>> container =
+        top.empty() ? std::nullopt : publish::SealedSiteReader::KeyContainer(top);
+    if (!container) {
+        Report(options.dataFile, CliText::SealedWithoutSite);
+        return kExitBadDataFile;
+    }
+    std::string error;
+    std::optional<engine::SecretString> password =
+        ReadPassword(options.password, PasswordEntry::TypedOnce, error);
+    if (!password) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+        return kExitPassword;
+    }
+    // The page's key check tells a wrong password; its key is the run's.
+    std::optional<engine::strong::StrongKey> key;
+    const engine::UnlockedPage page = engine::strong::StrongReader::Read(
+        container->data(), container->size(), [&](const engine::strong::ContainerHeader& header) {
+            key = engine::strong::StrongKey::Derive(password->View(), header.salt, header.kdf);
+            return key;
+        });
+    password.reset();
+    if (page.status != engine::Result::Ok) {
+        Report(options.dataFile, page.status);
+        return page.status == engine::Result::WrongPassword ? kExitWrongPassword : kExitBadDataFile;
+    }
+    const engine::strong::SealedKeys keys(*key);
+    const std::optional<std::string> path = publish::SealedSiteReader::PathOf(keys, top, name);
+    if (!path) {
+        Report(options.dataFile, CliText::SealedNotListed);
+        return kExitBadDataFile;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (const engine::Result opened =
+            engine::strong::SealedFileReader(keys).Open(sealed.data(), sealed.size(), *path, bytes);
+        opened != engine::Result::Ok) {
+        Report(options.dataFile, opened);
+        return kExitBadDataFile;
+    }
+    std::fprintf(stderr, "%s: %s\n", options.dataFile.c_str(),
+                 Text(CliText::SealedFileOpened, *path).c_str());
+    return WriteOut(options, bytes);
+}
+
 }  // namespace
 
 int Unlock(const UnlockOptions& options) {
@@ -54,6 +130,7 @@ int Unlock(const UnlockOptions& options) {
         return status;
     }
     const std::vector<std::uint8_t>& data = file.bytes;
+    if (IsSealedScript(data)) return UnlockSealed(options, data);
     const std::optional<std::vector<std::uint8_t>> strong = StrongContainer(data);
     if (!strong && RefuseNonDataFile(options.dataFile, data)) return kExitBadDataFile;
     std::string error;
@@ -86,13 +163,7 @@ int Unlock(const UnlockOptions& options) {
     }
     std::fprintf(stderr, "%s: %zu bytes, encoding \"%s\"\n", options.dataFile.c_str(),
                  unlocked.page.size(), unlocked.encodingName.c_str());
-    if (options.output.empty()) {
-        std::fwrite(unlocked.page.data(), 1, unlocked.page.size(), stdout);
-    } else if (!WriteFileBytes(options.output, unlocked.page)) {
-        Report(options.output, CliText::CannotWrite);
-        return kExitFile;
-    }
-    return kExitOk;
+    return WriteOut(options, unlocked.page);
 }
 
 }  // namespace nemora::cli

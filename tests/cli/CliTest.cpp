@@ -1368,6 +1368,143 @@ TEST_F(SiteTest, PublishesTheStrongFormUnlessClassic) {
     }
 }
 
+// The summary says what became of the files that are no pages: sealed (the
+// strong form, --public ones copied), or copied in clear (the classic form);
+// a site's own nemora-sealed is refused with a line of its own.
+TEST_F(SiteTest, TheSummarySaysWhatBecameOfTheOtherFiles) {
+    fs::remove(site / "broken.html");
+    const std::vector<std::string> strong = {"--strong", "--kdf-memory", "19", "--kdf-passes", "2"};
+    const std::string classicLine =
+        "nemora-cli: 従来形式: ページ以外のファイル 1 件は暗号化せずにコピーしました";
+    const std::string sealedLine = "nemora-cli: 封印したファイル ";
+    const struct {
+        const char* name;
+        std::vector<std::string> extra;
+        const char* folder;  // made at the site's top first, or null
+        int status;
+        std::string out;  // a line that starts so
+        std::string err;  // a line on standard error
+    } cases[] = {
+        {"classic", {}, nullptr, 0, classicLine, ""},
+        {"strong, an image public",
+         {"--public", "docs/*.png"},
+         nullptr,
+         0,
+         sealedLine +
+             "4 件 (ページは元のバイトも封印)、--public で暗号化せずにコピーしたファイル 1 件\n",
+         ""},
+        {"strong, nothing public",
+         {},
+         nullptr,
+         0,
+         sealedLine +
+             "5 件 (ページは元のバイトも封印)、--public で暗号化せずにコピーしたファイル 0 件\n",
+         ""},
+        {"the site's own nemora-sealed",
+         {},
+         "nemora-sealed",
+         5,
+         sealedLine + "5 件",
+         "nemora-sealed: 封印したファイルの置き場所 (出力の nemora-sealed) "
+         "と同じ名前なので公開していません"},
+        {"--public with --classic",
+         {"--public", "*.png"},
+         nullptr,
+         2,
+         "",
+         "--public は強力な形式 (既定の形式) のオプションなので、--classic "
+         "と一緒には指定できません"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(site / "nemora-sealed");
+        if (c.folder != nullptr) fs::create_directories(site / c.folder);
+        std::vector<std::string> extra = c.extra;
+        const bool classic = c.name == std::string("classic") || c.status == 2;
+        // Without --strong the fixture adds --classic.
+        if (!classic) extra.insert(extra.end(), strong.begin(), strong.end());
+        const ProcessResult result =
+            LockSite((dir.Path() / ("out-" + std::to_string(&c - cases))).string(), extra);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
+        EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+        const bool saysClassic = result.out.find(classicLine) != std::string::npos;
+        EXPECT_EQ(saysClassic, c.name == std::string("classic")) << result.out;
+    }
+}
+
+// unlock reads a sealed site's file back where it lies: the key from the
+// password and a page beside it, the path from the manifest. Each script of
+// the output gives back its source; one moved away, one of another run and
+// a wrong password fail, each with its own status.
+TEST_F(SiteTest, UnlockReadsASealedFileBack) {
+    fs::remove(site / "broken.html");
+    const std::vector<std::string> strong = {"--strong", "--kdf-memory", "19", "--kdf-passes", "2"};
+    const std::string out = (dir.Path() / "out").string();
+    const std::string other = (dir.Path() / "other").string();
+    ASSERT_EQ(LockSite(out, strong).status, 0);
+    ASSERT_EQ(LockSite(other, strong).status, 0);
+    const auto unlock = [&](const std::string& script, const char* password) {
+        return Run({"unlock", script, "--password-stdin"}, {.input = std::string(password) + "\n"});
+    };
+    const std::string opened = ": サイトのファイル ";
+    std::vector<std::string> paths;
+    for (const std::string& file : Tree(out + "/nemora-sealed")) {
+        SCOPED_TRACE(file);
+        const ProcessResult result = unlock(out + "/nemora-sealed/" + file, "secret");
+        ASSERT_EQ(result.status, 0) << result.err;
+        const std::size_t at = result.err.find(opened);
+        ASSERT_NE(at, std::string::npos) << result.err;
+        const std::size_t from = at + opened.size();
+        const std::string path = result.err.substr(from, result.err.find(' ', from) - from);
+        paths.push_back(path);
+        if (file == "manifest.js") {
+            EXPECT_TRUE(result.out.starts_with(R"({"version":1,"files":{"docs/index.html":)"))
+                << result.out;
+            continue;
+        }
+        const auto source = ReadAll((site / path).string());
+        EXPECT_EQ(result.out, std::string(source.begin(), source.end()));
+    }
+    std::sort(paths.begin(), paths.end());
+    const std::vector<std::string> expected = {"docs/index.html",        "docs/logo.png",
+                                               "docs/v1.2/Guide.HTM",    "index.html",
+                                               "nemora-sealed/manifest", "outside.html"};
+    EXPECT_EQ(paths, expected);
+
+    // A file's script, not the manifest's.
+    const auto fileScript = [&](const std::string& top) {
+        const std::vector<std::string> files = Tree(top + "/nemora-sealed");
+        return *std::find_if(files.begin(), files.end(),
+                             [](const std::string& file) { return file != "manifest.js"; });
+    };
+    const std::string script = fileScript(out);
+    fs::copy_file(out + "/nemora-sealed/" + script, dir.Path() / "alone.js");
+    const std::string foreign = fileScript(other);
+    fs::create_directories(out + "/nemora-sealed/zz");
+    fs::copy_file(other + "/nemora-sealed/" + foreign, out + "/nemora-sealed/zz/foreign.js");
+    const struct {
+        const char* name;
+        std::string script;
+        const char* password;
+        int status;
+        std::string line;
+    } cases[] = {
+        {"a wrong password", out + "/nemora-sealed/" + script, "wrong", 6, "パスワードが"},
+        {"moved out of its site", dir.File("alone.js"), "secret", 7,
+         "そのサイトの保護したページが見つかりません"},
+        {"of another run", out + "/nemora-sealed/zz/foreign.js", "secret", 7,
+         "このサイトの一覧 (manifest) にないファイルです"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProcessResult result = unlock(c.script, c.password);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_NE(result.err.find(c.line), std::string::npos) << result.err;
+        EXPECT_TRUE(result.out.empty());
+    }
+}
+
 // An earlier run's output left inside the site is not locked again: its
 // pages are refused, as a single page is, and the site's own go on.
 TEST_F(SiteTest, AnEarlierOutputInsideTheSiteIsRefused) {
