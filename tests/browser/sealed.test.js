@@ -21,8 +21,10 @@ const PASSWORD = 'sealed site password';
 const HOST = 'nemora.test';
 const PUBLIC = ['public.html', 'robots.txt'];
 const FONT = '/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf';
-const NOTE = {
+const MESSAGES = {
   damaged: 'データが壊れているため、このサイトのファイルを表示していません: ',
+  unsupported: 'このブラウザーではページを開けません。新しいブラウザーでお試しください。',
+  storage: 'このブラウザーではサイトのデータの保存が無効なため、ページを移るたびにパスワードを尋ねます。',
 };
 
 // PNGs of a known size, so the browser has real images to load: w x h
@@ -315,7 +317,7 @@ describe('sealed sites in Chromium', () => {
     await Unlock(page);
     await page.waitForSelector('#nemora-sealed-note');
     await page.waitForFunction(() => Array.from(document.images).every((image) => image.complete));
-    assert.equal(await page.textContent('#nemora-sealed-note'), `${NOTE.damaged}img/c.png`);
+    assert.equal(await page.textContent('#nemora-sealed-note'), `${MESSAGES.damaged}img/c.png`);
     assert.deepEqual(await page.evaluate(() => Array.from(document.images, (image) => [image.id, image.naturalWidth])),
       [['good', 3], ['broken', 0], ['missing', 0]]);
     assert.equal(await page.evaluate(() => document.getElementById('broken').hasAttribute('src')), false);
@@ -323,6 +325,33 @@ describe('sealed sites in Chromium', () => {
     // A path the site does not have is left to the server: still a 404.
     assert.deepEqual(visitor.failed.filter((line) => !line.includes('missing.png')), []);
     assert.ok(visitor.failed.some((line) => line.startsWith('404 ') && line.endsWith('/tampered/guide/missing.png')));
+    await visitor.Close();
+  });
+
+  it('tells a browser that lacks what the site needs, and opens without web storage', async () => {
+    const out = path.join(root, 'lacking');
+    await LockSealed(path.join(root, 'source'), out);
+    const visitor = await NewVisitor(browser);
+    const old = await visitor.context.newPage();
+    await old.addInitScript(() => { delete window.DecompressionStream; });
+    await old.goto(Url('/lacking/guide/index.html'));
+    await old.waitForSelector('#nemora-status.bad');
+    assert.equal(await old.textContent('#nemora-status'), MESSAGES.unsupported);
+
+    // Site data turned off: web storage throws. The page says the password
+    // will be asked again, and opens.
+    const closed = await visitor.context.newPage();
+    await closed.addInitScript(() => {
+      for (const name of ['localStorage', 'sessionStorage']) {
+        Object.defineProperty(window, name, { get() { throw new DOMException('denied', 'SecurityError'); } });
+      }
+    });
+    await closed.goto(Url('/lacking/guide/index.html'));
+    await closed.waitForSelector('#nemora-password:not([disabled])');
+    assert.equal(await closed.textContent('#nemora-status'), MESSAGES.storage);
+    await Unlock(closed);
+    await closed.waitForFunction(() => document.getElementById('good')?.naturalWidth === 3);
+    visitor.AssertNoScriptErrors();
     await visitor.Close();
   });
 });
