@@ -91,6 +91,7 @@ int LockSite(const LockOptions& options, const publish::Publication::Made& made,
     site.site = NormalPath(options.pages.front());
     site.out = folder;
     site.rules.pageGlobs = options.pageGlobs;
+    site.publicGlobs = options.publicGlobs;
     site.rules.includeHidden = options.includeHidden;
     site.rules.followOutsideLinks = !options.noOutsideLinks;
     site.jobs = options.jobs;

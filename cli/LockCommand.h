@@ -44,6 +44,7 @@ struct LockOptions {
     bool recursive = false;
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
     std::vector<std::string> pageGlobs;
+    std::vector<std::string> publicGlobs;  // a sealed site's files left in clear
     bool includeHidden = false;
     bool noOutsideLinks = false;
     bool link = false;

@@ -91,12 +91,15 @@ int ReportFiles(const SitePublisher::Summary& summary, Counts& counts) {
     }
     for (const std::string& relative : summary.unreadable) Report(relative, CliText::Unreadable);
     if (status == kExitOk && !summary.unreadable.empty()) status = kExitLoad;
+    for (const std::string& relative : summary.refused)
+        Report(relative, CliText::SealedFolderTaken);
+    if (status == kExitOk && !summary.refused.empty()) status = kExitPublish;
     for (const auto& [relative, problem] : summary.skipped) Report(relative, TextOf(problem));
     for (const auto& [relative, real] : summary.outside) {
         std::printf("%s: %s\n", relative.c_str(), Text(CliText::FromOutside, real).c_str());
     }
     counts.skipped = summary.skipped.size();
-    counts.failed = summary.failures.size() + summary.unreadable.size();
+    counts.failed = summary.failures.size() + summary.unreadable.size() + summary.refused.size();
     if (summary.outputStop) {
         Report(summary.outputStop->path, CliText::OutputNotWritable,
                WriteCause(summary.outputStop->error));
@@ -104,6 +107,22 @@ int ReportFiles(const SitePublisher::Summary& summary, Counts& counts) {
         status = kExitPublish;
     }
     return status;
+}
+
+// What became of the files that are no pages: sealed, or in the classic
+// form copied in clear.
+void PrintFormLine(const SitePublisher::Summary& summary, bool strong) {
+    if (strong) {
+        const std::string values[] = {std::to_string(summary.sealed),
+                                      std::to_string(summary.copied)};
+        const std::string_view arguments[] = {values[0], values[1]};
+        std::printf(
+            "%s: %s\n", kProgram,
+            res::FormatText(res::StringTable::Get(CliText::SealedSummary), arguments).c_str());
+    } else if (summary.copied > 0) {
+        std::printf("%s: %s\n", kProgram,
+                    Text(CliText::ClassicCopiedInClear, std::to_string(summary.copied)).c_str());
+    }
 }
 
 // The first signal that asked the run to end (SIGINT or SIGTERM), or 0.
@@ -152,6 +171,7 @@ int PublishSite(SitePublisher::Options options) {
     Counts counts;
     const int status = ReportFiles(summary, counts);
     std::printf("%s: %s\n", kProgram, SummaryLine(summary, counts, bar.Seconds()).c_str());
+    PrintFormLine(summary, options.publication->Options().strong);
     // A signal that came once every file was done still asked the run to
     // end: a script sees that it was ended, as it would have been at once.
     if (const int signal = stopSignal.load(); signal != 0) {

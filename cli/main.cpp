@@ -63,7 +63,7 @@ bool TakeEncoding(cli::LockOptions& options) {
 
 // The options that the classic form has no use for: refused with --classic
 // rather than silently ignored.
-constexpr const char* kStrongOnly[] = {"--strong", "--kdf-memory", "--kdf-passes"};
+constexpr const char* kStrongOnly[] = {"--strong", "--kdf-memory", "--kdf-passes", "--public"};
 
 // The remember options' names, and the former names (after the classic
 // form's cookie) that stay accepted.
@@ -206,7 +206,10 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     lockCommand->add_flag("-r,--recursive", lock.recursive,
                           "Publish a whole site: the one argument is its folder, mirrored into "
-                          "the output folder with its other files");
+                          "the output folder with its other files. The strong form seals every "
+                          "file (stylesheets, images, downloads, the pages' own text) into the "
+                          "output's nemora-sealed folder, under names only the key reveals; the "
+                          "classic form copies the other files in clear");
     lockCommand
         ->add_option("-j,--jobs", lock.jobs,
                      "With -r: pages locked at once (default: the number of cores)")
@@ -214,6 +217,11 @@ int main(int argc, char** argv) {
     lockCommand->add_option("--pages", lock.pageGlobs,
                             "With -r: a glob of the file names that are pages (repeatable; "
                             "default *.html and *.htm in any case)");
+    lockCommand->add_option("--public", lock.publicGlobs,
+                            "With -r, strong form: a glob of the site paths left readable "
+                            "without the password (repeatable; * within a folder, ** across "
+                            "folders, e.g. robots.txt, favicon.ico, **/*.pdf): copied in clear, "
+                            "never sealed; pages it names are copied, not locked");
     lockCommand->add_flag("--include-hidden", lock.includeHidden,
                           "With -r: also files and folders whose names start with a dot");
     lockCommand->add_flag("--no-outside-links", lock.noOutsideLinks,

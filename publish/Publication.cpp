@@ -111,10 +111,15 @@ PublicationOutcome Publication::PublishPage(const PublicationPage& page, const s
     return Publish(page, folder, "./", true, sink);
 }
 
-PublicationOutcome Publication::PublishSitePage(const PublicationPage& page,
-                                                const std::string& folder,
-                                                const std::string& siteTop) const {
-    return Publish(page, folder, siteTop, false, nullptr);
+PublicationOutcome Publication::PublishSitePage(
+    const PublicationPage& page, const std::string& folder, const std::string& siteTop,
+    const std::optional<StrongPage::SitePlace>& site) const {
+    return Publish(page, folder, siteTop, false, nullptr, site);
+}
+
+std::optional<engine::strong::SealedKeys> Publication::SiteKeys() const {
+    if (!options_.strong || !key_) return std::nullopt;
+    return engine::strong::SealedKeys(*key_);
 }
 
 PublicationOutcome Publication::WriteSharedFiles(const std::string& folder) const {
@@ -123,8 +128,9 @@ PublicationOutcome Publication::WriteSharedFiles(const std::string& folder) cons
 
 PublicationOutcome Publication::Publish(const PublicationPage& page, const std::string& folder,
                                         const std::string& siteTop, bool sharedFiles,
-                                        engine::ProgressSink* sink) const {
-    return options_.strong ? PublishStrong(page, folder, siteTop, sharedFiles, sink)
+                                        engine::ProgressSink* sink,
+                                        const std::optional<StrongPage::SitePlace>& site) const {
+    return options_.strong ? PublishStrong(page, folder, siteTop, sharedFiles, sink, site)
                            : PublishClassic(page, folder, sharedFiles, sink);
 }
 
@@ -139,9 +145,10 @@ PublicationOutcome Publication::PublishClassic(const PublicationPage& page,
     return outcome;
 }
 
-PublicationOutcome Publication::PublishStrong(const PublicationPage& page,
-                                              const std::string& folder, const std::string& siteTop,
-                                              bool sharedFiles, engine::ProgressSink* sink) const {
+PublicationOutcome Publication::PublishStrong(
+    const PublicationPage& page, const std::string& folder, const std::string& siteTop,
+    bool sharedFiles, engine::ProgressSink* sink,
+    const std::optional<StrongPage::SitePlace>& site) const {
     if (!key_) return {Result::KeyNotDerived};
     if (!engine::ReportTo(sink, 1, engine::StringId(engine::TextId::Writing)))
         return {Result::EncryptStopped};
@@ -149,8 +156,8 @@ PublicationOutcome Publication::PublishStrong(const PublicationPage& page,
     if (const Result sealed = Seal(page.document, *key_, container); sealed != Result::Ok) {
         return {sealed};
     }
-    PublicationOutcome outcome =
-        writer_.WriteStrongPage(LastComponent(page.path), options_, container, folder, siteTop);
+    PublicationOutcome outcome = writer_.WriteStrongPage(LastComponent(page.path), options_,
+                                                         container, folder, siteTop, site);
     if (outcome.result == Result::Ok && sharedFiles) outcome.Then(WriteSharedFiles(folder));
     if (outcome.result == Result::Ok) outcome.result = Result::Published;
     engine::ReportTo(sink, 1, 0);

@@ -1,16 +1,19 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/ProgressSink.h"
 #include "engine/ResultCode.h"
 #include "engine/SecretString.h"
+#include "engine/strong/SealedKeys.h"
 #include "engine/strong/StrongKey.h"
 #include "publish/PublicationOptions.h"
 #include "publish/PublicationOutcome.h"
 #include "publish/PublicationPage.h"
 #include "publish/PublicationWriter.h"
+#include "publish/StrongPage.h"
 
 namespace nemora::publish {
 
@@ -62,9 +65,15 @@ public:
     // Publishes one page of a site into its mirror folder `folder` (made,
     // ending in '/'): its own files only, since the site writes the shared
     // files once per folder (WriteSharedFiles). The browser remembers the
-    // key for every page under `siteTop`, relative to `folder`.
-    PublicationOutcome PublishSitePage(const PublicationPage& page, const std::string& folder,
-                                       const std::string& siteTop) const;
+    // key for every page under `siteTop`, relative to `folder`. `site`: a
+    // strong page says where it stands in its sealed site.
+    PublicationOutcome PublishSitePage(
+        const PublicationPage& page, const std::string& folder, const std::string& siteTop,
+        const std::optional<StrongPage::SitePlace>& site = std::nullopt) const;
+
+    // The keys that seal a site's files under the run's key; nothing for
+    // the classic form, or before DeriveKey.
+    std::optional<engine::strong::SealedKeys> SiteKeys() const;
 
     // Writes the files that all the pages of `folder` share: "decoder.htm"
     // and "decoder.jar", or "nemora-strong.js" for the strong lock.
@@ -90,12 +99,14 @@ private:
 
     PublicationOutcome Publish(const PublicationPage& page, const std::string& folder,
                                const std::string& siteTop, bool sharedFiles,
-                               engine::ProgressSink* sink) const;
+                               engine::ProgressSink* sink,
+                               const std::optional<StrongPage::SitePlace>& site = {}) const;
     PublicationOutcome PublishClassic(const PublicationPage& page, const std::string& folder,
                                       bool sharedFiles, engine::ProgressSink* sink) const;
     PublicationOutcome PublishStrong(const PublicationPage& page, const std::string& folder,
                                      const std::string& siteTop, bool sharedFiles,
-                                     engine::ProgressSink* sink) const;
+                                     engine::ProgressSink* sink,
+                                     const std::optional<StrongPage::SitePlace>& site) const;
 
     // The author's choices, the password taken out.
     PublicationOptions options_;

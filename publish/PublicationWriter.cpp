@@ -69,11 +69,10 @@ PublicationOutcome PublicationWriter::WriteDataFile(const PublicationPage& page,
     return outcome;
 }
 
-PublicationOutcome PublicationWriter::WriteStrongPage(const std::string& pageFileName,
-                                                      const PublicationOptions& options,
-                                                      const std::vector<std::uint8_t>& container,
-                                                      const std::string& folder,
-                                                      const std::string& siteTop) const {
+PublicationOutcome PublicationWriter::WriteStrongPage(
+    const std::string& pageFileName, const PublicationOptions& options,
+    const std::vector<std::uint8_t>& container, const std::string& folder,
+    const std::string& siteTop, const std::optional<StrongPage::SitePlace>& site) const {
     std::vector<std::uint8_t> templ;
     if (const Result loaded = resources_.Load(res::ResourceType::Html,
                                               StrongPageTemplate(options.pageLanguage), templ);
@@ -85,7 +84,7 @@ PublicationOutcome PublicationWriter::WriteStrongPage(const std::string& pageFil
     if (!file) return {Result::CannotCreate};
     CountingFile counted(*file);
     if (StrongPage::Write(templ, options.Prompt(), options.pageLanguage,
-                          RememberOf(options, siteTop), container, counted) &&
+                          RememberOf(options, siteTop), container, counted, site) &&
         counted.Commit()) {
         PublicationOutcome outcome{Result::Ok};
         outcome.written.push_back({path, counted.Count()});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "publish/PublicationOutcome.h"
 #include "publish/PublicationPage.h"
 #include "publish/ResourceSource.h"
+#include "publish/StrongPage.h"
 #include "publish/TemplateExpander.h"
 
 namespace nemora::publish {
@@ -57,11 +59,13 @@ public:
 
     // Writes the strong page for the page file `pageFileName` with the
     // sealed `container`; the browser remembers the key for the pages under
-    // `siteTop` (relative to `folder`). Ok or the failure.
-    PublicationOutcome WriteStrongPage(const std::string& pageFileName,
-                                       const PublicationOptions& options,
-                                       const std::vector<std::uint8_t>& container,
-                                       const std::string& folder, const std::string& siteTop) const;
+    // `siteTop` (relative to `folder`); `site`: the page belongs to a sealed
+    // site. Ok or the failure.
+    PublicationOutcome WriteStrongPage(
+        const std::string& pageFileName, const PublicationOptions& options,
+        const std::vector<std::uint8_t>& container, const std::string& folder,
+        const std::string& siteTop,
+        const std::optional<StrongPage::SitePlace>& site = std::nullopt) const;
 
     // Writes the files that all the pages of `folder` share: "decoder.htm"
     // and "decoder.jar", or "nemora-strong.js" for the strong lock.

@@ -16,9 +16,14 @@ namespace nemora::publish {
 
 // Publishes a whole site: mirrors the folder tree of `site` into `out`,
 // publishing every page into its mirror folder as a single page is published
-// there (so its relative links still resolve) and copying every other file to
-// its mirror path. Pages are locked on several workers, each with a document
-// of its own. The tree is walked once: the walk runs ahead and counts what it
+// there (so its relative links still resolve). The classic form copies every
+// other file to its mirror path, in clear: its decoders open nothing else.
+// The strong form makes a sealed site: every file, pages included (their own
+// bytes, for the page scripts that fetch them), sealed under the run's key
+// into the output's nemora-sealed folder (SiteSealer), with the sealed list
+// of what it holds (SiteManifest); only the files the author names public
+// are copied in clear, pages among them (copied, not locked). Pages are locked on several workers,
+// each with a document of its own. The tree is walked once: the walk runs ahead and counts what it
 // finds (Progress), keeping names only, while the files reach the workers
 // through a short queue, so memory grows with the names in the site and the
 // pages in flight, not with the site's bytes. The shared files of a folder
@@ -48,6 +53,9 @@ public:
         std::optional<std::string> encodeType;
         // The run's publication, its entries checked and its key derived.
         std::shared_ptr<const Publication> publication;
+        // Globs on the site path (SitePathGlob) of the files a sealed site
+        // leaves in clear: copied as they are, never sealed; pages too.
+        std::vector<std::string> publicGlobs;
         // Set (from a signal handler, say) to end the run early: the files in
         // hand are finished, whole, and nothing new is begun.
         const std::atomic<bool>* stop = nullptr;
@@ -83,7 +91,8 @@ public:
     struct Summary {
         std::uint64_t pages = 0;      // pages found
         std::uint64_t published = 0;  // pages published
-        std::uint64_t copied = 0;     // other files copied or linked
+        std::uint64_t copied = 0;     // other files copied or linked (sealed site: the public ones)
+        std::uint64_t sealed = 0;     // files sealed, pages included
         std::uint64_t bytesIn = 0;
         std::uint64_t bytesOut = 0;
         std::vector<Failure> failures;  // in the walk's order
@@ -91,6 +100,9 @@ public:
         // and names that could not be looked up: failures too.
         std::vector<std::string> unreadable;
         std::vector<std::pair<std::string, SiteWalker::Problem>> skipped;
+        // A sealed site's own entry named as the sealed files' folder, left
+        // out rather than mixed with them: a failure.
+        std::vector<std::string> refused;
         // The files reached through links that lead outside the site, with
         // their own paths, in the walk's order.
         std::vector<std::pair<std::string, std::string>> outside;

@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
+#include <optional>
 #include <span>
 #include <thread>
+#include <vector>
 
 #include "publish/InputPage.h"
+#include "publish/MediaType.h"
 #include "publish/PageEncoding.h"
+#include "publish/SitePathGlob.h"
 #include "publish/SitePaths.h"
 #include "publish/ValueFormat.h"
 
@@ -39,6 +44,26 @@ std::uint64_t WrittenBytes(const PublicationOutcome& outcome) {
     return bytes;
 }
 
+// The folder (ending in '/') that holds the file a failure names, else `folder`.
+std::string FolderOfFailure(const PublicationOutcome& outcome, const std::string& folder) {
+    return outcome.failedFile.empty() ? folder : FolderOf(outcome.failedFile) + "/";
+}
+
+// The whole file, read through `files`: Ok, CannotOpen or ReadFailed.
+Result ReadWhole(engine::FileLayer& files, const std::string& path, std::uint64_t sizeHint,
+                 std::vector<std::uint8_t>& bytes) {
+    const std::unique_ptr<engine::InputFile> in = files.OpenForReading(path);
+    if (!in) return Result::CannotOpen;
+    bytes.reserve(sizeHint);
+    std::uint8_t buffer[64 * 1024];
+    for (;;) {
+        const std::optional<std::size_t> got = in->Read(buffer, sizeof buffer);
+        if (!got) return Result::ReadFailed;
+        if (*got == 0) return Result::Ok;
+        bytes.insert(bytes.end(), buffer, buffer + *got);
+    }
+}
+
 }  // namespace
 
 SiteRun::SiteRun(const SitePublisher::Options& options, SitePublisher::Progress& progress,
@@ -47,8 +72,13 @@ SiteRun::SiteRun(const SitePublisher::Options& options, SitePublisher::Progress&
       progress_(progress),
       files_(files),
       publication_(options.publication->WritingWith(PublicationWriter(files_))),
+      sealed_(publication_.Options().strong),
       copier_(files_),
-      queue_(std::max(1u, options.jobs) * 2) {}
+      queue_(std::max(1u, options.jobs) * 2) {
+    if (std::optional<engine::strong::SealedKeys> keys = publication_.SiteKeys()) {
+        sealer_.emplace(*keys, files_, options_.out);
+    }
+}
 
 SitePublisher::Summary SiteRun::Go() {
     std::vector<std::thread> workers;
@@ -59,6 +89,7 @@ SitePublisher::Summary SiteRun::Go() {
     queue_.Close();
     walk.join();
     for (std::thread& worker : workers) worker.join();
+    if (sealed_ && !halted_.load()) SealManifest();
     files_.FlushAll(options_.out);
     std::sort(failures_.begin(), failures_.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -80,6 +111,7 @@ void SiteRun::Walk() {
             leftUndone_ = true;
             return false;
         }
+        if (Refuses(relative)) return false;
         Met folder;
         folder.file.relative = relative;
         walked_.Push(std::move(folder));
@@ -90,9 +122,11 @@ void SiteRun::Walk() {
             leftUndone_ = true;
             return;
         }
-        if (file.page) progress_.pagesFound.fetch_add(1);
+        if (Refuses(file.relative)) return;
+        const bool isPublic = IsPublic(file.relative);
+        if (file.page && !isPublic) progress_.pagesFound.fetch_add(1);
         progress_.bytesFound.fetch_add(file.size);
-        walked_.Push({Met::Kind::File, file});
+        walked_.Push({Met::Kind::File, file, SiteWalker::Problem::Unreadable, isPublic});
     };
     callbacks.problem = [&](const std::string& relative, SiteWalker::Problem problem) {
         Met met;
@@ -126,28 +160,47 @@ void SiteRun::Feed() {
                 }
                 break;
             case Met::Kind::File:
-                FeedFile(met->file);
+                FeedFile(met->file, met->isPublic);
                 break;
             case Met::Kind::Problem:
                 FeedProblem(relative, met->problem);
+                break;
+            case Met::Kind::Refused:
+                progress_.failures.fetch_add(1);
+                summary_.refused.push_back(relative);
                 break;
         }
     }
 }
 
-void SiteRun::FeedFile(const SiteWalker::File& file) {
+bool SiteRun::IsPublic(const std::string& relative) const {
+    return sealed_ && std::any_of(options_.publicGlobs.begin(), options_.publicGlobs.end(),
+                                  [&](const std::string& glob) {
+                                      return SitePathGlob::Matches(glob, relative);
+                                  });
+}
+
+bool SiteRun::Refuses(const std::string& relative) {
+    if (!sealed_ || relative != SiteSealer::kFolder) return false;
+    Met met;
+    met.kind = Met::Kind::Refused;
+    met.file.relative = relative;
+    walked_.Push(std::move(met));
+    return true;
+}
+
+void SiteRun::FeedFile(const SiteWalker::File& file, bool isPublic) {
     if (Stopped()) {
         leftUndone_ = true;
         return;
     }
     if (!file.outside.empty()) summary_.outside.emplace_back(file.relative, file.outside);
-    Task task{file.page ? Task::Kind::Page : Task::Kind::Copy,
-              next_++,
-              file.relative,
-              file.path,
-              file.size,
-              !file.outside.empty()};
-    if (file.page) {
+    const bool locked = file.page && !isPublic;
+    const Task::Kind kind = locked                 ? Task::Kind::Page
+                            : sealed_ && !isPublic ? Task::Kind::Seal
+                                                   : Task::Kind::Copy;
+    Task task{kind, next_++, file.relative, file.path, file.size, !file.outside.empty(), file.page};
+    if (locked) {
         ++summary_.pages;
         const std::string folder = FolderOf(file.relative);
         if (sharedWritten_.insert(folder).second) {
@@ -205,6 +258,9 @@ void SiteRun::Work() {
             case Task::Kind::Copy:
                 Copy(*task);
                 break;
+            case Task::Kind::Seal:
+                Seal(*task);
+                break;
             case Task::Kind::SharedFiles:
                 WriteShared(*task);
                 break;
@@ -225,27 +281,47 @@ void SiteRun::PublishPage(engine::LockedDocument& document, const Task& task) {
         result = InputPage::Refusal(
             InputPage::Classify(page.first(std::min(page.size(), InputPage::kInspectedBytes))));
     }
+    const std::string folder = FolderOf(task.relative);
+    const std::string mirror = MirrorFolder(options_.out, folder);
+    // A sealed site keeps the page's own bytes too, for the scripts that
+    // fetch the page.
+    PublicationOutcome sealedCopy{Result::Ok};
+    std::uint64_t pageSize = 0;
+    if (result == Result::Ok && sealed_) {
+        pageSize = document.Page().size();
+        sealedCopy = SealBytes(document.Page(), task.relative);
+    }
     PageEncoding::Named encoding;
-    if (result == Result::Ok) {
+    if (result == Result::Ok && sealedCopy.result == Result::Ok) {
         encoding =
             PageEncoding::Of(document.Page(), options_.encodeType, publication_.Options().strong);
         result = document.Compress(nullptr, compressor);
     }
-    const std::string folder = FolderOf(task.relative);
-    const std::string mirror = MirrorFolder(options_.out, folder);
     PublicationOutcome outcome{result};
-    if (result == Result::Ok && encoding.result != Result::Ok) {
+    if (sealedCopy.result != Result::Ok) {
+        outcome = sealedCopy;
+    } else if (result == Result::Ok && encoding.result != Result::Ok) {
         // The refusal's message names the encoding where a file error names the file.
         outcome = {encoding.result, encoding.found};
     } else if (result == Result::Ok) {
         document.SetCharCodeName(Publication::CharCodeName(encoding.name));
-        outcome = publication_.PublishSitePage({document, task.path}, mirror, UpToTop(folder));
+        std::optional<StrongPage::SitePlace> place;
+        if (sealed_)
+            place = StrongPage::SitePlace{folder.empty() ? "" : UpToTop(folder), task.relative};
+        outcome =
+            publication_.PublishSitePage({document, task.path}, mirror, UpToTop(folder), place);
     }
     progress_.pagesDone.fetch_add(1);
     progress_.bytesDone.fetch_add(task.size);
-    if (outcome.result != Result::Published) return Fail(task, outcome, mirror);
-    Count(WrittenBytes(outcome), [&] {
+    if (outcome.result != Result::Published) {
+        return Fail(task, outcome, FolderOfFailure(sealedCopy, mirror));
+    }
+    if (sealed_) {
+        List({task.relative, MediaType::Of(task.relative, encoding.name), pageSize, true, false});
+    }
+    Count(WrittenBytes(sealedCopy) + WrittenBytes(outcome), [&] {
         ++summary_.published;
+        if (sealed_) ++summary_.sealed;
         summary_.bytesIn += task.size;
     });
 }
@@ -268,10 +344,50 @@ void SiteRun::Copy(const Task& task) {
     const Result result = copier_.Place(task.path, target, options_.link && !task.outside);
     progress_.bytesDone.fetch_add(task.size);
     if (result != Result::Ok) return Fail(task, {result, target}, FolderOf(target) + "/");
+    if (sealed_) List({task.relative, MediaType::Of(task.relative), task.size, task.page, true});
     Count(task.size, [&] {
         ++summary_.copied;
         summary_.bytesIn += task.size;
     });
+}
+
+void SiteRun::Seal(const Task& task) {
+    std::vector<std::uint8_t> bytes;
+    const Result read = ReadWhole(files_, task.path, task.size, bytes);
+    progress_.bytesDone.fetch_add(task.size);
+    if (read != Result::Ok) return Fail(task, {read}, options_.out + "/");
+    const PublicationOutcome outcome = SealBytes(bytes, task.relative);
+    if (outcome.result != Result::Ok) {
+        return Fail(task, outcome, FolderOfFailure(outcome, options_.out + "/"));
+    }
+    List({task.relative, MediaType::Of(task.relative), bytes.size(), false, false});
+    Count(WrittenBytes(outcome), [&] {
+        ++summary_.sealed;
+        summary_.bytesIn += bytes.size();
+    });
+}
+
+PublicationOutcome SiteRun::SealBytes(std::span<const std::uint8_t> bytes,
+                                      const std::string& relative) {
+    if (!sealer_) return {Result::KeyNotDerived};
+    return sealer_->Seal(bytes, relative);
+}
+
+void SiteRun::List(SiteManifest::Entry entry) {
+    std::lock_guard lock(mutex_);
+    manifest_.Add(std::move(entry));
+}
+
+// Once every file is done: the list holds what was published.
+void SiteRun::SealManifest() {
+    const std::string relative = std::string(SiteSealer::kFolder) + "/manifest.js";
+    const Task task{Task::Kind::Seal, next_++, relative, {}, 0};
+    if (!sealer_) return Fail(task, {Result::KeyNotDerived}, options_.out + "/");
+    const PublicationOutcome outcome = sealer_->SealManifest(manifest_.Text());
+    if (outcome.result != Result::Ok) {
+        return Fail(task, outcome, FolderOfFailure(outcome, options_.out + "/"));
+    }
+    Count(WrittenBytes(outcome), [] {});
 }
 
 void SiteRun::Fail(const Task& task, const PublicationOutcome& outcome, const std::string& folder) {

@@ -21,24 +21,6 @@ constexpr std::string_view kDataMarker = "@NEMORA_DATA@";
 // join without padding between them).
 constexpr std::size_t kPiece = 3 * 16 * 1024;
 
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20 || c == '<' || c == '>' || c == '&') {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 std::string JsonNumber(double value) {
     char text[32];
     const auto written = std::to_chars(std::begin(text), std::end(text), value);
@@ -224,17 +206,28 @@ std::optional<std::vector<std::uint8_t>> StrongPage::ReadContainer(
     return container;
 }
 
-std::string StrongPage::OptionsJson(const std::optional<Remember>& remember) {
-    if (!remember) return R"({"remember":null})";
-    const double days = remember->days < 0 ? -1 : remember->days;
-    return R"({"remember":{"keyword":)" + JsonString(remember->keyword) + R"(,"days":)" +
-           JsonNumber(days) + R"(,"ask":)" + (remember->ask ? "true" : "false") + R"(,"scope":)" +
-           JsonString(remember->scope) + "}}";
+std::string StrongPage::OptionsJson(const std::optional<Remember>& remember,
+                                    const std::optional<SitePlace>& site) {
+    std::string json = R"({"remember":)";
+    if (remember) {
+        const double days = remember->days < 0 ? -1 : remember->days;
+        json += R"({"keyword":)" + JsonString(remember->keyword) + R"(,"days":)" +
+                JsonNumber(days) + R"(,"ask":)" + (remember->ask ? "true" : "false") +
+                R"(,"scope":)" + JsonString(remember->scope) + "}";
+    } else {
+        json += "null";
+    }
+    if (site) {
+        json += R"(,"site":{"top":)" + JsonString(site->top) + R"(,"path":)" +
+                JsonString(site->path) + "}";
+    }
+    return json + "}";
 }
 
 bool StrongPage::Write(std::span<const std::uint8_t> templ, std::string_view prompt,
                        res::Language language, const std::optional<Remember>& remember,
-                       std::span<const std::uint8_t> container, engine::OutputFile& out) {
+                       std::span<const std::uint8_t> container, engine::OutputFile& out,
+                       const std::optional<SitePlace>& site) {
     const std::string_view text(reinterpret_cast<const char*>(templ.data()), templ.size());
     const std::size_t promptAt = text.find(kPromptMarker);
     const std::size_t optionsAt = text.find(kOptionsMarker);
@@ -249,7 +242,7 @@ bool StrongPage::Write(std::span<const std::uint8_t> templ, std::string_view pro
     const std::size_t afterOptions = optionsAt + kOptionsMarker.size();
     return WriteText(out, text.substr(0, promptAt)) && WriteText(out, shownPrompt) &&
            WriteText(out, text.substr(afterPrompt, optionsAt - afterPrompt)) &&
-           WriteText(out, OptionsJson(remember)) &&
+           WriteText(out, OptionsJson(remember, site)) &&
            WriteText(out, text.substr(afterOptions, dataAt - afterOptions)) &&
            WriteBase64(out, container) && WriteText(out, text.substr(dataAt + kDataMarker.size()));
 }

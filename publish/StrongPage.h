@@ -29,12 +29,21 @@ public:
         std::string scope = "./";
     };
 
+    // Where a page of a sealed site stands, for its loader to find the
+    // site's sealed files: the way from the page's folder up to the site's
+    // top ("" at the top, else "../" once a folder) and the page's site path.
+    struct SitePlace {
+        std::string top;
+        std::string path;
+    };
+
     // False when a write fails, or when the template lacks a marker (the
     // page would not open). An empty prompt gives the default one in
-    // `language`, the page's.
+    // `language`, the page's. `site`: the page belongs to a sealed site.
     static bool Write(std::span<const std::uint8_t> templ, std::string_view prompt,
                       res::Language language, const std::optional<Remember>& remember,
-                      std::span<const std::uint8_t> container, engine::OutputFile& out);
+                      std::span<const std::uint8_t> container, engine::OutputFile& out,
+                      const std::optional<SitePlace>& site = std::nullopt);
 
     // The container a published page carries, decoded from its data
     // element; nothing when the bytes are no such page.
@@ -42,8 +51,10 @@ public:
         std::span<const std::uint8_t> page);
 
     // The options element's JSON: every "<", ">" and "&" escaped, so no text
-    // can end the element early.
-    static std::string OptionsJson(const std::optional<Remember>& remember);
+    // can end the element early. A page of a sealed site gains a "site"
+    // member; a page locked alone has none.
+    static std::string OptionsJson(const std::optional<Remember>& remember,
+                                   const std::optional<SitePlace>& site = std::nullopt);
 };
 
 }  // namespace nemora::publish

@@ -28,4 +28,10 @@ std::string UrlEscape(std::string_view name);
 // below 0.1 the exponent form "1.e-004".
 std::string FormatKeepDays(std::int32_t count);
 
+// A text as a JSON string for a script element's content: quotes and
+// backslashes escaped, control characters and every "<", ">" and "&" as
+// \u00XX, so no text can end the element early. Bytes above 0x7F are left
+// as they are (the text is UTF-8).
+std::string JsonString(std::string_view text);
+
 }  // namespace nemora::publish

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -11,8 +12,13 @@
 #include <gtest/gtest.h>
 
 #include "engine/posix/DurableFileLayer.h"
+#include "engine/strong/SealedFileReader.h"
+#include "engine/strong/SealedScript.h"
+#include "publish/SitePathGlob.h"
 #include "publish/SitePublisher.h"
+#include "publish/SiteSealer.h"
 #include "publish/SiteWalker.h"
+#include "publish/StrongPage.h"
 #include "tests/support/FaultyFileLayer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestPages.h"
@@ -503,6 +509,256 @@ TEST_F(SiteRunTest, TheDeferredFlushComesOnceAfterTheLastFile) {
     ExpectWholeFiles();
     EXPECT_TRUE(deferred.FlushAll(out.string()));
     EXPECT_FALSE(deferred.FlushAll((dir.Path() / "missing").string()));
+}
+
+// A site run in the strong form, with the key derived at its cheapest.
+std::shared_ptr<Publication> StrongPublication() {
+    PublicationOptions choices;
+    choices.password = "secret";
+    choices.strong = true;
+    choices.kdf = {engine::strong::kLeastMemoryKiB, engine::strong::kLeastPasses, 1};
+    auto made =
+        Publication::Make(std::move(choices), PublicationWriter(engine::FileLayer::System()));
+    EXPECT_EQ(made.publication->DeriveKey(nullptr), engine::Result::Ok);
+    return made.publication;
+}
+
+std::string Text(const std::vector<std::uint8_t>& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
+// A sealed site as authors have them: pages in nested folders, a
+// stylesheet, an image, a download, and files the author leaves public.
+class SealedSiteTest : public ::testing::Test {
+protected:
+    struct File {
+        const char* relative;
+        std::vector<std::uint8_t> bytes;
+        bool isPublic;
+    };
+
+    void SetUp() override {
+        site = dir.Path() / "site";
+        out = dir.Path() / "out";
+        fs::create_directories(site);
+        for (const File& file : Files()) {
+            fs::create_directories((site / file.relative).parent_path());
+            dir.Write("site/" + std::string(file.relative), file.bytes);
+        }
+    }
+
+    static const std::vector<File>& Files() {
+        static const std::vector<File> files = {
+            {"index.html", test::HtmlPage(3000, 71), false},
+            {"docs/guide.html", test::HtmlPage(2500, 72), false},
+            {"docs/style.css", test::Bytes("body { color: #123456; } /* the site's own look */\n"),
+             false},
+            {"docs/img/logo.png", test::RandomBytes(1200, 73), false},
+            {"downloads/report.pdf", test::RandomBytes(900, 74), false},
+            {"robots.txt", test::Bytes("User-agent: *\nDisallow: /downloads/\n"), true},
+            {"welcome/landing.html", test::HtmlPage(1500, 75), true},
+        };
+        return files;
+    }
+
+    SitePublisher::Summary Run(const std::vector<std::string>& publicGlobs) {
+        SitePublisher::Options options;
+        options.site = site.string();
+        options.out = out.string();
+        options.jobs = 2;
+        options.publication = publication;
+        options.publicGlobs = publicGlobs;
+        SitePublisher::Progress progress;
+        return SitePublisher(files).Run(options, progress);
+    }
+
+    // The payload of the sealed script at `path`, sealed for `aad` under
+    // the name `name`; nothing when any step fails.
+    std::optional<std::vector<std::uint8_t>> Open(const fs::path& path, const std::string& name,
+                                                  const std::string& aad) const {
+        if (!fs::exists(path)) return std::nullopt;
+        std::string named;
+        std::vector<std::uint8_t> sealed;
+        if (engine::strong::ReadSealedScript(Text(test::ReadAll(path.string())), named, sealed) !=
+                engine::Result::Ok ||
+            named != name) {
+            return std::nullopt;
+        }
+        std::vector<std::uint8_t> payload;
+        if (engine::strong::SealedFileReader(*keys).Open(sealed.data(), sealed.size(), aad,
+                                                         payload) != engine::Result::Ok) {
+            return std::nullopt;
+        }
+        return payload;
+    }
+
+    fs::path SealedPath(const std::string& relative) const {
+        const std::string name = keys->NameOf(relative);
+        return out / "nemora-sealed" / name.substr(0, 2) / (name + ".js");
+    }
+
+    engine::posix::DurableFileLayer files{0666, engine::posix::DurableFileLayer::Flush::Deferred};
+    test::TempDir dir;
+    fs::path site;
+    fs::path out;
+    std::shared_ptr<const Publication> publication = StrongPublication();
+    std::optional<engine::strong::SealedKeys> keys = publication->SiteKeys();
+};
+
+// Every file that is not public is sealed under its site path, pages
+// included (their own bytes), and the pages are strong pages that say where
+// they stand; the public ones are copied in clear and not sealed; the
+// manifest lists exactly what was published, with types.
+TEST_F(SealedSiteTest, SealsEveryFileButThePublicOnes) {
+    const SitePublisher::Summary summary = Run({"robots.txt", "welcome/*.html"});
+    EXPECT_TRUE(summary.failures.empty());
+    EXPECT_EQ(summary.pages, 2u);
+    EXPECT_EQ(summary.published, 2u);
+    EXPECT_EQ(summary.sealed, 5u);
+    EXPECT_EQ(summary.copied, 2u);
+    for (const File& file : Files()) {
+        SCOPED_TRACE(file.relative);
+        const std::optional<std::vector<std::uint8_t>> opened =
+            Open(SealedPath(file.relative), keys->NameOf(file.relative), file.relative);
+        if (file.isPublic) {
+            EXPECT_FALSE(fs::exists(SealedPath(file.relative)));
+            EXPECT_EQ(test::ReadAll((out / file.relative).string()), file.bytes);
+            continue;
+        }
+        ASSERT_TRUE(opened.has_value());
+        EXPECT_EQ(*opened, file.bytes);
+        const bool page = std::string_view(file.relative).ends_with(".html");
+        EXPECT_EQ(fs::exists(out / file.relative), page) << "only pages keep their paths";
+    }
+    const std::string guide = Text(test::ReadAll((out / "docs/guide.html").string()));
+    EXPECT_TRUE(StrongPage::ReadContainer(test::ReadAll((out / "docs/guide.html").string())));
+    EXPECT_NE(guide.find(R"(,"site":{"top":"../","path":"docs/guide.html"}})"), std::string::npos);
+    const std::string index = Text(test::ReadAll((out / "index.html").string()));
+    EXPECT_NE(index.find(R"(,"site":{"top":"","path":"index.html"}})"), std::string::npos);
+
+    const std::optional<std::vector<std::uint8_t>> manifest =
+        Open(out / "nemora-sealed/manifest.js", "manifest", "nemora-sealed/manifest");
+    ASSERT_TRUE(manifest.has_value());
+    // HtmlPage writes no declaration: its bytes are Shift_JIS, so named.
+    EXPECT_EQ(
+        Text(*manifest),
+        R"({"version":1,"files":{)"
+        R"("docs/guide.html":{"type":"text/html; charset=shift_jis","size":)" +
+            std::to_string(Files()[1].bytes.size()) +
+            R"(,"page":true},)"
+            R"("docs/img/logo.png":{"type":"image/png","size":1200},)"
+            R"("docs/style.css":{"type":"text/css","size":)" +
+            std::to_string(Files()[2].bytes.size()) +
+            R"(},)"
+            R"("downloads/report.pdf":{"type":"application/pdf","size":900},)"
+            R"("index.html":{"type":"text/html; charset=shift_jis","size":)" +
+            std::to_string(Files()[0].bytes.size()) +
+            R"(,"page":true},)"
+            R"("robots.txt":{"type":"text/plain","size":)" +
+            std::to_string(Files()[5].bytes.size()) +
+            R"(,"public":true},)"
+            R"("welcome/landing.html":{"type":"text/html","size":1500,"page":true,"public":true}}})");
+}
+
+// No 16 bytes running of a sealed file's clear text are anywhere in the
+// output but in the public files and the shared script.
+TEST_F(SealedSiteTest, NoClearTextOfASealedFileIsInTheOutput) {
+    ASSERT_TRUE(Run({"robots.txt", "welcome/**"}).failures.empty());
+    constexpr std::size_t kWindow = 16;
+    std::set<std::string> published;
+    for (const auto& entry : fs::recursive_directory_iterator(out)) {
+        if (!entry.is_regular_file()) continue;
+        const std::string relative = fs::relative(entry.path(), out).string();
+        if (relative == "robots.txt" || relative.starts_with("welcome/") ||
+            entry.path().filename() == "nemora-strong.js") {
+            continue;
+        }
+        const std::string text = Text(test::ReadAll(entry.path().string()));
+        for (std::size_t at = 0; at + kWindow <= text.size(); ++at) {
+            published.insert(text.substr(at, kWindow));
+        }
+    }
+    ASSERT_FALSE(published.empty());
+    for (const File& file : Files()) {
+        if (file.isPublic) continue;
+        SCOPED_TRACE(file.relative);
+        const std::string text = Text(file.bytes);
+        std::size_t found = 0;
+        for (std::size_t at = 0; at + kWindow <= text.size(); ++at) {
+            found += published.count(text.substr(at, kWindow));
+        }
+        EXPECT_EQ(found, 0u);
+    }
+}
+
+// An entry at the site's top named as the sealed files' folder is refused,
+// never mixed with them; the classic form has no such folder and copies it.
+TEST_F(SealedSiteTest, RefusesTheSitesOwnSealedFolder) {
+    const struct {
+        const char* name;
+        const char* file;  // under the site's top
+        bool strong;
+    } cases[] = {
+        {"a folder", "nemora-sealed/manifest.js", true},
+        {"a file", "nemora-sealed", true},
+        {"a folder, classic", "nemora-sealed/manifest.js", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(site / "nemora-sealed");
+        fs::remove_all(out);
+        fs::create_directories((site / c.file).parent_path());
+        dir.Write("site/" + std::string(c.file), test::Bytes("nemoraSealed(\"manifest\",\"\");\n"));
+        if (!c.strong) publication = SecretPublication();
+        const SitePublisher::Summary summary = Run({});
+        if (!c.strong) {
+            EXPECT_TRUE(summary.refused.empty());
+            EXPECT_EQ(test::ReadAll((out / c.file).string()),
+                      test::ReadAll((site / c.file).string()));
+            continue;
+        }
+        EXPECT_EQ(summary.refused, std::vector<std::string>{"nemora-sealed"});
+        EXPECT_TRUE(summary.failures.empty());
+        EXPECT_EQ(summary.sealed, 7u) << "the site's other files";
+        const std::optional<std::vector<std::uint8_t>> manifest =
+            Open(out / "nemora-sealed/manifest.js", "manifest", "nemora-sealed/manifest");
+        ASSERT_TRUE(manifest.has_value()) << "the run's own manifest, not the site's";
+        EXPECT_EQ(Text(*manifest).find("\"nemora-sealed"), std::string::npos);
+    }
+}
+
+// --public globs match the site path: '*' within a folder, '**' across.
+TEST(SitePathGlobTest, MatchesSitePaths) {
+    const struct {
+        const char* glob;
+        const char* path;
+        bool matches;
+    } rows[] = {
+        {"robots.txt", "robots.txt", true},
+        {"robots.txt", "docs/robots.txt", false},
+        {"*.ico", "favicon.ico", true},
+        {"*.ico", "img/favicon.ico", false},
+        {"**/*.ico", "favicon.ico", true},
+        {"**/*.ico", "img/a/favicon.ico", true},
+        {"**.pdf", "a/b/c.pdf", true},
+        {"docs/**", "docs/a/b.html", true},
+        {"docs/**", "docsx/a.html", false},
+        {"docs/*", "docs/a/b.html", false},
+        {"p?ge.html", "page.html", true},
+        {"a?b", "a/b", false},
+        {"[ab].txt", "b.txt", true},
+        {"[!ab].txt", "b.txt", false},
+        {"[a-c]x", "cx", true},
+        {"\\*.txt", "*.txt", true},
+        {"\\*.txt", "a.txt", false},
+        {"[.txt", "[.txt", true},
+        {"*", "", true},
+        {"index.html", "index.htm", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.glob) + " " + row.path);
+        EXPECT_EQ(SitePathGlob::Matches(row.glob, row.path), row.matches);
+    }
 }
 
 }  // namespace
