@@ -15,7 +15,7 @@ const path = require('node:path');
 const { pathToFileURL } = require('node:url');
 const { after, before, describe, it } = require('node:test');
 const { settings, WorkFolder, StartServer, Launch, Visitor } = require('./support');
-const { SealLockedSite } = require('./sealed-site');
+const { SiteKeys } = require('./sealed-site');
 
 const PASSWORD = 'sealed site password';
 const HOST = 'nemora.test';
@@ -144,10 +144,29 @@ function MakeSite(top) {
 async function LockSealed(site, out, options = []) {
   const result = spawnSync(settings.cli,
     ['lock', '-r', site, '-o', out, '--password-stdin', '--strong', '--encoding', 'utf-8',
-      '--kdf-memory', '19', '--kdf-passes', '2', ...options],
+      '--kdf-memory', '19', '--kdf-passes', '2', ...PUBLIC.flatMap((glob) => ['--public', glob]), ...options],
     { input: `${PASSWORD}\n`, encoding: 'utf8' });
   assert.equal(result.status, 0, `nemora-cli lock -r failed (${result.status}): ${result.stderr}`);
-  return SealLockedSite(site, out, PASSWORD, PUBLIC);
+  return SiteKeys(path.join(out, 'index.html'), PASSWORD);
+}
+
+// Files of OUT, outside its public ones, that hold a piece of the site's
+// own text or bytes.
+function ClearText(out) {
+  const pieces = [JAPANESE, 'window.indexLoaded', '"items":[1,2,3]', 'font-family: "Fixture"', '%PDF-1.4',
+    'IHDR', 'glyf'].map((piece) => Buffer.from(piece, 'utf8'));
+  const found = [];
+  (function Walk(folder) {
+    for (const entry of fs.readdirSync(folder, { withFileTypes: true })) {
+      const file = path.join(folder, entry.name);
+      if (entry.isDirectory()) Walk(file);
+      else if (!PUBLIC.includes(path.relative(out, file))) {
+        const bytes = fs.readFileSync(file);
+        for (const piece of pieces) if (bytes.includes(piece)) found.push(`${path.relative(out, file)}: ${piece}`);
+      }
+    }
+  }(out));
+  return found;
 }
 
 async function Unlock(page) {
@@ -259,6 +278,7 @@ describe('sealed sites in Chromium', () => {
     it(`opens every file of the page from its sealed script ${where}`, async () => {
       const out = path.join(root, where.startsWith('over') ? 'http' : 'disk');
       await LockSealed(path.join(root, 'source'), out, ['--no-remember']);
+      assert.deepEqual(ClearText(out), [], 'clear text of the site outside its public files');
       const visitor = await NewVisitor(browser);
       const page = await visitor.context.newPage();
       await page.goto(address(out));
