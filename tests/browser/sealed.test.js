@@ -3,10 +3,11 @@
 // over plain http from a host name that is not a secure context and from
 // file://. After the password every file the pages use comes from its
 // sealed script: stylesheets with url() and @import, a font, images in
-// srcset, a script whose src a script sets, fetch and XMLHttpRequest of
-// another page and of JSON, a PDF that downloads under its own name; the
-// next page of the site opens without a second password; a public page is
-// served in clear; and a sealed file with one byte changed is never shown.
+// srcset, a script whose src a script sets, images a script adds by markup
+// and by setAttribute, fetch and XMLHttpRequest of another page and of
+// JSON, a PDF that downloads under its own name; the next page of the site
+// opens without a second password; a public page is served in clear; and a
+// sealed file with one byte changed is never shown.
 
 const assert = require('node:assert/strict');
 const { spawnSync } = require('node:child_process');
@@ -110,7 +111,14 @@ const FILES = {
     + 'var xhr = new XMLHttpRequest();\nxhr.open("GET", "data/info.json?_=1");\n'
     + 'xhr.setRequestHeader("Accept", "application/json");\n'
     + 'xhr.onload = function () { window.xhrJson = JSON.parse(xhr.responseText); window.xhrStatus = xhr.status; };\n'
-    + 'xhr.send();\n',
+    + 'xhr.send();\n'
+    // Elements added by markup and by setAttribute.
+    + 'document.getElementById("order").insertAdjacentHTML("afterend", \'<img id="later-html" src="img/b.png" alt="">\');\n'
+    + 'var holder = document.createElement("div");\n'
+    + 'holder.innerHTML = \'<p><img id="later-inner" srcset="img/c.png 1x" alt=""></p>\';\n'
+    + 'document.body.appendChild(holder);\n'
+    + 'var image = document.createElement("img");\nimage.id = "later-attribute";\n'
+    + 'image.setAttribute("src", "img/a.png");\ndocument.body.appendChild(image);\n',
   'data/info.json': '{"name":"sealed","items":[1,2,3]}\n',
   'guide/index.html': '<!DOCTYPE html>\n<html><head><meta charset="utf-8"><title>Guide</title></head><body>\n'
     + '<h1 id="title">Guide</h1>\n<img id="good" src="../img/a.png" alt="">\n<img id="broken" src="../img/c.png" alt="">\n'
@@ -197,7 +205,7 @@ async function NewVisitor(browser) {
 async function TopPageState(page) {
   await page.waitForFunction(() => window.fetchedPage && window.fetchedJson && window.xhrJson
     && window.indexLoaded && document.fonts.status === 'loaded'
-    && Array.from(document.images).every((image) => image.complete));
+    && Array.from(document.images).every((image) => image.complete && image.naturalWidth > 0));
   return page.evaluate(async () => {
     await document.fonts.ready;
     const style = (id) => getComputedStyle(document.getElementById(id));
@@ -235,7 +243,8 @@ async function TopPageState(page) {
 }
 
 const EXPECTED = {
-  images: [['plain', 3, 2, 'blob:'], ['set', 3, 2, 'blob:'], ['picture', 5, 5, 'blob:']],
+  images: [['plain', 3, 2, 'blob:'], ['set', 3, 2, 'blob:'], ['picture', 5, 5, 'blob:'], ['later-html', 6, 4, 'blob:'],
+    ['later-inner', 5, 5, 'blob:'], ['later-attribute', 3, 2, 'blob:']],
   baseWidth: '123px',
   moreHeight: '7px',
   bodyBackground: 'url("blob',

@@ -743,8 +743,9 @@
   // XMLHttpRequest of a listed path answer with its bytes (a page's own
   // text for a page), and element properties and attributes that load a
   // file are given its blob: URL. Set before the page is written, so its
-  // scripts find them from the start.
-  function HookLoading(files, notes) {
+  // scripts find them from the start. Returns the browser's own
+  // setAttribute, for the loader's own changes.
+  function HookLoading(files) {
     var nativeSetAttribute = Element.prototype.setAttribute;
     function Set(element, name, value) {
       nativeSetAttribute.call(element, name, value);
@@ -788,6 +789,76 @@
       }
       return nativeSetAttribute.apply(this, arguments);
     };
+
+    // Markup set by a script is parsed inert first (in a template), so no
+    // element asks the server for a sealed file before its blob: URL is
+    // known; then it is moved into place.
+    function Inert(html) {
+      var template = document.createElement('template');
+      nativeInnerHtml.set.call(template, html);
+      var elements = template.content.querySelectorAll('*');
+      for (var i = 0; i < elements.length; i++) {
+        var element = elements[i];
+        LOADING_ATTRIBUTES.forEach(function (name) {
+          if (!element.hasAttribute(name)) return;
+          var result = files.Attribute(element, name, element.getAttribute(name), document.baseURI);
+          if (result === null) return;
+          if (typeof result === 'string') {
+            Set(element, name, result);
+            return;
+          }
+          if (name !== 'style') element.removeAttribute(name);
+          result.then(SetLater(element, name));
+        });
+        files.MarkDownload(element, document.baseURI);
+      }
+      return template.content;
+    }
+    function SetLater(element, name) {
+      return function (text) {
+        if (text !== '') Set(element, name, text);
+      };
+    }
+    function Markup(html) {
+      return /\b(src|srcset|poster|data|href|style)\s*=/i.test(html);
+    }
+    var nativeInnerHtml = Object.getOwnPropertyDescriptor(Element.prototype, 'innerHTML');
+    var nativeInsertHtml = Element.prototype.insertAdjacentHTML;
+    if (nativeInnerHtml && nativeInnerHtml.set && nativeInnerHtml.configurable && nativeInsertHtml) {
+      Object.defineProperty(Element.prototype, 'innerHTML', {
+        configurable: true,
+        enumerable: nativeInnerHtml.enumerable,
+        get: nativeInnerHtml.get,
+        set: function (html) {
+          html = String(html);
+          var raw = /^(script|style|textarea|title|template|xmp|iframe|noembed|noframes|noscript|plaintext)$/;
+          if (!Markup(html) || raw.test(this.localName) || this.namespaceURI !== 'http://www.w3.org/1999/xhtml') {
+            nativeInnerHtml.set.call(this, html);
+            return;
+          }
+          var content = Inert(html);
+          this.textContent = '';
+          this.appendChild(content);
+        },
+      });
+      Element.prototype.insertAdjacentHTML = function (position, html) {
+        html = String(html);
+        var where = String(position).toLowerCase();
+        var parent = this.parentNode;
+        var places = {
+          beforebegin: parent && function (element, content) { parent.insertBefore(content, element); },
+          afterbegin: function (element, content) { element.insertBefore(content, element.firstChild); },
+          beforeend: function (element, content) { element.appendChild(content); },
+          afterend: parent && function (element, content) { parent.insertBefore(content, element.nextSibling); },
+        };
+        var place = Own(places, where);
+        if (!Markup(html) || !place || this.namespaceURI !== 'http://www.w3.org/1999/xhtml') {
+          return nativeInsertHtml.apply(this, arguments);
+        }
+        place(this, Inert(html));
+        return undefined;
+      };
+    }
 
     var nativeFetch = window.fetch;
     if (typeof nativeFetch === 'function') {
@@ -861,16 +932,13 @@
         return undefined;
       };
     }
+    return Set;
   }
 
   // After the page is written: elements added later (by markup, not through
   // the hooked properties) are rewritten, and links to files are opened
   // when followed.
-  function WatchPage(files, notes) {
-    var nativeSetAttribute = Element.prototype.setAttribute;
-    function Set(element, name, value) {
-      nativeSetAttribute.call(element, name, value);
-    }
+  function WatchPage(files, notes, Set) {
     function Visit(element) {
       RewriteElement(files, element, document.baseURI, Set);
     }
@@ -944,9 +1012,9 @@
     }).then(function (manifest) {
       var files = SiteFiles(top, keys, manifest, notes);
       return RewritePage(files, text).then(function (page) {
-        HookLoading(files, notes);
+        var set = HookLoading(files);
         Show(page);
-        WatchPage(files, notes);
+        WatchPage(files, notes, set);
       });
     }, function (error) {
       master.fill(0);
