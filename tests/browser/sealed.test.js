@@ -4,10 +4,11 @@
 // file://. After the password every file the pages use comes from its
 // sealed script: stylesheets with url() and @import, a font, images in
 // srcset, a script whose src a script sets, images a script adds by markup
-// and by setAttribute, fetch and XMLHttpRequest of another page and of
-// JSON, a PDF that downloads under its own name; the next page of the site
-// opens without a second password; a public page is served in clear; and a
-// sealed file with one byte changed is never shown.
+// (innerHTML, insertAdjacentHTML, outerHTML, a range's fragment) and by
+// setAttribute, fetch and XMLHttpRequest of another page and of JSON, a PDF
+// that downloads under its own name; the next page of the site opens
+// without a second password; a public page is served in clear; and a sealed
+// file with one byte changed is never shown.
 
 const assert = require('node:assert/strict');
 const { spawnSync } = require('node:child_process');
@@ -118,7 +119,11 @@ const FILES = {
     + 'holder.innerHTML = \'<p><img id="later-inner" srcset="img/c.png 1x" alt=""></p>\';\n'
     + 'document.body.appendChild(holder);\n'
     + 'var image = document.createElement("img");\nimage.id = "later-attribute";\n'
-    + 'image.setAttribute("src", "img/a.png");\ndocument.body.appendChild(image);\n',
+    + 'image.setAttribute("src", "img/a.png");\ndocument.body.appendChild(image);\n'
+    + 'var old = document.body.appendChild(document.createElement("span"));\n'
+    + 'old.outerHTML = \'<img id="later-outer" src="img/c.png" alt="">\';\n'
+    + 'document.body.appendChild(document.createRange()\n'
+    + '  .createContextualFragment(\'<img id="later-fragment" src="img/b.png" alt="">\'));\n',
   'data/info.json': '{"name":"sealed","items":[1,2,3]}\n',
   'guide/index.html': '<!DOCTYPE html>\n<html><head><meta charset="utf-8"><title>Guide</title></head><body>\n'
     + '<h1 id="title">Guide</h1>\n<img id="good" src="../img/a.png" alt="">\n<img id="broken" src="../img/c.png" alt="">\n'
@@ -244,7 +249,8 @@ async function TopPageState(page) {
 
 const EXPECTED = {
   images: [['plain', 3, 2, 'blob:'], ['set', 3, 2, 'blob:'], ['picture', 5, 5, 'blob:'], ['later-html', 6, 4, 'blob:'],
-    ['later-inner', 5, 5, 'blob:'], ['later-attribute', 3, 2, 'blob:']],
+    ['later-inner', 5, 5, 'blob:'], ['later-attribute', 3, 2, 'blob:'], ['later-outer', 5, 5, 'blob:'],
+    ['later-fragment', 6, 4, 'blob:']],
   baseWidth: '123px',
   moreHeight: '7px',
   bodyBackground: 'url("blob',

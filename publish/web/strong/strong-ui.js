@@ -375,7 +375,7 @@
   // which. Notes wait for the page's body.
   function Notes(messages) {
     var lines = [];
-    var said = {};
+    var said = Object.create(null);
     function Place() {
       if (!document.body || lines.length === 0) return;
       var note = document.getElementById(NOTE_ID);
@@ -433,7 +433,7 @@
 
   // Loads a sealed script: its nemoraSealed call hands over the base64 text
   // for the name asked for; any other name is ignored.
-  var sealedWaiting = {};
+  var sealedWaiting = Object.create(null);
   function SealedScript(url, name, path) {
     if (typeof window.nemoraSealed !== 'function' || !window.nemoraSealed.nemora) {
       var handOver = function (handed, base64) {
@@ -472,11 +472,12 @@
   // What the site's files need: keys, manifest, and the opened files,
   // cached by site path for the page's life.
   function SiteFiles(top, keys, manifest, notes) {
+    // Keyed by site path, which may be any text: no inherited names.
     var files = manifest.files;
-    var bytesOf = {};
-    var urlOf = {};
-    var resourceOf = {};
-    var ready = {};
+    var bytesOf = Object.create(null);
+    var urlOf = Object.create(null);
+    var resourceOf = Object.create(null);
+    var ready = Object.create(null);
 
     function Entry(path) {
       return Own(files, path);
@@ -858,6 +859,34 @@
         place(this, Inert(html));
         return undefined;
       };
+      var nativeOuterHtml = Object.getOwnPropertyDescriptor(Element.prototype, 'outerHTML');
+      if (nativeOuterHtml && nativeOuterHtml.set && nativeOuterHtml.configurable) {
+        Object.defineProperty(Element.prototype, 'outerHTML', {
+          configurable: true,
+          enumerable: nativeOuterHtml.enumerable,
+          get: nativeOuterHtml.get,
+          set: function (html) {
+            html = String(html);
+            var parent = this.parentNode;
+            if (!Markup(html) || !parent || parent.nodeType !== 1 ||
+                parent.namespaceURI !== 'http://www.w3.org/1999/xhtml') {
+              nativeOuterHtml.set.call(this, html);
+              return;
+            }
+            parent.replaceChild(Inert(html), this);
+          },
+        });
+      }
+      var nativeFragment = window.Range && Range.prototype.createContextualFragment;
+      if (nativeFragment) {
+        Range.prototype.createContextualFragment = function (html) {
+          html = String(html);
+          // Scripts in the markup must stay runnable, as the browser's own
+          // fragment leaves them; a template would mark them as run.
+          if (!Markup(html) || /<script/i.test(html)) return nativeFragment.apply(this, arguments);
+          return Inert(html);
+        };
+      }
     }
 
     var nativeFetch = window.fetch;
