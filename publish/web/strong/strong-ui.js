@@ -42,6 +42,9 @@
       encoding: 'このページの文字コードにブラウザーが対応していません。',
       memory: 'メモリーが足りないため、鍵を生成できません。ほかのタブを閉じてからもう一度お試しください。',
       unsupported: 'このブラウザーではページを開けません。新しいブラウザーでお試しください。',
+      storage: 'このブラウザーではサイトのデータの保存が無効なため、ページを移るたびにパスワードを尋ねます。',
+      damagedFile: 'データが壊れているため、このサイトのファイルを表示していません: ',
+      missingFile: 'このサイトのファイルを読み込めません: ',
       show: '表示',
       hide: '隠す',
     },
@@ -54,6 +57,9 @@
       encoding: 'Your browser does not support the character encoding of this page.',
       memory: 'There is not enough memory to generate the key. Close other tabs and try again.',
       unsupported: 'This page cannot be opened in this browser. Please try a newer browser.',
+      storage: 'Site data is turned off in this browser, so the password is asked again on every page of this site.',
+      damagedFile: 'This file of the site is damaged and is not shown: ',
+      missingFile: 'This file of the site could not be loaded: ',
       show: 'Show',
       hide: 'Hide',
     },
@@ -298,9 +304,10 @@
 
   // The remembered key's place: one entry per keyword and folder (the folder
   // the publishing run wrote, which `scope` leads to from this page), in
-  // sessionStorage for a session lifetime, in localStorage otherwise. Web
-  // storage stays in the browser; a cookie would travel to the server.
-  function Remembering(remember, header) {
+  // sessionStorage for a session lifetime, in localStorage otherwise (or in
+  // `store` under `prefix`, when given). Web storage stays in the browser; a
+  // cookie would travel to the server.
+  function Remembering(remember, header, store, prefix) {
     if (!remember || typeof remember.keyword !== 'string') return null;
     var folder;
     try {
@@ -308,11 +315,10 @@
     } catch (e) {
       return null;
     }
-    var name = STORAGE_PREFIX + remember.keyword + ':' + folder;
+    var name = (prefix || STORAGE_PREFIX) + remember.keyword + ':' + folder;
     var salt = ToBase64(header.salt);
-    var store = null;
     try {
-      store = remember.days === 0 ? window.sessionStorage : window.localStorage;
+      store = store || (remember.days === 0 ? window.sessionStorage : window.localStorage);
     } catch (e) {
       return null;
     }
@@ -384,6 +390,795 @@
     document.close();
   }
 
+  // ---- Sealed sites ------------------------------------------------------
+  // A page whose options hold "site" belongs to a sealed site
+  // (docs/strong-format.md, "Sealed sites"): every other file of the site
+  // travels sealed under nemora-sealed/, listed by an enciphered manifest.
+  // The page text is rewritten before it is shown, so that its elements
+  // point at blob: URLs of the opened files, and what the page's scripts
+  // load later (fetch, XMLHttpRequest, elements and their src or href) is
+  // opened the same way. A path the manifest does not list is left to the
+  // browser, so a missing file stays missing.
+
+  var CONTENT_KEY_TEXT = 'Nemora sealed content key v1';
+  var NAME_KEY_TEXT = 'Nemora sealed name key v1';
+  var SEALED_FOLDER = 'nemora-sealed/';
+  var MANIFEST_NAME = 'manifest';
+  var MANIFEST_AAD = 'nemora-sealed/manifest';
+  var SEALED_MAGIC = 'NEMORA-F';
+  var SEALED_NONCE_AT = 9;
+  var SEALED_HEADER = 33;
+  var SESSION_PREFIX = 'nemora-strong-site';
+  var BASE32 = 'abcdefghijklmnopqrstuvwxyz234567';
+  var NOTE_ID = 'nemora-sealed-note';
+
+  // Elements whose attribute names a file the element loads.
+  var LOADED_BY = {
+    src: { script: 1, img: 1, iframe: 1, frame: 1, embed: 1, source: 1, video: 1, audio: 1, track: 1, input: 1 },
+    srcset: { img: 1, source: 1 },
+    poster: { video: 1 },
+    data: { object: 1 },
+  };
+  // The link relations that load their href (others, as next or canonical,
+  // name pages and stay).
+  var LOADING_RELATIONS = /(^|\s)(stylesheet|icon|shortcut|apple-touch-icon|apple-touch-icon-precomposed|mask-icon|preload|modulepreload|prefetch|manifest)(\s|$)/i;
+  // The element properties that scripts set to load a file later.
+  var LOADING_PROPERTIES = [
+    ['HTMLScriptElement', 'src'], ['HTMLImageElement', 'src'], ['HTMLImageElement', 'srcset'],
+    ['HTMLLinkElement', 'href'], ['HTMLIFrameElement', 'src'], ['HTMLSourceElement', 'src'],
+    ['HTMLSourceElement', 'srcset'], ['HTMLMediaElement', 'src'], ['HTMLVideoElement', 'poster'],
+    ['HTMLObjectElement', 'data'], ['HTMLEmbedElement', 'src'], ['HTMLTrackElement', 'src'],
+    ['HTMLInputElement', 'src'],
+  ];
+  // url(…) in any form, or @import with a bare string.
+  var CSS_REFERENCE = /(@import\s*)(["'])(.*?)\2|url\(\s*(["']?)(.*?)\4\s*\)/gi;
+
+  function SiteSupported() {
+    if (typeof DecompressionStream !== 'function' || typeof DOMParser !== 'function' ||
+        typeof URL !== 'function' || typeof URL.createObjectURL !== 'function' ||
+        typeof Blob !== 'function' || typeof Response !== 'function' || typeof WeakMap !== 'function') {
+      return false;
+    }
+    try {
+      new DecompressionStream('deflate-raw');
+      return true;
+    } catch (e) {
+      return false;
+    }
+  }
+
+  function Utf8(text) {
+    return new TextEncoder().encode(text);
+  }
+
+  function Base32(bytes) {
+    var text = '';
+    var buffer = 0;
+    var bits = 0;
+    for (var i = 0; i < bytes.length; i++) {
+      buffer = ((buffer << 8) | bytes[i]) & 0xFFF;
+      bits += 8;
+      while (bits >= 5) {
+        bits -= 5;
+        text += BASE32[(buffer >> bits) & 31];
+      }
+    }
+    if (bits > 0) text += BASE32[(buffer << (5 - bits)) & 31];
+    return text;
+  }
+
+  function Own(object, name) {
+    return object && Object.prototype.hasOwnProperty.call(object, name) ? object[name] : undefined;
+  }
+
+  // The site's top folder as an absolute URL ending in '/'.
+  function SiteTop(site) {
+    try {
+      return new URL(typeof site.top === 'string' && site.top !== '' ? site.top : './', location.href);
+    } catch (e) {
+      return null;
+    }
+  }
+
+  // The key kept for this tab while the visitor moves between the site's
+  // pages, whatever the author chose for remembering it longer: the site asks
+  // once per tab. Null when the browser keeps no web storage.
+  function SiteSession(site, header) {
+    var top = SiteTop(site);
+    var store = null;
+    try {
+      store = window.sessionStorage;
+      store.getItem(SESSION_PREFIX);
+    } catch (e) {
+      store = null;
+    }
+    if (!top || !store) return null;
+    return Remembering({ keyword: '', days: 0, scope: top.href }, header, store, SESSION_PREFIX);
+  }
+
+  // A failed file is never shown: the console and a note on the page say
+  // which. Notes wait for the page's body.
+  function Notes(messages) {
+    var lines = [];
+    var said = Object.create(null);
+    function Place() {
+      if (!document.body || lines.length === 0) return;
+      var note = document.getElementById(NOTE_ID);
+      if (!note) {
+        note = document.createElement('div');
+        note.id = NOTE_ID;
+        note.setAttribute('role', 'alert');
+        note.style.cssText = 'position:fixed;left:0;right:0;bottom:0;z-index:2147483647;margin:0;padding:8px 12px;' +
+          'background:#c62828;color:#fff;font:14px/1.5 system-ui,sans-serif;white-space:pre-wrap;';
+        document.body.appendChild(note);
+      }
+      note.textContent = lines.join('\n');
+    }
+    return {
+      Add: function (path, damaged) {
+        if (said[path]) return;
+        said[path] = true;
+        var text = (damaged ? messages.damagedFile : messages.missingFile) + path;
+        console.error('Nemora: ' + text);
+        lines.push(text);
+        Place();
+      },
+      Place: Place,
+    };
+  }
+
+  function SealedFailure(path, damaged) {
+    var error = new Error(path);
+    error.sealedPath = path;
+    error.damaged = damaged;
+    return error;
+  }
+
+  function Inflate(bytes) {
+    var stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw'));
+    return new Response(stream).arrayBuffer().then(function (buffer) {
+      return new Uint8Array(buffer);
+    });
+  }
+
+  // The plain bytes of a sealed file, or a rejection (damaged) for one that
+  // fails its checks: the tag covers the compressed payload and the path.
+  function OpenSealedFile(contentKey, bytes, aad, path) {
+    var fits = bytes.length >= SEALED_HEADER + TAG && bytes[SEALED_NONCE_AT - 1] === 1;
+    for (var i = 0; fits && i < SEALED_MAGIC.length; i++) fits = bytes[i] === SEALED_MAGIC.charCodeAt(i);
+    var compressed = fits
+      ? self.NemoraCrypto.xchachaOpen(contentKey, bytes.subarray(SEALED_NONCE_AT, SEALED_HEADER),
+        bytes.subarray(SEALED_HEADER), aad)
+      : null;
+    if (!compressed) return Promise.reject(SealedFailure(path, true));
+    return Inflate(compressed).catch(function () {
+      throw SealedFailure(path, true);
+    });
+  }
+
+  // Loads a sealed script: its nemoraSealed call hands over the base64 text
+  // for the name asked for; any other name is ignored.
+  var sealedWaiting = Object.create(null);
+  function SealedScript(url, name, path) {
+    if (typeof window.nemoraSealed !== 'function' || !window.nemoraSealed.nemora) {
+      var handOver = function (handed, base64) {
+        if (typeof handed === 'string' && Own(sealedWaiting, handed) === null) sealedWaiting[handed] = String(base64);
+      };
+      handOver.nemora = true;
+      window.nemoraSealed = handOver;
+    }
+    return new Promise(function (resolve, reject) {
+      sealedWaiting[name] = null;
+      var script = document.createElement('script');
+      function Done(loaded) {
+        script.remove();
+        var base64 = sealedWaiting[name];
+        delete sealedWaiting[name];
+        if (!loaded) {
+          reject(SealedFailure(path, false));
+          return;
+        }
+        var bytes = null;
+        try {
+          bytes = typeof base64 === 'string' ? FromBase64(base64) : null;
+        } catch (e) {
+          bytes = null;
+        }
+        if (bytes) resolve(bytes);
+        else reject(SealedFailure(path, true));
+      }
+      script.onload = function () { Done(true); };
+      script.onerror = function () { Done(false); };
+      script.src = url;
+      (document.head || document.documentElement).appendChild(script);
+    });
+  }
+
+  // What the site's files need: keys, manifest, and the opened files,
+  // cached by site path for the page's life.
+  function SiteFiles(top, keys, manifest, notes) {
+    // Keyed by site path, which may be any text: no inherited names.
+    var files = manifest.files;
+    var bytesOf = Object.create(null);
+    var urlOf = Object.create(null);
+    var resourceOf = Object.create(null);
+    var ready = Object.create(null);
+
+    function Entry(path) {
+      return Own(files, path);
+    }
+
+    function Type(path) {
+      var type = Entry(path).type;
+      return typeof type === 'string' ? type : 'application/octet-stream';
+    }
+
+    function FileUrl(path) {
+      return new URL(path.split('/').map(encodeURIComponent).join('/'), top).href;
+    }
+
+    // The site path a URL names, when the loader serves it: sealed, listed.
+    function PathOf(text, base) {
+      var url;
+      try {
+        url = new URL(text, base);
+      } catch (e) {
+        return null;
+      }
+      if (url.protocol !== top.protocol || url.host !== top.host) return null;
+      if (url.pathname.indexOf(top.pathname) !== 0) return null;
+      var path;
+      try {
+        path = decodeURIComponent(url.pathname.slice(top.pathname.length));
+      } catch (e) {
+        return null;
+      }
+      if (path === '' || path.charAt(path.length - 1) === '/') path += 'index.html';
+      var entry = Entry(path);
+      if (!entry || typeof entry !== 'object' || entry.public) return null;
+      return path;
+    }
+
+    function Bytes(path) {
+      if (!bytesOf[path]) {
+        bytesOf[path] = self.NemoraCrypto.blake2b(Utf8(path), 16, keys.name).then(function (hash) {
+          var name = Base32(hash);
+          var url = new URL(SEALED_FOLDER + name.slice(0, 2) + '/' + name + '.js', top).href;
+          return SealedScript(url, name, path);
+        }).then(function (sealed) {
+          return OpenSealedFile(keys.content, sealed, Utf8(path), path);
+        });
+        bytesOf[path].catch(function (error) {
+          notes.Add(path, !!(error && error.damaged));
+        });
+      }
+      return bytesOf[path];
+    }
+
+    function BlobOf(path) {
+      return Bytes(path).then(function (bytes) {
+        return new Blob([bytes], { type: Type(path) });
+      });
+    }
+
+    // A blob: URL of the file's own bytes (downloads, fetch, XMLHttpRequest).
+    function RawUrl(path) {
+      if (!urlOf[path]) {
+        urlOf[path] = BlobOf(path).then(function (blob) {
+          var url = URL.createObjectURL(blob);
+          ready[path] = ready[path] || url;
+          return url;
+        });
+      }
+      return urlOf[path];
+    }
+
+    // A blob: URL for an element to load: a stylesheet's own references
+    // rewritten first. `chain` holds the stylesheets that import this one.
+    function ResourceUrl(path, chain) {
+      if (!/^text\/css\b/i.test(Type(path))) return RawUrl(path);
+      if (chain.indexOf(path) >= 0) return Promise.resolve('');
+      if (!resourceOf[path]) {
+        resourceOf[path] = Bytes(path).then(function (bytes) {
+          var charset = /;\s*charset=([^;\s]+)/i.exec(Type(path));
+          var text;
+          try {
+            text = new TextDecoder(charset ? charset[1] : 'utf-8').decode(bytes);
+          } catch (e) {
+            text = new TextDecoder('utf-8').decode(bytes);
+          }
+          return Css(text, FileUrl(path), chain.concat([path])) || text;
+        }).then(function (text) {
+          var url = URL.createObjectURL(new Blob([text], { type: 'text/css' }));
+          ready[path] = url;
+          return url;
+        });
+      }
+      return resourceOf[path];
+    }
+
+    // What an element's reference becomes: null to leave it (not a file the
+    // loader serves, or a page: links and frames of pages stay), a URL
+    // when the file is open already, else a promise of one ('' for a file
+    // that could not be opened).
+    function Reference(text, base, chain) {
+      var path = PathOf(text, base);
+      if (path === null || Entry(path).page) return null;
+      var hash = '';
+      try {
+        hash = new URL(text, base).hash;
+      } catch (e) {
+        hash = '';
+      }
+      if (Own(ready, path) && !/^text\/css\b/i.test(Type(path))) return ready[path] + hash;
+      return ResourceUrl(path, chain || []).then(function (url) {
+        return url ? url + hash : '';
+      }, function () {
+        return '';
+      });
+    }
+
+    // A stylesheet's text with its url() and @import references opened, or
+    // null when it names no file the loader serves.
+    function Css(text, base, chain) {
+      var found = [];
+      text.replace(CSS_REFERENCE, function (match, importWord, importQuote, importUrl, quote, url, at) {
+        var isImport = importWord !== undefined;
+        var reference = Reference(isImport ? importUrl : url, base, chain);
+        if (reference !== null) found.push({ at: at, length: match.length, isImport: isImport, reference: reference });
+        return match;
+      });
+      if (found.length === 0) return null;
+      return Promise.all(found.map(function (one) {
+        return one.reference;
+      })).then(function (urls) {
+        var out = '';
+        var from = 0;
+        for (var i = 0; i < found.length; i++) {
+          out += text.slice(from, found[i].at) + (found[i].isImport ? '@import ' : '') + 'url("' + urls[i] + '")';
+          from = found[i].at + found[i].length;
+        }
+        return out + text.slice(from);
+      });
+    }
+
+    // A srcset with each candidate's URL opened; a candidate that could not
+    // be opened is dropped.
+    function Srcset(text, base) {
+      var candidates = [];
+      var at = 0;
+      while (at < text.length) {
+        while (at < text.length && /[\s,]/.test(text[at])) at++;
+        if (at >= text.length) break;
+        var start = at;
+        while (at < text.length && !/\s/.test(text[at])) at++;
+        var url = text.slice(start, at);
+        var descriptor = '';
+        if (/,$/.test(url)) {
+          url = url.replace(/,+$/, '');
+        } else {
+          var open = 0;
+          start = at;
+          while (at < text.length && (text[at] !== ',' || open > 0)) {
+            if (text[at] === '(') open++;
+            else if (text[at] === ')') open--;
+            at++;
+          }
+          descriptor = text.slice(start, at).trim();
+        }
+        candidates.push({ url: url, descriptor: descriptor, reference: Reference(url, base) });
+      }
+      if (!candidates.some(function (one) { return one.reference !== null; })) return null;
+      return Promise.all(candidates.map(function (one) {
+        return one.reference === null ? one.url : one.reference;
+      })).then(function (urls) {
+        return candidates.map(function (one, i) {
+          return urls[i] ? urls[i] + (one.descriptor ? ' ' + one.descriptor : '') : '';
+        }).filter(Boolean).join(', ');
+      });
+    }
+
+    // What one attribute of an element becomes, as Reference says.
+    function Attribute(element, name, value, base) {
+      var tag = element.localName;
+      if (name === 'style') return Css(value, base, []);
+      if (name === 'srcset') return Own(LOADED_BY.srcset, tag) ? Srcset(value, base) : null;
+      if (name === 'href') {
+        if (tag !== 'link' || !LOADING_RELATIONS.test(element.getAttribute('rel') || '')) return null;
+        return Reference(value, base);
+      }
+      return Own(Own(LOADED_BY, name), tag) ? Reference(value, base) : null;
+    }
+
+    // A link to a file of the site that is not a page saves the file under
+    // its own name; it is opened when followed.
+    function MarkDownload(element, base) {
+      if ((element.localName !== 'a' && element.localName !== 'area') || !element.hasAttribute('href')) return;
+      var path = PathOf(element.getAttribute('href'), base);
+      if (path === null || Entry(path).page) return;
+      if (!element.hasAttribute('download')) element.setAttribute('download', path.slice(path.lastIndexOf('/') + 1));
+    }
+
+    return {
+      PathOf: PathOf,
+      IsPage: function (path) { return !!Entry(path).page; },
+      BlobOf: BlobOf,
+      RawUrl: RawUrl,
+      Ready: function (path) { return Own(ready, path) && !/^text\/css\b/i.test(Type(path)) ? ready[path] : null; },
+      Attribute: Attribute,
+      Css: Css,
+      MarkDownload: MarkDownload,
+    };
+  }
+
+  var LOADING_ATTRIBUTES = ['src', 'srcset', 'poster', 'data', 'href', 'style'];
+
+  // Rewrites one element's attributes (and a style element's text); the
+  // promise settles once every new value is set. `set` sets an attribute
+  // without passing through the loader's own hooks.
+  function RewriteElement(files, element, base, set) {
+    var jobs = [];
+    LOADING_ATTRIBUTES.forEach(function (name) {
+      if (!element.hasAttribute(name)) return;
+      var value = files.Attribute(element, name, element.getAttribute(name), base);
+      if (value === null) return;
+      jobs.push(Promise.resolve(value).then(function (text) {
+        if (text === '' && name !== 'style' && name !== 'srcset') element.removeAttribute(name);
+        else set(element, name, text);
+      }));
+    });
+    files.MarkDownload(element, base);
+    var css = element.localName === 'style' ? files.Css(element.textContent, base, []) : null;
+    if (css) {
+      jobs.push(css.then(function (text) {
+        element.textContent = text;
+      }));
+    }
+    return jobs;
+  }
+
+  function PageBase(doc) {
+    var base = doc.querySelector('base[href]');
+    try {
+      return base ? new URL(base.getAttribute('href'), location.href).href : location.href;
+    } catch (e) {
+      return location.href;
+    }
+  }
+
+  // The page text with every file it loads opened; scripts stay where they
+  // are, so they run in their order.
+  function RewritePage(files, text) {
+    var doc = new DOMParser().parseFromString(text, 'text/html');
+    var base = PageBase(doc);
+    var jobs = [];
+    var elements = doc.querySelectorAll('*');
+    for (var i = 0; i < elements.length; i++) {
+      if (elements[i].closest('noscript')) continue;
+      jobs = jobs.concat(RewriteElement(files, elements[i], base, function (element, name, value) {
+        element.setAttribute(name, value);
+      }));
+    }
+    return Promise.all(jobs).then(function () {
+      var doctype = doc.doctype ? new XMLSerializer().serializeToString(doc.doctype) + '\n' : '';
+      return doctype + doc.documentElement.outerHTML;
+    });
+  }
+
+  // Hooks for what the page's scripts load after it is shown: fetch and
+  // XMLHttpRequest of a listed path answer with its bytes (a page's own
+  // text for a page), and element properties and attributes that load a
+  // file are given its blob: URL. Set before the page is written, so its
+  // scripts find them from the start. Returns the browser's own
+  // setAttribute, for the loader's own changes.
+  function HookLoading(files) {
+    var nativeSetAttribute = Element.prototype.setAttribute;
+    function Set(element, name, value) {
+      nativeSetAttribute.call(element, name, value);
+    }
+    function Assign(element, name, value, setter) {
+      var result = files.Attribute(element, name, String(value), document.baseURI);
+      if (result === null) return false;
+      if (typeof result === 'string') {
+        setter(result);
+        return true;
+      }
+      result.then(function (text) {
+        if (text !== '') setter(text);
+      });
+      return true;
+    }
+
+    LOADING_PROPERTIES.forEach(function (pair) {
+      var type = window[pair[0]];
+      var descriptor = type && Object.getOwnPropertyDescriptor(type.prototype, pair[1]);
+      if (!descriptor || !descriptor.set || !descriptor.configurable) return;
+      var attribute = pair[1];
+      Object.defineProperty(type.prototype, pair[1], {
+        configurable: true,
+        enumerable: descriptor.enumerable,
+        get: descriptor.get,
+        set: function (value) {
+          var element = this;
+          if (!Assign(element, attribute, value, function (text) { descriptor.set.call(element, text); })) {
+            descriptor.set.call(element, value);
+          }
+        },
+      });
+    });
+    Element.prototype.setAttribute = function (name, value) {
+      var element = this;
+      var lower = String(name).toLowerCase();
+      if (LOADING_ATTRIBUTES.indexOf(lower) >= 0 && lower !== 'style' &&
+          Assign(element, lower, value, function (text) { Set(element, lower, text); })) {
+        return undefined;
+      }
+      return nativeSetAttribute.apply(this, arguments);
+    };
+
+    // Markup set by a script is parsed inert first (in a template), so no
+    // element asks the server for a sealed file before its blob: URL is
+    // known; then it is moved into place.
+    function Inert(html) {
+      var template = document.createElement('template');
+      nativeInnerHtml.set.call(template, html);
+      var elements = template.content.querySelectorAll('*');
+      for (var i = 0; i < elements.length; i++) {
+        var element = elements[i];
+        LOADING_ATTRIBUTES.forEach(function (name) {
+          if (!element.hasAttribute(name)) return;
+          var result = files.Attribute(element, name, element.getAttribute(name), document.baseURI);
+          if (result === null) return;
+          if (typeof result === 'string') {
+            Set(element, name, result);
+            return;
+          }
+          if (name !== 'style') element.removeAttribute(name);
+          result.then(SetLater(element, name));
+        });
+        files.MarkDownload(element, document.baseURI);
+      }
+      return template.content;
+    }
+    function SetLater(element, name) {
+      return function (text) {
+        if (text !== '') Set(element, name, text);
+      };
+    }
+    function Markup(html) {
+      return /\b(src|srcset|poster|data|href|style)\s*=/i.test(html);
+    }
+    var nativeInnerHtml = Object.getOwnPropertyDescriptor(Element.prototype, 'innerHTML');
+    var nativeInsertHtml = Element.prototype.insertAdjacentHTML;
+    if (nativeInnerHtml && nativeInnerHtml.set && nativeInnerHtml.configurable && nativeInsertHtml) {
+      Object.defineProperty(Element.prototype, 'innerHTML', {
+        configurable: true,
+        enumerable: nativeInnerHtml.enumerable,
+        get: nativeInnerHtml.get,
+        set: function (html) {
+          html = String(html);
+          var raw = /^(script|style|textarea|title|template|xmp|iframe|noembed|noframes|noscript|plaintext)$/;
+          if (!Markup(html) || raw.test(this.localName) || this.namespaceURI !== 'http://www.w3.org/1999/xhtml') {
+            nativeInnerHtml.set.call(this, html);
+            return;
+          }
+          var content = Inert(html);
+          this.textContent = '';
+          this.appendChild(content);
+        },
+      });
+      Element.prototype.insertAdjacentHTML = function (position, html) {
+        html = String(html);
+        var where = String(position).toLowerCase();
+        var parent = this.parentNode;
+        var places = {
+          beforebegin: parent && function (element, content) { parent.insertBefore(content, element); },
+          afterbegin: function (element, content) { element.insertBefore(content, element.firstChild); },
+          beforeend: function (element, content) { element.appendChild(content); },
+          afterend: parent && function (element, content) { parent.insertBefore(content, element.nextSibling); },
+        };
+        var place = Own(places, where);
+        if (!Markup(html) || !place || this.namespaceURI !== 'http://www.w3.org/1999/xhtml') {
+          return nativeInsertHtml.apply(this, arguments);
+        }
+        place(this, Inert(html));
+        return undefined;
+      };
+      var nativeOuterHtml = Object.getOwnPropertyDescriptor(Element.prototype, 'outerHTML');
+      if (nativeOuterHtml && nativeOuterHtml.set && nativeOuterHtml.configurable) {
+        Object.defineProperty(Element.prototype, 'outerHTML', {
+          configurable: true,
+          enumerable: nativeOuterHtml.enumerable,
+          get: nativeOuterHtml.get,
+          set: function (html) {
+            html = String(html);
+            var parent = this.parentNode;
+            if (!Markup(html) || !parent || parent.nodeType !== 1 ||
+                parent.namespaceURI !== 'http://www.w3.org/1999/xhtml') {
+              nativeOuterHtml.set.call(this, html);
+              return;
+            }
+            parent.replaceChild(Inert(html), this);
+          },
+        });
+      }
+      var nativeFragment = window.Range && Range.prototype.createContextualFragment;
+      if (nativeFragment) {
+        Range.prototype.createContextualFragment = function (html) {
+          html = String(html);
+          // Scripts in the markup must stay runnable, as the browser's own
+          // fragment leaves them; a template would mark them as run.
+          if (!Markup(html) || /<script/i.test(html)) return nativeFragment.apply(this, arguments);
+          return Inert(html);
+        };
+      }
+    }
+
+    var nativeFetch = window.fetch;
+    if (typeof nativeFetch === 'function') {
+      window.fetch = function (input, init) {
+        var request = typeof Request === 'function' && input instanceof Request ? input : null;
+        var method = String((init && init.method) || (request ? request.method : 'GET')).toUpperCase();
+        var path = method === 'GET' || method === 'HEAD'
+          ? files.PathOf(request ? request.url : String(input), document.baseURI) : null;
+        if (path === null) return nativeFetch.apply(this, arguments);
+        return files.BlobOf(path).then(function (blob) {
+          return new Response(method === 'HEAD' ? null : blob, {
+            status: 200,
+            statusText: 'OK',
+            headers: { 'Content-Type': blob.type, 'Content-Length': String(blob.size) },
+          });
+        }, function () {
+          throw new TypeError('Failed to fetch');
+        });
+      };
+    }
+
+    var xhr = window.XMLHttpRequest && XMLHttpRequest.prototype;
+    if (xhr) {
+      var open = xhr.open;
+      var send = xhr.send;
+      var setHeader = xhr.setRequestHeader;
+      var abort = xhr.abort;
+      var waiting = new WeakMap();
+      xhr.open = function (method, url) {
+        var args = Array.prototype.slice.call(arguments);
+        waiting.delete(this);
+        var path = /^(get|head)$/i.test(String(method)) ? files.PathOf(String(url), document.baseURI) : null;
+        if (path !== null) {
+          var ready = files.Ready(path);
+          if (ready) args[1] = ready;
+          else if (args.length < 3 || args[2]) waiting.set(this, { path: path, args: args, headers: [] });
+        }
+        return open.apply(this, args);
+      };
+      xhr.setRequestHeader = function (name, value) {
+        var pending = waiting.get(this);
+        if (pending) pending.headers.push([name, value]);
+        return setHeader.apply(this, arguments);
+      };
+      xhr.abort = function () {
+        var pending = waiting.get(this);
+        if (pending) pending.aborted = true;
+        return abort.apply(this, arguments);
+      };
+      // Sent once the file is open: opened again on its blob: URL, with the
+      // same headers. A file that cannot be opened is asked for as it was.
+      xhr.send = function (body) {
+        var pending = waiting.get(this);
+        if (!pending) return send.apply(this, arguments);
+        waiting.delete(this);
+        var request = this;
+        files.RawUrl(pending.path).then(function (url) {
+          return url;
+        }, function () {
+          return null;
+        }).then(function (url) {
+          if (pending.aborted) return;
+          var args = pending.args.slice();
+          if (url) args[1] = url;
+          open.apply(request, args);
+          pending.headers.forEach(function (header) {
+            setHeader.call(request, header[0], header[1]);
+          });
+          send.call(request, body);
+        });
+        return undefined;
+      };
+    }
+    return Set;
+  }
+
+  // After the page is written: elements added later (by markup, not through
+  // the hooked properties) are rewritten, and links to files are opened
+  // when followed.
+  function WatchPage(files, notes, Set) {
+    function Visit(element) {
+      RewriteElement(files, element, document.baseURI, Set);
+    }
+    if (typeof MutationObserver === 'function') {
+      new MutationObserver(function (records) {
+        records.forEach(function (record) {
+          if (record.type === 'attributes') {
+            Visit(record.target);
+            return;
+          }
+          record.addedNodes.forEach(function (node) {
+            if (node.nodeType !== 1) return;
+            Visit(node);
+            var inner = node.querySelectorAll('[src],[srcset],[poster],[data],[href],[style],style');
+            for (var i = 0; i < inner.length; i++) Visit(inner[i]);
+          });
+        });
+      }).observe(document, {
+        childList: true,
+        subtree: true,
+        attributes: true,
+        attributeFilter: ['src', 'srcset', 'poster', 'data', 'href', 'style', 'rel'],
+      });
+    }
+    document.addEventListener('click', function (event) {
+      var link = event.target && event.target.closest ? event.target.closest('a[href], area[href]') : null;
+      if (!link || !link.hasAttribute('download')) return;
+      var path = files.PathOf(link.getAttribute('href'), document.baseURI);
+      if (path === null || files.IsPage(path)) return;
+      event.preventDefault();
+      files.RawUrl(path).then(function (url) {
+        Set(link, 'href', url);
+        link.click();
+      }, function () {});
+    }, true);
+    if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', notes.Place);
+    else notes.Place();
+  }
+
+  // Opens the site's files with the master key and shows the page. Rejects
+  // with a text for the visitor when the manifest cannot be opened; the
+  // page is not shown then.
+  function ShowSite(site, master, text, messages) {
+    var crypto = self.NemoraCrypto;
+    var top = SiteTop(site);
+    var notes = Notes(messages);
+    var keys = {};
+    return Promise.all([
+      crypto.blake2b(Ascii(CONTENT_KEY_TEXT), 32, master),
+      crypto.blake2b(Ascii(NAME_KEY_TEXT), 32, master),
+    ]).then(function (derived) {
+      master.fill(0);
+      keys.content = derived[0];
+      keys.name = derived[1];
+      if (!top) throw SealedFailure(SEALED_FOLDER + MANIFEST_NAME + '.js', true);
+      var manifestPath = SEALED_FOLDER + MANIFEST_NAME + '.js';
+      return SealedScript(new URL(manifestPath, top).href, MANIFEST_NAME, manifestPath).then(function (sealed) {
+        return OpenSealedFile(keys.content, sealed, Ascii(MANIFEST_AAD), manifestPath);
+      }).then(function (plain) {
+        var manifest = null;
+        try {
+          manifest = JSON.parse(new TextDecoder('utf-8', { fatal: true }).decode(plain));
+        } catch (e) {
+          manifest = null;
+        }
+        if (!manifest || manifest.version !== 1 || !manifest.files || typeof manifest.files !== 'object') {
+          throw SealedFailure(manifestPath, true);
+        }
+        return manifest;
+      });
+    }).then(function (manifest) {
+      var files = SiteFiles(top, keys, manifest, notes);
+      return RewritePage(files, text).then(function (page) {
+        var set = HookLoading(files);
+        Show(page);
+        WatchPage(files, notes, set);
+      });
+    }, function (error) {
+      master.fill(0);
+      var path = error && error.sealedPath ? error.sealedPath : SEALED_FOLDER + MANIFEST_NAME + '.js';
+      var said = (error && error.damaged ? messages.damagedFile : messages.missingFile) + path;
+      console.error('Nemora: ' + said);
+      throw new Error(said);
+    });
+  }
+
   function Start() {
     var messages = PageMessages();
     var form = document.getElementById('nemora-form');
@@ -429,8 +1224,20 @@
     }
     var streamModule = LoadStreamModule(header.sealed.length);
     var options = Options();
-    var memory = Remembering(options.remember, header);
+    var site = options.site && typeof options.site === 'object' ? options.site : null;
+    if (site && !SiteSupported()) {
+      Say(messages.unsupported, true);
+      return;
+    }
+    // Every page of a site remembers the key for the site's top folder.
+    var remember = options.remember;
+    if (site && remember && typeof remember === 'object') {
+      remember = Object.assign({}, remember, { scope: site.top });
+    }
+    var memory = Remembering(remember, header);
     if (memory && options.remember.ask) rememberRow.hidden = false;
+    var session = site ? SiteSession(site, header) : null;
+    if (site && !session) Say(messages.storage, false);
 
     function Ready() {
       password.disabled = false;
@@ -441,6 +1248,14 @@
     function Opened(result, master, typed) {
       if (result.outcome === 'open') {
         if (typed && memory && (!options.remember.ask || rememberBox.checked)) memory.Write(master);
+        if (site) {
+          if (session) session.Write(master);
+          ShowSite(site, master, result.text, messages).catch(function (error) {
+            SetBusy(false);
+            Say(error.message, true);
+          });
+          return;
+        }
         master.fill(0);
         Show(result.text);
         return;
@@ -493,7 +1308,7 @@
       });
     });
 
-    var remembered = memory ? memory.Read() : null;
+    var remembered = (memory ? memory.Read() : null) || (session ? session.Read() : null);
     if (!remembered) {
       Ready();
       setTimeout(WarmUpCrypto, 0);
@@ -508,7 +1323,8 @@
       if (result.outcome === 'wrong') {
         // The author changed the password: the remembered key is no use.
         remembered.fill(0);
-        memory.Forget();
+        if (memory) memory.Forget();
+        if (session) session.Forget();
         SetBusy(false);
         Say('', false);
       } else {
