@@ -190,10 +190,16 @@ LeakAudit::Outcome LeakAudit::Run(const Listing& listing, const PageSource& page
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     std::vector<LeakIndex> parts(cores);
     std::vector<engine::Result> failed(listing.locked.size(), engine::Result::Ok);
+    // With nothing readable without the password (a sealed site) no page's
+    // text can have leaked: the first page alone is opened, which is
+    // enough to tell a wrong password, and the index is never built.
+    const std::size_t toOpen =
+        listing.open.empty() ? std::min<std::size_t>(1, listing.locked.size()) : listing.locked.size();
+    failed.resize(toOpen);
     std::atomic<std::uint32_t> nextPage{0};
     OnEveryCore(
         [&](unsigned core) {
-            for (std::uint32_t page; (page = nextPage++) < listing.locked.size();) {
+            for (std::uint32_t page; (page = nextPage++) < toOpen;) {
                 const engine::UnlockedPage opened = pages(listing.locked[page]);
                 if (opened.status != engine::Result::Ok) {
                     failed[page] = opened.status;
@@ -215,6 +221,7 @@ LeakAudit::Outcome LeakAudit::Run(const Listing& listing, const PageSource& page
     for (std::size_t page = 0; page < failed.size(); ++page)
         if (failed[page] != engine::Result::Ok)
             callbacks.unopened(listing.locked[page], failed[page]);
+    if (listing.open.empty()) return Outcome::Clean;
     LeakIndex index = std::move(parts[0]);
     for (unsigned n = 1; n < cores; ++n) index.Join(std::move(parts[n]));
     index.Seal(static_cast<std::uint32_t>(listing.locked.size()));

@@ -177,9 +177,11 @@ TEST_F(AuditTest, ThePasswordOpensTheProtectedPagesFromTheFolder) {
         SCOPED_TRACE(classic ? "classic" : "strong");
         fs::remove_all(out);
         std::vector<std::string> lock = {"lock", "-r", site, "-o", out, "-q"};
+        // The strong form seals every file it is not told to leave public.
         const std::vector<std::string> form =
             classic ? std::vector<std::string>{"--classic"}
-                    : std::vector<std::string>{"--kdf-memory", "19", "--kdf-passes", "2"};
+                    : std::vector<std::string>{"--kdf-memory", "19", "--kdf-passes", "2",
+                                               "--public", "docs/notes.txt"};
         lock.insert(lock.end(), form.begin(), form.end());
         ASSERT_EQ(Cli(lock, "a long enough password").status, 0);
         const ProcessResult found = Cli({"audit", out}, "a long enough password");
@@ -192,6 +194,25 @@ TEST_F(AuditTest, ThePasswordOpensTheProtectedPagesFromTheFolder) {
         EXPECT_EQ(wrong.out, "");
         EXPECT_EQ(wrong.err, out + ": The password opens none of the protected pages\n");
     }
+}
+
+// A sealed site with nothing public holds nothing to find; the password is
+// still checked.
+TEST_F(AuditTest, ASealedSiteWithNothingPublicIsCleanForThePasswordAlone) {
+    dir.Write("site/docs/notes.txt", Bytes("Copied: the quarterly figures show a loss of four"));
+    fs::remove_all(out);
+    ASSERT_EQ(Cli({"lock", "-r", site, "-o", out, "-q", "--kdf-memory", "19", "--kdf-passes", "2"},
+                  "a long enough password")
+                  .status,
+              0);
+    const ProcessResult clean = Cli({"audit", out}, "a long enough password");
+    EXPECT_EQ(clean.status, 0) << clean.err;
+    EXPECT_EQ(clean.out, out +
+                             ": Clean: no file readable without the password holds text of the "
+                             "protected pages (2 pages)\n");
+    const ProcessResult wrong = Cli({"audit", out}, "not the password at all");
+    EXPECT_EQ(wrong.status, 6);
+    EXPECT_EQ(wrong.err, out + ": The password opens none of the protected pages\n");
 }
 
 // `lock -r` ends with the audit of what it has just written; a leak is the
