@@ -193,8 +193,9 @@ LeakAudit::Outcome LeakAudit::Run(const Listing& listing, const PageSource& page
     // With nothing readable without the password (a sealed site) no page's
     // text can have leaked: the first page alone is opened, which is
     // enough to tell a wrong password, and the index is never built.
-    const std::size_t toOpen =
-        listing.open.empty() ? std::min<std::size_t>(1, listing.locked.size()) : listing.locked.size();
+    const std::size_t toOpen = listing.open.empty()
+                                   ? std::min<std::size_t>(1, listing.locked.size())
+                                   : listing.locked.size();
     failed.resize(toOpen);
     std::atomic<std::uint32_t> nextPage{0};
     OnEveryCore(

@@ -49,7 +49,8 @@ Result SealedFileWriter::Seal(const std::uint8_t* payload, std::size_t size,
     std::uint8_t* const body = sealed.data() + kSealedHeaderSize;
     // Raw deflate (no zlib header, no checksum: the tag authenticates). With
     // the bound's room it cannot run out of space.
-    const std::size_t compressed = libdeflate_deflate_compress(compressor, payload, size, body, room);
+    const std::size_t compressed =
+        libdeflate_deflate_compress(compressor, payload, size, body, room);
     if (compressed == 0) {
         sealed = {};
         return Result::SealFailed;

@@ -180,8 +180,8 @@ TEST_F(AuditTest, ThePasswordOpensTheProtectedPagesFromTheFolder) {
         // The strong form seals every file it is not told to leave public.
         const std::vector<std::string> form =
             classic ? std::vector<std::string>{"--classic"}
-                    : std::vector<std::string>{"--kdf-memory", "19", "--kdf-passes", "2",
-                                               "--public", "docs/notes.txt"};
+                    : std::vector<std::string>{
+                          "--kdf-memory", "19", "--kdf-passes", "2", "--public", "docs/notes.txt"};
         lock.insert(lock.end(), form.begin(), form.end());
         ASSERT_EQ(Cli(lock, "a long enough password").status, 0);
         const ProcessResult found = Cli({"audit", out}, "a long enough password");
