@@ -142,9 +142,24 @@ int Unlock(const UnlockOptions& options) {
     }
     engine::UnlockedPage unlocked;
     if (strong) {
-        // The strong lock takes the password as typed (UTF-8).
-        unlocked =
-            engine::strong::StrongReader::Read(strong->data(), strong->size(), password->View());
+        // The strong lock takes the password as typed (UTF-8); the key is
+        // kept for a sealed site's page, whose text is in its sealed file.
+        std::optional<engine::strong::StrongKey> key;
+        unlocked = engine::strong::StrongReader::Read(
+            strong->data(), strong->size(), [&](const engine::strong::ContainerHeader& header) {
+                key = engine::strong::StrongKey::Derive(password->View(), header.salt, header.kdf);
+                return key;
+            });
+        if (unlocked.status == engine::Result::Ok && key) {
+            engine::Result failure = engine::Result::Ok;
+            if (auto text = publish::SealedSiteReader::OpenPage(
+                    options.dataFile, unlocked, engine::strong::SealedKeys(*key), failure)) {
+                unlocked.page = std::move(*text);
+                unlocked.encodingName.clear();
+            } else if (failure != engine::Result::Ok) {
+                unlocked.status = failure;
+            }
+        }
     } else {
         const std::optional<engine::SecretString> cp932 =
             publish::TextCodec::PasswordToCp932(password->View());

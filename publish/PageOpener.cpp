@@ -2,6 +2,7 @@
 
 #include "engine/strong/StrongReader.h"
 #include "publish/InputPage.h"
+#include "publish/SealedSiteReader.h"
 #include "publish/StrongPage.h"
 #include "publish/TextCodec.h"
 #include "publish/WholeFile.h"
@@ -32,23 +33,38 @@ engine::UnlockedPage PageOpener::Open(const std::string& relative) {
         ReadWholeFile(folder_ + "/" + relative, kLargestFile);
     if (!page) return Failed(engine::Result::CannotOpen);
     if (const std::optional<std::vector<std::uint8_t>> container = StrongPage::ReadContainer(*page))
-        return OpenStrong(*container);
+        return OpenStrong(relative, *container);
     return OpenClassic(relative, *page);
 }
 
-engine::UnlockedPage PageOpener::OpenStrong(const std::vector<std::uint8_t>& container) {
+engine::UnlockedPage PageOpener::OpenStrong(const std::string& relative,
+                                            const std::vector<std::uint8_t>& container) {
     using engine::strong::StrongKey;
-    return engine::strong::StrongReader::Read(
+    std::optional<StrongKey> used;
+    engine::UnlockedPage opened = engine::strong::StrongReader::Read(
         container.data(), container.size(),
-        [this](const engine::strong::ContainerHeader& header) -> std::optional<StrongKey> {
+        [&](const engine::strong::ContainerHeader& header) -> std::optional<StrongKey> {
             const std::lock_guard<std::mutex> lock(keys_);
             for (const Derived& derived : strong_) {
-                if (derived.salt == header.salt && derived.kdf == header.kdf) return derived.key;
+                if (derived.salt == header.salt && derived.kdf == header.kdf) {
+                    return used = derived.key;
+                }
             }
             strong_.push_back({header.salt, header.kdf,
                                StrongKey::Derive(password_.View(), header.salt, header.kdf)});
-            return strong_.back().key;
+            return used = strong_.back().key;
         });
+    // A sealed site's page carries its path; its text is in its sealed file.
+    if (opened.status == engine::Result::Ok && used) {
+        engine::Result failure = engine::Result::Ok;
+        if (auto text = SealedSiteReader::OpenPage(folder_ + "/" + relative, opened,
+                                                   engine::strong::SealedKeys(*used), failure)) {
+            opened.page = std::move(*text);
+        } else if (failure != engine::Result::Ok) {
+            return Failed(failure);
+        }
+    }
+    return opened;
 }
 
 engine::UnlockedPage PageOpener::OpenClassic(const std::string& relative,

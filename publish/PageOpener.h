@@ -31,7 +31,8 @@ public:
     engine::UnlockedPage Open(const std::string& relative);
 
 private:
-    engine::UnlockedPage OpenStrong(const std::vector<std::uint8_t>& container);
+    engine::UnlockedPage OpenStrong(const std::string& relative,
+                                    const std::vector<std::uint8_t>& container);
     engine::UnlockedPage OpenClassic(const std::string& relative,
                                      const std::vector<std::uint8_t>& loader);
 

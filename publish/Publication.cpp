@@ -8,6 +8,7 @@
 #include "publish/FolderMaker.h"
 #include "publish/OutputGuard.h"
 #include "publish/PathNames.h"
+#include "publish/SitePageStub.h"
 #include "publish/TextCodec.h"
 
 namespace nemora::publish {
@@ -31,12 +32,17 @@ Result CheckEntries(const PublicationOptions& options,
 }
 
 // The document's plain stream sealed under `key`.
+Result SealStream(const std::vector<std::uint8_t>& plain, const engine::strong::StrongKey& key,
+                  std::vector<std::uint8_t>& container) {
+    return engine::strong::StrongSealer(key).Seal(plain.data(), plain.size(), container);
+}
+
 Result Seal(const engine::LockedDocument& document, const engine::strong::StrongKey& key,
             std::vector<std::uint8_t>& container) {
     std::vector<std::uint8_t> plain;
     const Result result = document.PlainStream(plain);
     if (result != Result::Ok) return result;
-    return engine::strong::StrongSealer(key).Seal(plain.data(), plain.size(), container);
+    return SealStream(plain, key, container);
 }
 
 }  // namespace
@@ -153,9 +159,11 @@ PublicationOutcome Publication::PublishStrong(
     if (!engine::ReportTo(sink, 1, engine::StringId(engine::TextId::Writing)))
         return {Result::EncryptStopped};
     std::vector<std::uint8_t> container;
-    if (const Result sealed = Seal(page.document, *key_, container); sealed != Result::Ok) {
-        return {sealed};
-    }
+    // A sealed site's page carries its path alone: its text is in its
+    // sealed file.
+    const Result sealed = site ? SealStream(SitePageStub::Stream(site->path), *key_, container)
+                               : Seal(page.document, *key_, container);
+    if (sealed != Result::Ok) return {sealed};
     PublicationOutcome outcome = writer_.WriteStrongPage(LastComponent(page.path), options_,
                                                          container, folder, siteTop, site);
     if (outcome.result == Result::Ok && sharedFiles) outcome.Then(WriteSharedFiles(folder));

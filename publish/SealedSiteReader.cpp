@@ -8,6 +8,7 @@
 #include "engine/strong/SealedFileReader.h"
 #include "engine/strong/SealedScript.h"
 #include "publish/SiteManifest.h"
+#include "publish/SitePageStub.h"
 #include "publish/SiteSealer.h"
 #include "publish/StrongPage.h"
 
@@ -91,6 +92,37 @@ std::optional<std::string> SealedSiteReader::PathOf(const engine::strong::Sealed
         if (keys.NameOf(path) == name) return path;
     }
     return std::nullopt;
+}
+
+std::optional<std::vector<std::uint8_t>> SealedSiteReader::OpenPage(
+    const std::string& pagePath, const engine::UnlockedPage& stub,
+    const engine::strong::SealedKeys& keys, engine::Result& failure) {
+    failure = engine::Result::Ok;
+    if (stub.encodingName != SitePageStub::kEncoding) return std::nullopt;
+    const std::string sitePath(stub.page.begin(), stub.page.end());
+    const std::optional<std::string> top = SitePageStub::TopOf(pagePath, sitePath);
+    if (!top || !fs::exists(fs::path(*top + std::string(kManifestPath) + ".js"))) {
+        return std::nullopt;
+    }
+    const std::string name = keys.NameOf(sitePath);
+    const auto script =
+        ReadFile(fs::path(*top) / SiteSealer::kFolder / name.substr(0, 2) / (name + ".js"));
+    failure = engine::Result::CannotOpen;
+    if (!script) return std::nullopt;
+    std::string scriptName;
+    std::vector<std::uint8_t> sealed;
+    std::vector<std::uint8_t> text;
+    failure = engine::Result::DataCorrupt;
+    if (engine::strong::ReadSealedScript(
+            {reinterpret_cast<const char*>(script->data()), script->size()}, scriptName, sealed) !=
+            engine::Result::Ok ||
+        scriptName != name) {
+        return std::nullopt;
+    }
+    failure =
+        engine::strong::SealedFileReader(keys).Open(sealed.data(), sealed.size(), sitePath, text);
+    if (failure != engine::Result::Ok) return std::nullopt;
+    return text;
 }
 
 }  // namespace nemora::publish

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/ResultCode.h"
+#include "engine/StreamReader.h"
 #include "engine/strong/SealedKeys.h"
 
 namespace nemora::publish {
@@ -29,6 +31,16 @@ public:
     // the manifest cannot be opened with `keys` or lists no such path.
     static std::optional<std::string> PathOf(const engine::strong::SealedKeys& keys,
                                              const std::string& top, std::string_view name);
+
+    // The text of a sealed site's page at `pagePath`, whose container opened
+    // to `stub` (SitePageStub: the page's site path) under the run's `keys`:
+    // read from the page's sealed file. Nothing when `stub` is no such path
+    // of this page, or when the sealed file is missing or does not open
+    // (then `failure` says why: CannotOpen, DataCorrupt, DataTruncated).
+    static std::optional<std::vector<std::uint8_t>> OpenPage(const std::string& pagePath,
+                                                             const engine::UnlockedPage& stub,
+                                                             const engine::strong::SealedKeys& keys,
+                                                             engine::Result& failure);
 };
 
 }  // namespace nemora::publish

@@ -301,7 +301,8 @@ void SiteRun::PublishPage(engine::LockedDocument& document, const Task& task) {
     if (result == Result::Ok && sealedCopy.result == Result::Ok) {
         encoding =
             PageEncoding::Of(document.Page(), options_.encodeType, publication_.Options().strong);
-        result = document.Compress(nullptr, compressor);
+        // A sealed site's page carries its path alone: nothing to compress.
+        if (!sealed_) result = document.Compress(nullptr, compressor);
     }
     PublicationOutcome outcome{result};
     if (sealedCopy.result != Result::Ok) {

@@ -360,6 +360,20 @@ describe('sealed sites in Chromium', () => {
     // A path the site does not have is left to the server: still a 404.
     assert.deepEqual(visitor.failed.filter((line) => !line.includes('missing.png')), []);
     assert.ok(visitor.failed.some((line) => line.startsWith('404 ') && line.endsWith('/tampered/guide/missing.png')));
+
+    // The page's own text is in its sealed file: damaged, the page is not
+    // shown and the form says which file.
+    const pageScript = path.join(out, await keys.ScriptOf('index.html'));
+    const pageText = fs.readFileSync(pageScript, 'latin1');
+    const middle = Math.floor(pageText.length / 2);
+    fs.writeFileSync(pageScript, pageText.slice(0, middle) + (pageText[middle] === 'A' ? 'B' : 'A')
+      + pageText.slice(middle + 1), 'latin1');
+    const top = await visitor.context.newPage();
+    await top.goto(Url('/tampered/index.html'));
+    await Unlock(top);
+    await top.waitForSelector('#nemora-status.bad');
+    assert.equal(await top.textContent('#nemora-status'), `${MESSAGES.damaged}index.html`);
+    assert.equal(await top.evaluate(() => document.getElementById('nemora-form') !== null), true);
     await visitor.Close();
   });
 

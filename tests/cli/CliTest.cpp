@@ -1505,6 +1505,39 @@ TEST_F(SiteTest, UnlockReadsASealedFileBack) {
     }
 }
 
+// A sealed site's page carries only its path in its own container; unlock
+// reads its text from its sealed file, which is then the one to fail.
+TEST_F(SiteTest, UnlockReadsASealedSitesPageFromItsSealedFile) {
+    fs::remove(site / "broken.html");
+    std::string big = "<html><body>";
+    for (int i = 0; big.size() < 100000; ++i) big += "<p>paragraph " + std::to_string(i) + "</p>";
+    std::ofstream(site / "docs/big.html") << big << "</body></html>";
+    const std::string out = (dir.Path() / "out").string();
+    ASSERT_EQ(LockSite(out, {"--strong", "--kdf-memory", "19", "--kdf-passes", "2"}).status, 0);
+    const auto unlock = [&](const std::string& file) {
+        return Run({"unlock", file, "--password-stdin"}, {.input = "secret\n"});
+    };
+    for (const std::string name :
+         {"index.html", "docs/index.html", "docs/v1.2/Guide.HTM", "docs/big.html"}) {
+        SCOPED_TRACE(name);
+        const ProcessResult result = unlock(out + "/" + name);
+        ASSERT_EQ(result.status, 0) << result.err;
+        const auto source = ReadAll((site / name).string());
+        EXPECT_EQ(result.out, std::string(source.begin(), source.end()));
+        // The page holds its path, not its text: a few hundred bytes of
+        // container whatever the page's size.
+        const auto published = ReadAll(out + "/" + name);
+        EXPECT_LT(published.size(), 8000u);
+    }
+    // Every sealed script but the manifest emptied: the page's text is gone.
+    for (const std::string& file : Tree(out + "/nemora-sealed")) {
+        if (file != "manifest.js") std::ofstream(out + "/nemora-sealed/" + file, std::ios::trunc);
+    }
+    const ProcessResult damaged = unlock(out + "/docs/index.html");
+    EXPECT_EQ(damaged.status, 7) << damaged.err;
+    EXPECT_TRUE(damaged.out.empty());
+}
+
 // An earlier run's output left inside the site is not locked again: its
 // pages are refused, as a single page is, and the site's own go on.
 TEST_F(SiteTest, AnEarlierOutputInsideTheSiteIsRefused) {

@@ -802,6 +802,8 @@
     return {
       PathOf: PathOf,
       IsPage: function (path) { return !!Entry(path).page; },
+      Bytes: Bytes,
+      Type: Type,
       BlobOf: BlobOf,
       RawUrl: RawUrl,
       Ready: function (path) { return Own(ready, path) && !/^text\/css\b/i.test(Type(path)) ? ready[path] : null; },
@@ -1132,6 +1134,26 @@
     else notes.Place();
   }
 
+  // The page's own text: its container names the page by its site path
+  // and the text is in the page's sealed file, in the encoding the
+  // manifest gives. A container that holds the text itself is taken as it is.
+  // The page is not shown when that file fails: the form says which.
+  function PageText(files, site, text, messages) {
+    if (text !== site.path) return Promise.resolve(text);
+    return files.Bytes(site.path).then(function (bytes) {
+      var charset = /;\s*charset=([^;\s]+)/i.exec(files.Type(site.path) || '');
+      try {
+        return new TextDecoder(charset ? charset[1] : 'utf-8').decode(bytes);
+      } catch (e) {
+        return new TextDecoder('utf-8').decode(bytes);
+      }
+    }, function (error) {
+      var said = (error && error.damaged ? messages.damagedFile : messages.missingFile) + site.path;
+      console.error('Nemora: ' + said);
+      throw new Error(said);
+    });
+  }
+
   // Opens the site's files with the master key and shows the page. Rejects
   // with a text for the visitor when the manifest cannot be opened; the
   // page is not shown then.
@@ -1165,7 +1187,9 @@
       });
     }).then(function (manifest) {
       var files = SiteFiles(top, keys, manifest, notes);
-      return RewritePage(files, text).then(function (page) {
+      return PageText(files, site, text, messages).then(function (pageText) {
+        return RewritePage(files, pageText);
+      }).then(function (page) {
         var set = HookLoading(files);
         Show(page);
         WatchPage(files, notes, set);
