@@ -10,9 +10,9 @@ using engine::StreamFormat;
 
 std::vector<std::uint8_t> SitePageStub::Stream(std::string_view sitePath) {
     const std::size_t nameBlock = StreamFormat::CharCodeBlockLength(kEncoding.size());
-    std::vector<std::uint8_t> stream(StreamFormat::kHeaderSize + nameBlock +
-                                         StreamFormat::PaddedLength(sitePath.size()),
-                                     StreamFormat::kPadding);
+    std::vector<std::uint8_t> stream(
+        StreamFormat::kHeaderSize + nameBlock + StreamFormat::PaddedLength(sitePath.size()),
+        StreamFormat::kPadding);
     StreamFormat::WriteHeader(stream.data(), static_cast<std::uint32_t>(sitePath.size()));
     std::uint8_t* const name = stream.data() + StreamFormat::kHeaderSize;
     std::fill(name, name + nameBlock, 0);
