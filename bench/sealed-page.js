@@ -46,8 +46,8 @@ function Stop(message) {
 // A PNG of `width` x `height` RGB pixels: smooth bands with a little noise
 // from a generator that always starts alike, so it compresses about as a
 // photograph's thumbnail does (some 40-60 KB here).
-function Png(width, height, seed) {
-  let state = seed * 2654435761 >>> 0;
+function Png(width, height, variant) {
+  let state = variant * 2654435761 >>> 0;
   const Next = () => {
     state ^= state << 13; state >>>= 0;
     state ^= state >>> 17;
@@ -59,7 +59,7 @@ function Png(width, height, seed) {
     const row = y * (width * 3 + 1);
     for (let x = 0; x < width; x++) {
       const noise = Next() & 31;
-      raw[row + 1 + x * 3] = (x + seed * 40 + noise) & 255;
+      raw[row + 1 + x * 3] = (x + variant * 40 + noise) & 255;
       raw[row + 2 + x * 3] = (y * 2 + noise) & 255;
       raw[row + 3 + x * 3] = ((x ^ y) + noise) & 255;
     }

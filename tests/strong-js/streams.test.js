@@ -126,11 +126,11 @@ async function Outcome(container, inModule) {
 }
 
 // A stream as the compressor writes it, of about `size` bytes of page, from
-// a seeded generator: runs of printable literals and copies of every
+// a generator that always starts alike: runs of printable literals and copies of every
 // distance and length the format allows (short distances, under eight,
 // included). Returns the stream and the page's text.
-function MadeUpStream(seed, size) {
-  let state = seed;
+function MadeUpStream(variant, size) {
+  let state = variant;
   const Next = (n) => {
     state = (Math.imul(state, 1103515245) + 12345) >>> 0;
     return (state >>> 8) % n;
@@ -186,24 +186,24 @@ describe('the strong script on the shared malformed streams', () => {
 describe('the strong script on made-up streams of a megabyte', () => {
   it('rebuilds every byte in WebAssembly and in JavaScript, and both refuse the same damage', async () => {
     const { context } = NewPage(Buffer.alloc(0), false);
-    for (const seed of [1, 2, 3]) {
-      const made = MadeUpStream(seed, 1 << 20);
+    for (const variant of [1, 2, 3]) {
+      const made = MadeUpStream(variant, 1 << 20);
       const container = await Container(context.NemoraCrypto, made.stream);
       for (const inModule of [true, false]) {
         const result = await Outcome(container, inModule);
-        assert.equal(result.outcome, 'open', `seed ${seed}, module ${inModule}`);
-        assert.ok(result.text === made.text, `seed ${seed}, module ${inModule}: another page`);
+        assert.equal(result.outcome, 'open', `variant ${variant}, module ${inModule}`);
+        assert.ok(result.text === made.text, `variant ${variant}, module ${inModule}: another page`);
       }
       // One byte changed in the body: a literal made a token's start, a
       // token's distance or length changed, the padding touched.
       for (let i = 0; i < 12; i++) {
         const damaged = Buffer.from(made.stream);
-        const at = 16 + ((seed * 7919 + i * 104729) % (damaged.length - 16));
+        const at = 16 + ((variant * 7919 + i * 104729) % (damaged.length - 16));
         damaged[at] = i % 3 === 0 ? 0 : (damaged[at] + 1 + i * 37) & 0xff;
         const sealed = await Container(context.NemoraCrypto, damaged);
         const [inWasm, inScript] = [await Outcome(sealed, true), await Outcome(sealed, false)];
-        assert.equal(inWasm.outcome, inScript.outcome, `seed ${seed}, byte ${at}`);
-        assert.ok(inWasm.text === inScript.text, `seed ${seed}, byte ${at}: the readers disagree`);
+        assert.equal(inWasm.outcome, inScript.outcome, `variant ${variant}, byte ${at}`);
+        assert.ok(inWasm.text === inScript.text, `variant ${variant}, byte ${at}: the readers disagree`);
       }
     }
   });
