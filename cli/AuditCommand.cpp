@@ -72,13 +72,9 @@ int Audit(const AuditOptions& options) {
         pages = LeakAudit::Against(options.against);
     } else {
         // Asked only now: no password is typed for a folder that is no site.
-        std::string error;
         std::optional<engine::SecretString> password =
-            ReadPassword(options.password, PasswordEntry::TypedOnce, error);
-        if (!password) {
-            std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-            return kExitPassword;
-        }
+            ReadPasswordOrSay(options.password, PasswordEntry::TypedOnce);
+        if (!password) return kExitPassword;
         pages = LeakAudit::WithPassword(options.folder, std::move(*password));
     }
     switch (LeakAudit::Run(*listing, pages, callbacks)) {

@@ -190,13 +190,9 @@ int Lock(const LockOptions& options, std::int32_t keepTicks) {
         inputs = CheckLockInputs(options.pages, options.folder, !options.classic);
         if (inputs.stop) return inputs.status;
     }
-    std::string error;
     std::optional<engine::SecretString> password =
-        ReadPassword(options.password, PasswordEntry::TypedTwice, error);
-    if (!password) {
-        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-        return kExitPassword;
-    }
+        ReadPasswordOrSay(options.password, PasswordEntry::TypedTwice);
+    if (!password) return kExitPassword;
     if (options.classic && !PasswordFitsClassic(*password)) return kExitPassword;
     if (!options.quiet && !password->empty() &&
         CharacterCount(password->View()) < kRecommendedLength) {

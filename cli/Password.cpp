@@ -123,4 +123,12 @@ std::optional<engine::SecretString> ReadPassword(const PasswordOptions& options,
     return std::nullopt;
 }
 
+std::optional<engine::SecretString> ReadPasswordOrSay(const PasswordOptions& options,
+                                                      PasswordEntry entry) {
+    std::string error;
+    std::optional<engine::SecretString> password = ReadPassword(options, entry, error);
+    if (!password) std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+    return password;
+}
+
 }  // namespace nemora::cli

@@ -26,4 +26,9 @@ enum class PasswordEntry { TypedOnce, TypedTwice };
 std::optional<engine::SecretString> ReadPassword(const PasswordOptions& options,
                                                  PasswordEntry entry, std::string& error);
 
+// ReadPassword, its error printed on standard error under the program's
+// name when it gives nothing.
+std::optional<engine::SecretString> ReadPasswordOrSay(const PasswordOptions& options,
+                                                      PasswordEntry entry);
+
 }  // namespace nemora::cli

@@ -82,13 +82,9 @@ int UnlockSealed(const UnlockOptions& options, const std::vector<std::uint8_t>& 
         Report(options.dataFile, CliText::SealedWithoutSite);
         return kExitBadDataFile;
     }
-    std::string error;
     std::optional<engine::SecretString> password =
-        ReadPassword(options.password, PasswordEntry::TypedOnce, error);
-    if (!password) {
-        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-        return kExitPassword;
-    }
+        ReadPasswordOrSay(options.password, PasswordEntry::TypedOnce);
+    if (!password) return kExitPassword;
     // The page's key check tells a wrong password; its key is the run's.
     std::optional<engine::strong::StrongKey> key;
     const engine::UnlockedPage page = engine::strong::StrongReader::Read(
@@ -133,13 +129,9 @@ int Unlock(const UnlockOptions& options) {
     if (IsSealedScript(data)) return UnlockSealed(options, data);
     const std::optional<std::vector<std::uint8_t>> strong = StrongContainer(data);
     if (!strong && RefuseNonDataFile(options.dataFile, data)) return kExitBadDataFile;
-    std::string error;
     std::optional<engine::SecretString> password =
-        ReadPassword(options.password, PasswordEntry::TypedOnce, error);
-    if (!password) {
-        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-        return kExitPassword;
-    }
+        ReadPasswordOrSay(options.password, PasswordEntry::TypedOnce);
+    if (!password) return kExitPassword;
     engine::UnlockedPage unlocked;
     if (strong) {
         // The strong lock takes the password as typed (UTF-8); the key is
