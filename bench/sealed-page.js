@@ -15,6 +15,7 @@ const { spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const path = require('node:path');
 const zlib = require('node:zlib');
+const { Options: BenchOptions, Stopper } = require('./bench-options');
 const { Browser, Median } = require('./strong-browser');
 
 const PASSWORD = 'benchmark password';
@@ -22,26 +23,8 @@ const IMAGES = 20;
 const SHEETS = 3;
 const TIMEOUT = 120000;
 
-function Options() {
-  const names = ['cli', 'chromium', 'playwright', 'work', 'runs'];
-  const options = { runs: '7' };
-  const args = process.argv.slice(2);
-  for (let i = 0; i < args.length; i += 2) {
-    const name = args[i].replace(/^--/, '');
-    if (!names.includes(name) || i + 1 >= args.length) Stop(`unknown or incomplete option ${args[i]}`);
-    options[name] = args[i + 1];
-  }
-  for (const name of names) if (!options[name]) Stop(`--${name} is missing`);
-  options.runs = Number(options.runs);
-  if (!Number.isInteger(options.runs) || options.runs < 1) Stop('--runs takes a whole number from 1');
-  options.work = path.resolve(options.work);
-  return options;
-}
-
-function Stop(message) {
-  console.error(`sealed-page.js: ${message}\nsealed-page.js: stopped; no figure for this step`);
-  process.exit(1);
-}
+const Stop = Stopper('sealed-page.js');
+const Options = () => BenchOptions('sealed-page.js', ['cli', 'chromium', 'playwright', 'work']);
 
 // A PNG of `width` x `height` RGB pixels: smooth bands with a little noise
 // from a generator that always starts alike, so it compresses about as a

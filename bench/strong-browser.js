@@ -2,9 +2,11 @@
 // The browser half of bench/strong.js: a static server on 127.0.0.1 (a
 // secure context, which the peer tool's WebCrypto needs), Chromium driven by
 // playwright-core, and marks the page itself takes with performance.now():
-// the password form's submit event, the first document.open or
-// document.write (the decoded text in hand), the end of document.close, and
-// the written page's DOMContentLoaded.
+// the password form's submit event, the first TextDecoder call on the
+// page's bytes (deciphered and decompressed: a megabyte or more, or a slice
+// of a stream), the first document.open or document.write (the text, or its
+// first slice, in hand), the end of document.close, and the written page's
+// DOMContentLoaded.
 
 const path = require('node:path');
 const { CHROMIUM_FLAGS, StartServer } = require('../tests/browser/server');
@@ -15,7 +17,7 @@ const TIMEOUT = 120000;
 // window in Chromium, so the marks outlive the locked page.
 function Marks() {
   if (window.strongBenchMarks) return;
-  const marks = { submit: null, ready: null, load: null, decoded: null, closed: null, parsed: null, status: [] };
+  const marks = { submit: null, ready: null, load: null, bytes: null, decoded: null, closed: null, parsed: null, status: [] };
   window.strongBenchMarks = marks;
   const now = () => performance.now();
   window.addEventListener('submit', () => { if (marks.submit === null) marks.submit = now(); }, true);
@@ -30,6 +32,15 @@ function Marks() {
     new MutationObserver(() => marks.status.push([now(), status.textContent]))
       .observe(status, { childList: true, characterData: true, subtree: true });
   }, true);
+  // The page's bytes in hand: what the C++ unlock writes out, before the
+  // browser turns them into text for document.write (whole, or a slice at
+  // a time).
+  const decode = TextDecoder.prototype.decode;
+  TextDecoder.prototype.decode = function (input, options) {
+    const whole = input && input.byteLength >= 1e6;
+    if (marks.bytes === null && (whole || (options && options.stream))) marks.bytes = now();
+    return decode.call(this, input, options);
+  };
   const proto = Document.prototype;
   const open = proto.open;
   const write = proto.write;
@@ -144,7 +155,8 @@ class Browser {
       await TOOLS[tool].Submit(page, password, false);
       const m = await Browser.Opened(page, title, errors, `${tool} ${urlPath}`, parsed);
       const visit = { decoded: m.decoded - m.submit, closed: m.closed - m.submit,
-        parsed: parsed ? m.parsed - m.submit : null, derived: null };
+        parsed: parsed ? m.parsed - m.submit : null, derived: null,
+        bytes: m.bytes === null ? null : m.bytes - m.submit };
       if (tool === 'ours') {
         const after = m.status.filter(([time]) => time >= m.submit);
         const derived = after.find(([, text]) => text !== after[0][1]);

@@ -13,6 +13,7 @@ const { spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
+const { Options: BenchOptions, Stopper } = require('./bench-options');
 const { Browser, Median } = require('./strong-browser');
 
 const PASSWORD = 'benchmark password';
@@ -21,26 +22,8 @@ const PAGES = [
   { name: 'page10', label: '10 MB' },
 ];
 
-function Options() {
-  const names = ['cli', 'strong-bench', 'chromium', 'playwright', 'staticrypt', 'work', 'runs'];
-  const options = { runs: '7' };
-  const args = process.argv.slice(2);
-  for (let i = 0; i < args.length; i += 2) {
-    const name = args[i].replace(/^--/, '');
-    if (!names.includes(name) || i + 1 >= args.length) Stop(`unknown or incomplete option ${args[i]}`);
-    options[name] = args[i + 1];
-  }
-  for (const name of names) if (!options[name]) Stop(`--${name} is missing`);
-  options.runs = Number(options.runs);
-  if (!Number.isInteger(options.runs) || options.runs < 1) Stop('--runs takes a whole number from 1');
-  options.work = path.resolve(options.work);
-  return options;
-}
-
-function Stop(message) {
-  console.error(`strong.js: ${message}\nstrong.js: stopped; no figure for this step`);
-  process.exit(1);
-}
+const Stop = Stopper('strong.js');
+const Options = () => BenchOptions('strong.js', ['cli', 'strong-bench', 'chromium', 'playwright', 'staticrypt', 'work']);
 
 // One command the bench times: it must exit 0 and leave each of `outputs`
 // (files, not empty). `fresh` folders are removed first, so that a stale
@@ -238,10 +221,19 @@ async function BrowserFigures(options, pages) {
           if (i > 0) visits.push(visit);
         }
         const spread = (key) => Spread(visits.map((v) => v[key]));
-        for (const v of visits) v.decoding = v.derived === null ? null : v.decoded - v.derived;
         const ours = tool === 'ours';
+        for (const v of visits) {
+          v.decoding = v.derived === null ? null : v.decoded - v.derived;
+          if (!ours) continue;
+          if (v.bytes === null || v.bytes < v.derived || v.bytes > v.decoded) {
+            Stop(`${url(page, folder)}: no TextDecoder call of the whole page between the derivation and the text`);
+          }
+          v.opening = v.bytes - v.derived;
+          v.writing = v.closed - v.bytes;
+        }
         result.typed.push({ page: page.label, tool, derived: ours ? spread('derived') : null,
-          decoding: ours ? spread('decoding') : null, decoded: spread('decoded'), closed: spread('closed'),
+          decoding: ours ? spread('decoding') : null, opening: ours ? spread('opening') : null,
+          writing: ours ? spread('writing') : null, decoded: spread('decoded'), closed: spread('closed'),
           parsed: parsed ? spread('parsed') : null });
 
         const remembered = await browser.Remembered(tool, url(page, folder), PASSWORD, page.title, runs + 1,
@@ -343,6 +335,18 @@ function Report(all) {
     say(`| ${n.page} | ${fixed(n.base64Seconds * 1000, 1)} | ${fixed(read, 1)} | ${fixed(whole, 1)} | ` +
       `${b(typed.decoding)} | ${fixed(typed.decoding.median / read, 1)} | ${fixed(typed.decoding.median / whole, 1)} | ` +
       `${b(remembered.decoded)} | ${fixed(remembered.decoded.median / whole, 1)} |`);
+  }
+  say('Deciphering and decompressing alone, browser against C++, ms: after typing, from the end of the ' +
+    'derivation to the page\'s bytes in hand (the first TextDecoder call on them); then from there to ' +
+    'document.close returned (text decoding and the parse, which the C++ reader has no counterpart for)');
+  say('| page | browser: bytes in hand | / C++ open + decompress | / C++ whole | browser: bytes to document.close |');
+  say('|---|---|---|---|---|');
+  for (const n of d.native) {
+    const typed = all.browser.typed.find((r) => r.page === n.page && r.tool === 'ours');
+    const read = n.readSeconds * 1000;
+    const whole = n.decodeSeconds * 1000;
+    say(`| ${n.page} | ${b(typed.opening)} | ${fixed(typed.opening.median / read, 1)} | ` +
+      `${fixed(typed.opening.median / whole, 1)} | ${b(typed.writing)} |`);
   }
   for (const u of d.unlock) say(`Whole nemora-cli unlock -o FILE (${u.page}, derivation included): ${s(u)} ms`);
   const st = all.browser.steps;

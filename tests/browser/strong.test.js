@@ -105,17 +105,44 @@ describe('the strong lock in Chromium', () => {
     await visitor.context.close();
   });
 
-  it('opens a Shift_JIS page from a folder on disk', async () => {
+  // A page of several hundred kilobytes is written to the document in
+  // slices as it is decoded: characters of two and three bytes fall across
+  // the slices' ends, and a script in the middle writes in its place.
+  const FILLER = '長い文章の段落です。'.repeat(12000) + 'a';
+  function LongPage(title) {
+    return Page(title).replace('</body>', '<p id="first">' + FILLER + '</p>\n'
+      + '<script>document.write(\'<p id="written">書かれた</p>\');</script>\n'
+      + '<p id="second">' + FILLER + '</p>\n</body>');
+  }
+
+  async function AssertLongPage(page) {
+    const got = await page.evaluate(() => ({
+      first: document.getElementById('first').textContent,
+      second: document.getElementById('second').textContent,
+      order: Array.from(document.querySelectorAll('p[id]'), (p) => p.id).join(' '),
+    }));
+    assert.ok(got.first === FILLER && got.second === FILLER, 'every character of the long paragraphs arrives');
+    assert.equal(got.order, 'first written second');
+  }
+
+  it('opens a long page in Shift_JIS from a folder on disk and in UTF-8 over http', async () => {
     // The default encoding name, and the page's bytes in it.
-    const text = Page('ディスクのページ').replace('utf-8', 'Shift_JIS');
+    const text = LongPage('ディスクのページ').replace('utf-8', 'Shift_JIS');
     const folder = Publish(path.join(root, 'disk'), 'page.html', Encode(text, 'SHIFT_JIS'), PASSWORD, ['--strong']);
+    LockStrong(path.join(root, 'long'), 'index.html', LongPage('長いページ'), PASSWORD);
     const visitor = await NewVisitor();
-    const page = await visitor.context.newPage();
-    await page.goto(pathToFileURL(path.join(folder, 'page.html')).href);
-    await page.waitForSelector('#nemora-password:not([disabled])');
-    await Unlock(page, PASSWORD);
-    await page.waitForSelector('#title');
-    assert.equal(await page.textContent('#title'), 'ディスクのページ');
+    for (const [url, title] of [
+      [pathToFileURL(path.join(folder, 'page.html')).href, 'ディスクのページ'],
+      [Url('/long/index.html'), '長いページ'],
+    ]) {
+      const page = await visitor.context.newPage();
+      await page.goto(url);
+      await page.waitForSelector('#nemora-password:not([disabled])');
+      await Unlock(page, PASSWORD);
+      await page.waitForSelector('#title');
+      assert.equal(await page.textContent('#title'), title);
+      await AssertLongPage(page);
+    }
     visitor.AssertNoScriptErrors();
     await visitor.context.close();
   });

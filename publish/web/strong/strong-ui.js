@@ -373,20 +373,39 @@
         var stream = ReadStream(plain, got[1]);
         plain.fill(0);
         if (!stream) return { outcome: 'damaged' };
-        var text;
+        var decoder;
         try {
-          text = new TextDecoder(stream.encoding || 'utf-8').decode(stream.page);
+          decoder = new TextDecoder(stream.encoding || 'utf-8');
         } catch (e) {
           return { outcome: 'encoding' };
         }
-        return { outcome: 'open', text: text };
+        return { outcome: 'open', page: stream.page, decoder: decoder };
       });
     });
+  }
+
+  // The opened page's whole text, for a page that is rewritten first.
+  function TextOf(opened) {
+    return opened.decoder.decode(opened.page);
   }
 
   function Show(text) {
     document.open('text/html', 'replace');
     document.write(text);
+    document.close();
+  }
+
+  // A page's text written as it is decoded, a slice at a time: one string
+  // of a large page costs more to make than the parser takes to read it in
+  // slices (the parser keeps nothing of a slice it has read).
+  var WRITTEN_SLICE = 64 * 1024;
+  function ShowOpened(opened) {
+    var page = opened.page;
+    document.open('text/html', 'replace');
+    for (var at = 0; at < page.length; at += WRITTEN_SLICE) {
+      document.write(opened.decoder.decode(page.subarray(at, at + WRITTEN_SLICE), { stream: true }));
+    }
+    document.write(opened.decoder.decode());
     document.close();
   }
 
@@ -1274,14 +1293,14 @@
         if (typed && memory && (!options.remember.ask || rememberBox.checked)) memory.Write(master);
         if (site) {
           if (session) session.Write(master);
-          ShowSite(site, master, result.text, messages).catch(function (error) {
+          ShowSite(site, master, TextOf(result), messages).catch(function (error) {
             SetBusy(false);
             Say(error.message, true);
           });
           return;
         }
         master.fill(0);
-        Show(result.text);
+        ShowOpened(result);
         return;
       }
       master.fill(0);
