@@ -124,6 +124,10 @@ void PrintFormLine(const SitePublisher::Summary& summary, bool strong) {
         std::printf("%s: %s\n", kProgram,
                     Text(CliText::ClassicCopiedInClear, std::to_string(summary.copied)).c_str());
     }
+    if (summary.earlierKept > 0) {
+        std::fprintf(stderr, "%s: %s\n", kProgram,
+                     Text(CliText::EarlierSealedKept, std::to_string(summary.earlierKept)).c_str());
+    }
 }
 
 // The first signal that asked the run to end (SIGINT or SIGTERM), or 0.

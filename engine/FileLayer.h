@@ -32,6 +32,9 @@ public:
     // number. Nothing is left behind.
     virtual int ProbeFolder(const std::string& folder) = 0;
 
+    // Removes the file `path`: 0, or the system's error number.
+    virtual int RemoveFile(const std::string& path) = 0;
+
     // Puts a hard link to the file `source` names (through symbolic links)
     // at `target`, replacing an earlier file whole. False when it cannot
     // (another file system, no links there): the caller copies instead.

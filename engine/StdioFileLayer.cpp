@@ -142,6 +142,12 @@ int StdioFileLayer::MakeFolders(const std::string& path) {
     return error.value();
 }
 
+int StdioFileLayer::RemoveFile(const std::string& path) {
+    errno = 0;
+    if (std::remove(path.c_str()) == 0) return 0;
+    return errno != 0 ? errno : EIO;
+}
+
 int StdioFileLayer::ProbeFolder(const std::string& folder) {
     for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
         const fs::path probe = TemporaryName::Beside(fs::path(folder) / "nemora-probe");

@@ -93,6 +93,9 @@ public:
         std::uint64_t published = 0;  // pages published
         std::uint64_t copied = 0;     // other files copied or linked (sealed site: the public ones)
         std::uint64_t sealed = 0;     // files sealed, pages included
+        // Sealed files of an earlier run into the same output that could
+        // not be removed (SiteSealer::RemoveEarlier).
+        std::uint64_t earlierKept = 0;
         std::uint64_t bytesIn = 0;
         std::uint64_t bytesOut = 0;
         std::vector<Failure> failures;  // in the walk's order

@@ -95,7 +95,10 @@ SitePublisher::Summary SiteRun::Go() {
     queue_.Close();
     walk.join();
     for (std::thread& worker : workers) worker.join();
-    if (sealed_ && !halted_.load()) SealManifest();
+    // A whole run, its manifest written, leaves no file of an earlier one.
+    if (sealed_ && !halted_.load() && SealManifest() && !Stopped()) {
+        summary_.earlierKept = sealer_->RemoveEarlier();
+    }
     files_.FlushAll(options_.out);
     std::sort(failures_.begin(), failures_.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -392,15 +395,20 @@ void SiteRun::List(SiteManifest::Entry entry) {
 }
 
 // Once every file is done: the list holds what was published.
-void SiteRun::SealManifest() {
+bool SiteRun::SealManifest() {
     const std::string relative = std::string(SiteSealer::kFolder) + "/manifest.js";
     const Task task{Task::Kind::Seal, next_++, relative, {}, 0};
-    if (!sealer_) return Fail(task, {Result::KeyNotDerived}, options_.out + "/");
+    if (!sealer_) {
+        Fail(task, {Result::KeyNotDerived}, options_.out + "/");
+        return false;
+    }
     const PublicationOutcome outcome = sealer_->SealManifest(manifest_.Text());
     if (outcome.result != Result::Ok) {
-        return Fail(task, outcome, FolderOfFailure(outcome, options_.out + "/"));
+        Fail(task, outcome, FolderOfFailure(outcome, options_.out + "/"));
+        return false;
     }
     Count(WrittenBytes(outcome), [] {});
+    return true;
 }
 
 void SiteRun::Fail(const Task& task, const PublicationOutcome& outcome, const std::string& folder) {

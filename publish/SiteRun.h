@@ -73,7 +73,7 @@ private:
     void Seal(const Task& task);
     // `bytes`, the file at `relative`, into the sealed files.
     PublicationOutcome SealBytes(std::span<const std::uint8_t> bytes, const std::string& relative);
-    void SealManifest();
+    bool SealManifest();
     void List(SiteManifest::Entry entry);
     // `folder`: where the task writes (ending in '/'). A write that failed
     // there for a cause every later file would meet stops the run instead.

@@ -3,9 +3,11 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "engine/FileLayer.h"
 #include "engine/strong/SealedFileWriter.h"
@@ -43,6 +45,14 @@ public:
     // Where the sealed file of `relative` goes in the output.
     std::string PathOf(std::string_view relative) const;
 
+    // Removes the sealed files an earlier run left in the output: every file
+    // named as a sealed file is in its folder that this sealer did not
+    // write. Their names and key are another run's, so the new manifest never
+    // leads to them, but whoever still holds that run's password (the one an
+    // author replaces to shut people out) could open them. Nothing else in
+    // the folder is touched. How many could not be removed.
+    std::size_t RemoveEarlier();
+
 private:
     PublicationOutcome Write(std::span<const std::uint8_t> bytes, std::string_view aad,
                              std::string_view name, const std::string& path) const;
@@ -53,6 +63,8 @@ private:
     std::string folder_;  // ending in '/'
     // The two-character folders made so far, by their names' base32 digits.
     std::array<std::atomic<bool>, 32 * 32> made_{};
+    std::mutex mutex_;
+    std::unordered_set<std::string> written_;  // sealed names, for RemoveEarlier
 };
 
 }  // namespace nemora::publish

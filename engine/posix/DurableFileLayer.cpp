@@ -135,6 +135,10 @@ int DurableFileLayer::MakeFolders(const std::string& path) {
     return error.value();
 }
 
+int DurableFileLayer::RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
 int DurableFileLayer::ProbeFolder(const std::string& folder) {
     for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
         const fs::path probe = TemporaryName::Beside(fs::path(folder) / "nemora-probe");

@@ -756,6 +756,47 @@ TEST_F(SealedSiteTest, RefusesTheSitesOwnSealedFolder) {
     }
 }
 
+// A run into an earlier run's output, under another password, leaves none
+// of the earlier sealed files (their old password would still open them);
+// what else the folder holds stays.
+TEST_F(SealedSiteTest, ARunRemovesAnEarlierRunsSealedFiles) {
+    const auto sealedFiles = [&] {
+        std::set<std::string> left;
+        for (const auto& entry : fs::recursive_directory_iterator(out / "nemora-sealed")) {
+            if (entry.is_regular_file()) {
+                left.insert(fs::relative(entry.path(), out / "nemora-sealed").string());
+            }
+        }
+        return left;
+    };
+    const auto namesOf = [&](const engine::strong::SealedKeys& run) {
+        std::set<std::string> names;
+        for (const File& file : Files()) {
+            const std::string name = run.NameOf(file.relative);
+            names.insert(name.substr(0, 2) + "/" + name + ".js");
+        }
+        return names;
+    };
+    ASSERT_TRUE(Run({}).failures.empty());
+    const std::set<std::string> first = namesOf(*keys);
+    std::set<std::string> all = first;
+    all.insert("manifest.js");
+    ASSERT_EQ(sealedFiles(), all);
+    // The author's own files there, one in a folder of sealed files.
+    const std::string kept = first.begin()->substr(0, 3) + "notes.js";
+    dir.Write("out/nemora-sealed/notes.txt", test::Bytes("the author's\n"));
+    dir.Write("out/nemora-sealed/" + kept, test::Bytes("the author's\n"));
+
+    publication = StrongPublication();
+    keys = publication->SiteKeys();
+    const SitePublisher::Summary summary = Run({});
+    ASSERT_TRUE(summary.failures.empty());
+    EXPECT_EQ(summary.earlierKept, 0u);
+    std::set<std::string> expected = namesOf(*keys);
+    expected.insert({"manifest.js", "notes.txt", kept});
+    EXPECT_EQ(sealedFiles(), expected);
+}
+
 // The manifest's paths come back from its text as they went in, whatever
 // characters they hold; a text it did not write gives nothing.
 TEST(SiteManifestTest, PathsComeBackFromTheText) {

@@ -101,6 +101,11 @@ int FaultyFileLayer::ProbeFolder(const std::string& folder) {
     return engine::FileLayer::System().ProbeFolder(folder);
 }
 
+int FaultyFileLayer::RemoveFile(const std::string& path) {
+    if (onPath) onPath(path);
+    return engine::FileLayer::System().RemoveFile(path);
+}
+
 bool FaultyFileLayer::LinkReplacing(const std::string& source, const std::string& target) {
     if (onPath) onPath(target);
     if (faults_.failLink || !engine::FileLayer::System().LinkReplacing(source, target)) {

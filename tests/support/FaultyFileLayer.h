@@ -45,6 +45,7 @@ public:
     std::unique_ptr<engine::OutputFile> CreateReplacing(const std::string& path) override;
     int MakeFolders(const std::string& path) override;
     int ProbeFolder(const std::string& folder) override;
+    int RemoveFile(const std::string& path) override;
     bool LinkReplacing(const std::string& source, const std::string& target) override;
     bool FlushAll(const std::string& path) override;
 
