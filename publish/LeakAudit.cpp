@@ -76,13 +76,8 @@ std::string DataFileOf(const SiteWalker::File& loader) {
 // True for a sealed file's script, which holds the file's bytes
 // enciphered and nothing else.
 bool IsSealedScript(const std::vector<std::uint8_t>& bytes) {
-    constexpr std::string_view kStart = "nemoraSealed(\"";
-    if (bytes.size() < kStart.size() || !std::equal(kStart.begin(), kStart.end(), bytes.begin()))
-        return false;
-    std::string name;
-    std::vector<std::uint8_t> sealed;
     const std::string_view script(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    return engine::strong::ReadSealedScript(script, name, sealed) == engine::Result::Ok;
+    return engine::strong::IsSealedFileScript(script);
 }
 
 struct Scanned {

@@ -1,8 +1,11 @@
 #include "engine/strong/SealedScript.h"
 
 #include <algorithm>
+#include <array>
 #include <new>
 #include <sodium.h>
+
+#include "engine/strong/SealedFileFormat.h"
 
 namespace nemora::engine::strong {
 namespace {
@@ -19,13 +22,35 @@ bool IsNameCharacter(char c) {
 
 // The standard alphabet, with at most two '=' at the end. Checked here:
 // libsodium's decoder takes some bytes over 127 for letters.
+// A table, for the megabytes of a site's scripts that the audit reads.
+constexpr std::array<bool, 256> kBase64Digits = [] {
+    std::array<bool, 256> digits{};
+    for (const char c :
+         std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"))
+        digits[static_cast<unsigned char>(c)] = true;
+    return digits;
+}();
+
 bool IsBase64Text(std::string_view text) {
     const std::size_t padded = text.ends_with("==") ? 2 : text.ends_with('=') ? 1 : 0;
-    const auto isDigit = [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-               c == '+' || c == '/';
-    };
-    return std::all_of(text.begin(), text.end() - static_cast<std::ptrdiff_t>(padded), isDigit);
+    bool all = true;
+    // No early exit: a loop without one runs several bytes at a time.
+    for (std::size_t i = 0; i < text.size() - padded; ++i)
+        all &= kBase64Digits[static_cast<unsigned char>(text[i])];
+    return all;
+}
+
+// Splits a script into its name and its base64, checked as ReadSealedScript
+// checks them but for the base64's last bits; false for any other text.
+bool Split(std::string_view script, std::string_view& name, std::string_view& base64) {
+    if (!script.starts_with(kOpening) || !script.ends_with(kClosing)) return false;
+    const std::string_view inner =
+        script.substr(kOpening.size(), script.size() - kOpening.size() - kClosing.size());
+    const std::size_t between = inner.find(kBetween);
+    if (between == std::string_view::npos) return false;
+    name = inner.substr(0, between);
+    base64 = inner.substr(between + kBetween.size());
+    return IsSealedScriptName(name) && base64.size() % 4 == 0 && IsBase64Text(base64);
 }
 
 }  // namespace
@@ -53,16 +78,9 @@ Result ReadSealedScript(std::string_view script, std::string& name,
                         std::vector<std::uint8_t>& bytes) {
     name.clear();
     bytes = {};
-    if (!script.starts_with(kOpening) || !script.ends_with(kClosing)) return Result::DataCorrupt;
-    const std::string_view inner =
-        script.substr(kOpening.size(), script.size() - kOpening.size() - kClosing.size());
-    const std::size_t between = inner.find(kBetween);
-    if (between == std::string_view::npos) return Result::DataCorrupt;
-    const std::string_view nameText = inner.substr(0, between);
-    const std::string_view base64 = inner.substr(between + kBetween.size());
-    if (!IsSealedScriptName(nameText) || base64.size() % 4 != 0 || !IsBase64Text(base64)) {
-        return Result::DataCorrupt;
-    }
+    std::string_view nameText;
+    std::string_view base64;
+    if (!Split(script, nameText, base64)) return Result::DataCorrupt;
     if (base64.empty()) {  // libsodium takes no empty buffer
         name = nameText;
         return Result::Ok;
@@ -85,6 +103,23 @@ Result ReadSealedScript(std::string_view script, std::string& name,
     bytes.resize(length);
     name = nameText;
     return Result::Ok;
+}
+
+bool IsSealedFileScript(std::string_view script) {
+    std::string_view name;
+    std::string_view base64;
+    // The magic and the version are 9 bytes: 12 characters, no padding.
+    constexpr std::size_t kHeadText = (kSealedVersionAt + 1) / 3 * 4;
+    if (!Split(script, name, base64) || base64.size() < kHeadText) return false;
+    std::uint8_t head[kSealedVersionAt + 1];
+    std::size_t length = 0;
+    if (sodium_base642bin(head, sizeof head, base64.data(), kHeadText, nullptr, &length, nullptr,
+                          kVariant) != 0 ||
+        length != sizeof head) {
+        return false;
+    }
+    return std::equal(std::begin(kSealedMagic), std::end(kSealedMagic), head) &&
+           head[kSealedVersionAt] == kSealedVersion;
 }
 
 }  // namespace nemora::engine::strong

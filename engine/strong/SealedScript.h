@@ -32,4 +32,11 @@ std::optional<std::string> SealedScript(std::string_view name, const std::uint8_
 Result ReadSealedScript(std::string_view script, std::string& name,
                         std::vector<std::uint8_t>& bytes);
 
+// True for a script of a sealed site's file, as SealedScript writes one: a
+// script ReadSealedScript takes whose bytes begin with the sealed file's
+// magic and version, so that its text holds nothing but base64 of a sealed
+// file. Only the header is decoded; the rest of the base64 is checked for
+// its alphabet and length, not its last bits.
+bool IsSealedFileScript(std::string_view script);
+
 }  // namespace nemora::engine::strong

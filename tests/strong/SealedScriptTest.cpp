@@ -110,5 +110,41 @@ TEST(SealedScriptTest, MalformedScriptsAreRefused) {
     }
 }
 
+// What the audit skips as a sealed file's script: one that carries the
+// sealed file's header, whatever else the base64 holds is base64 only.
+TEST(SealedScriptTest, ASealedFilesScriptIsToldByItsHeader) {
+    const auto scriptOf = [](std::vector<std::uint8_t> head, std::size_t rest) {
+        head.resize(head.size() + rest, 0x5a);
+        return *SealedScript("abc", head.data(), head.size());
+    };
+    const std::vector<std::uint8_t> header = {'N', 'E', 'M', 'O', 'R', 'A', '-', 'F', 1};
+    const std::string whole = scriptOf(header, 40);
+    std::string spaced = whole;
+    spaced.insert(spaced.size() - 10, " ");
+    spaced.erase(spaced.size() - 12, 1);
+    std::string oddEnd = whole;
+    oddEnd[oddEnd.size() - 6] = '-';
+    const struct {
+        const char* name;
+        std::string script;
+        bool sealed;
+    } rows[] = {
+        {"a sealed file", whole, true},
+        {"the header alone", scriptOf(header, 0), true},
+        {"another magic", scriptOf({'N', 'E', 'M', 'O', 'R', 'A', '-', 'S', 1}, 40), false},
+        {"another version", scriptOf({'N', 'E', 'M', 'O', 'R', 'A', '-', 'F', 2}, 40), false},
+        {"shorter than the header", scriptOf({'N', 'E', 'M', 'O', 'R', 'A', '-', 'F'}, 0), false},
+        {"clear text", *SealedScript("abc", reinterpret_cast<const std::uint8_t*>("the page"), 8),
+         false},
+        {"a space after the header", spaced, false},
+        {"another alphabet near the end", oddEnd, false},
+        {"no line feed", whole.substr(0, whole.size() - 1), false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(IsSealedFileScript(row.script), row.sealed);
+    }
+}
+
 }  // namespace
 }  // namespace nemora::engine::strong
