@@ -94,13 +94,17 @@ int ReportFiles(const SitePublisher::Summary& summary, Counts& counts) {
     if (status == kExitOk && !summary.unreadable.empty()) status = kExitLoad;
     for (const std::string& relative : summary.refused)
         Report(relative, CliText::SealedFolderTaken);
-    if (status == kExitOk && !summary.refused.empty()) status = kExitPublish;
+    for (const std::string& relative : summary.notUtf8)
+        Report(relative, CliText::SealedNameNotUtf8);
+    if (status == kExitOk && !(summary.refused.empty() && summary.notUtf8.empty()))
+        status = kExitPublish;
     for (const auto& [relative, problem] : summary.skipped) Report(relative, TextOf(problem));
     for (const auto& [relative, real] : summary.outside) {
         std::printf("%s: %s\n", relative.c_str(), Text(CliText::FromOutside, real).c_str());
     }
     counts.skipped = summary.skipped.size();
-    counts.failed = summary.failures.size() + summary.unreadable.size() + summary.refused.size();
+    counts.failed = summary.failures.size() + summary.unreadable.size() + summary.refused.size() +
+                    summary.notUtf8.size();
     if (summary.outputStop) {
         Report(summary.outputStop->path, CliText::OutputNotWritable,
                WriteCause(summary.outputStop->error));

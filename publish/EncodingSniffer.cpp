@@ -248,9 +248,14 @@ std::optional<std::string_view> XmlDeclared(Bytes bytes) {
     return *encoding == "utf-16be" || *encoding == "utf-16le" ? "utf-8" : *encoding;
 }
 
-// True when the bytes are valid UTF-8 (shortest forms only, no surrogates,
-// nothing above U+10FFFF) and hold at least one character beyond ASCII.
-bool IsUtf8BeyondAscii(Bytes bytes) {
+struct Utf8Walk {
+    bool valid = false;
+    bool beyond = false;  // a character beyond ASCII
+};
+
+// Whether the bytes are valid UTF-8: shortest forms only, no surrogates,
+// nothing above U+10FFFF.
+Utf8Walk WalkUtf8(Bytes bytes) {
     bool beyond = false;
     for (std::size_t i = 0; i < bytes.size();) {
         const std::uint8_t lead = bytes[i];
@@ -273,15 +278,20 @@ bool IsUtf8BeyondAscii(Bytes bytes) {
             if (lead == 0xF0) low = 0x90;
             if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
         } else {
-            return false;
+            return {};
         }
-        if (bytes.size() - i < length || bytes[i + 1] < low || bytes[i + 1] > high) return false;
+        if (bytes.size() - i < length || bytes[i + 1] < low || bytes[i + 1] > high) return {};
         for (std::size_t k = 2; k < length; ++k) {
-            if ((bytes[i + k] & 0xC0) != 0x80) return false;
+            if ((bytes[i + k] & 0xC0) != 0x80) return {};
         }
         i += length;
     }
-    return beyond;
+    return {true, beyond};
+}
+
+bool IsUtf8BeyondAscii(Bytes bytes) {
+    const Utf8Walk walk = WalkUtf8(bytes);
+    return walk.valid && walk.beyond;
 }
 
 }  // namespace
@@ -293,6 +303,10 @@ std::optional<std::string_view> EncodingSniffer::Declared(std::span<const std::u
     const Bytes scanned = page.first(std::min(page.size(), kScanned));
     if (const std::optional<std::string_view> meta = Prescan(scanned).Run()) return meta;
     return XmlDeclared(scanned);
+}
+
+bool EncodingSniffer::IsUtf8(std::string_view text) {
+    return WalkUtf8({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}).valid;
 }
 
 std::optional<std::string_view> EncodingSniffer::Sniff(std::span<const std::uint8_t> page) {

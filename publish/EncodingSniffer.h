@@ -31,6 +31,10 @@ class EncodingSniffer {
 public:
     static constexpr std::size_t kScanned = 1024;
 
+    // Whether `text` is valid UTF-8 (shortest forms only, no surrogates,
+    // nothing above U+10FFFF); ASCII is.
+    static bool IsUtf8(std::string_view text);
+
     // The encoding the page's own bytes declare (steps 1 to 3); nothing when
     // they declare none that browsers know.
     static std::optional<std::string_view> Declared(std::span<const std::uint8_t> page);

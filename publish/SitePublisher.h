@@ -106,6 +106,9 @@ public:
         // A sealed site's own entry named as the sealed files' folder, left
         // out rather than mixed with them: a failure.
         std::vector<std::string> refused;
+        // Files of a sealed site whose paths are not UTF-8: its list, which
+        // the browser reads as UTF-8, cannot name them. Left out: a failure.
+        std::vector<std::string> notUtf8;
         // The files reached through links that lead outside the site, with
         // their own paths, in the walk's order.
         std::vector<std::pair<std::string, std::string>> outside;

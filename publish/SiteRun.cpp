@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "publish/EncodingSniffer.h"
 #include "publish/InputPage.h"
 #include "publish/MediaType.h"
 #include "publish/PageEncoding.h"
@@ -201,6 +202,11 @@ bool SiteRun::Refuses(const std::string& relative) {
 void SiteRun::FeedFile(const SiteWalker::File& file, bool isPublic) {
     if (Stopped()) {
         leftUndone_ = true;
+        return;
+    }
+    if (sealed_ && !EncodingSniffer::IsUtf8(file.relative)) {
+        progress_.failures.fetch_add(1);
+        summary_.notUtf8.push_back(file.relative);
         return;
     }
     if (!file.outside.empty()) summary_.outside.emplace_back(file.relative, file.outside);

@@ -15,6 +15,7 @@
 #include "engine/posix/DurableFileLayer.h"
 #include "engine/strong/SealedFileReader.h"
 #include "engine/strong/SealedScript.h"
+#include "publish/EncodingSniffer.h"
 #include "publish/SiteManifest.h"
 #include "publish/SitePathGlob.h"
 #include "publish/SitePublisher.h"
@@ -754,6 +755,23 @@ TEST_F(SealedSiteTest, RefusesTheSitesOwnSealedFolder) {
         ASSERT_TRUE(manifest.has_value()) << "the run's own manifest, not the site's";
         EXPECT_EQ(Text(*manifest).find("\"nemora-sealed"), std::string::npos);
     }
+}
+
+// A name that is not UTF-8 cannot be in the manifest, which the browser
+// reads as UTF-8 and refuses whole when it is not: the file is left out with
+// a failure, never the whole site with it, public or not.
+TEST_F(SealedSiteTest, ANameThatIsNotUtf8IsLeftOutAndTheListStaysUtf8) {
+    const std::vector<std::string> odd = {"docs/caf\xe9.css", "robots\xff.txt"};
+    for (const std::string& name : odd) dir.Write("site/" + name, test::Bytes("body {}\n"));
+    const SitePublisher::Summary summary = Run({"robots*"});
+    EXPECT_EQ(summary.notUtf8, (std::vector<std::string>{"docs/caf\xe9.css", "robots\xff.txt"}));
+    EXPECT_EQ(summary.sealed, 6u) << "the site's other files";
+    EXPECT_FALSE(fs::exists(out / "robots\xff.txt"));
+    const std::optional<std::vector<std::uint8_t>> manifest =
+        Open(out / "nemora-sealed/manifest.js", "manifest", "nemora-sealed/manifest");
+    ASSERT_TRUE(manifest.has_value());
+    EXPECT_TRUE(EncodingSniffer::IsUtf8(Text(*manifest)));
+    EXPECT_NE(Text(*manifest).find("\"docs/style.css\""), std::string::npos);
 }
 
 // A run into an earlier run's output, under another password, leaves none
