@@ -78,6 +78,8 @@ list_tree() {
   (cd "$root" && find . -name '.?*' -prune -o -type f -print) | sed 's|^\./||' | sort >"$prefix.all"
   grep -Ei '\.html?$' "$prefix.all" >"$prefix.pages" || true
   grep -Eiv '\.html?$' "$prefix.all" >"$prefix.copies" || true
+  # Links to files: the run follows them, so the strong form seals them too.
+  (cd "$root" && find . -name '.?*' -prune -o -type l -xtype f -print) >"$prefix.linked"
   sed -n 's|/[^/]*$||p' "$prefix.pages" | sort -u >"$prefix.dirs"
   grep -qv / "$prefix.pages" && echo . >>"$prefix.dirs"
   true
@@ -118,6 +120,7 @@ check_ours() {
     }
     # The strong form seals every file of the site: none is copied in clear,
     # each has its sealed script (pages too), and the manifest lists them.
+    FILENAME == list ".linked" { files++; next }
     FILENAME == list ".copies" {
       files++
       if (form == "classic") need($0, 0)
@@ -132,7 +135,7 @@ check_ours() {
       }
       exit (bad > 0)
     }
-  ' "$work/check.sizes" "$list.pages" "$list.dirs" "$list.copies" | head -5
+  ' "$work/check.sizes" "$list.pages" "$list.dirs" "$list.copies" "$list.linked" | head -5
   return "${PIPESTATUS[0]}"
 }
 
@@ -148,6 +151,7 @@ check_peer() {
     FILENAME == list ".pages" {
       if (!($0 in have) || have[$0] <= source[$0]) { print "not enciphered: " $0; bad++ }
     }
+    FILENAME == list ".linked" { files++; next }
     FILENAME == list ".copies" { if (!($0 in have)) { print "missing: " $0; bad++ } }
     END { exit (bad > 0) }
   ' "$work/check.sizes" "$work/check.source" "$list.pages" "$list.copies" | head -5
@@ -209,6 +213,7 @@ breakdown() {
   local out=$1 list=$2
   sizes "$out" | awk -v list="$list" '
     FILENAME == list ".pages" { page[$0] = 1; next }
+    FILENAME == list ".linked" { files++; next }
     FILENAME == list ".copies" { copy[$0] = 1; next }
     {
       n = $1; sub(/.*\//, "", n)

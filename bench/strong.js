@@ -225,11 +225,14 @@ async function BrowserFigures(options, pages) {
         for (const v of visits) {
           v.decoding = v.derived === null ? null : v.decoded - v.derived;
           if (!ours) continue;
-          if (v.bytes === null || v.bytes < v.derived || v.bytes > v.decoded) {
-            Stop(`${url(page, folder)}: no TextDecoder call of the whole page between the derivation and the text`);
+          // The bytes are in hand at the first TextDecoder call on them or,
+          // where the page is written as it is decoded, at document.open.
+          const inHand = v.bytes === null ? v.decoded : Math.min(v.bytes, v.decoded);
+          if (inHand < v.derived || inHand > v.closed) {
+            Stop(`${url(page, folder)}: the page's bytes were not in hand between the derivation and the page`);
           }
-          v.opening = v.bytes - v.derived;
-          v.writing = v.closed - v.bytes;
+          v.opening = inHand - v.derived;
+          v.writing = v.closed - inHand;
         }
         result.typed.push({ page: page.label, tool, derived: ours ? spread('derived') : null,
           decoding: ours ? spread('decoding') : null, opening: ours ? spread('opening') : null,
