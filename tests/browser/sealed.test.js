@@ -60,10 +60,24 @@ function Png(width, height) {
     chunk('IHDR', header), chunk('IDAT', zlib.deflateSync(rows)), chunk('IEND', Buffer.alloc(0))]);
 }
 
-// A small PDF (one empty page), for the download.
-const PDF = Buffer.from('%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n'
+// A small PDF (one empty page), for the download, followed by 100 KB that
+// do not compress (a reader stops at %%EOF): its sealed file holds stored
+// blocks, which the loader copies out without a decompressor.
+function Noise(size) {
+  const bytes = Buffer.alloc(size);
+  let x = 0x2545f491;
+  for (let i = 0; i < size; i++) {
+    x ^= x << 13;
+    x ^= x >>> 17;
+    x ^= x << 5;
+    bytes[i] = x & 0xff;
+  }
+  return bytes;
+}
+const PDF = Buffer.concat([Buffer.from('%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n'
   + '2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n'
-  + '3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 200 200]>>endobj\ntrailer<</Root 1 0 R>>\n%%EOF\n', 'latin1');
+  + '3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 200 200]>>endobj\ntrailer<</Root 1 0 R>>\n%%EOF\n', 'latin1'),
+Noise(100000)]);
 
 const JAPANESE = '封じられたサイトの日本語のページです。';
 
