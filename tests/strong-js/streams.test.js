@@ -173,10 +173,11 @@ describe('the strong script on the shared malformed streams', () => {
         const { outcome, reads } = await Outcome(container, inModule);
         assert.equal(outcome, row.strong, row.name);
         if (!inModule) continue;
-        // The first read warms the module up; a page that opens was read
-        // by the module, not by the fallback.
-        if (outcome !== 'damaged') assert.deepEqual(reads.slice(1), [1], row.name);
-        if (reads.length > 1 && reads[1] === 0) refusedByModule++;
+        // These containers are too small for the module's warm-up: its one
+        // read is the page's. A page that opens was read by the module, not
+        // by the fallback.
+        if (outcome !== 'damaged') assert.deepEqual(reads, [1], row.name);
+        if (reads.length === 1 && reads[0] === 0) refusedByModule++;
       }
       if (inModule) assert.ok(refusedByModule > 0, 'no row was refused by the module');
     });
