@@ -35,6 +35,10 @@ public:
     // Removes the file `path`: 0, or the system's error number.
     virtual int RemoveFile(const std::string& path) = 0;
 
+    // Removes the folder `path` if it is empty: 0, or the system's error
+    // number (ENOTEMPTY or EEXIST for a folder that holds anything).
+    virtual int RemoveEmptyFolder(const std::string& path) = 0;
+
     // Puts a hard link to the file `source` names (through symbolic links)
     // at `target`, replacing an earlier file whole. False when it cannot
     // (another file system, no links there): the caller copies instead.

@@ -148,6 +148,12 @@ int StdioFileLayer::RemoveFile(const std::string& path) {
     return errno != 0 ? errno : EIO;
 }
 
+int StdioFileLayer::RemoveEmptyFolder(const std::string& path) {
+    std::error_code error;
+    if (fs::is_directory(fs::symlink_status(path, error)) && fs::remove(path, error)) return 0;
+    return error ? error.value() : ENOTDIR;
+}
+
 int StdioFileLayer::ProbeFolder(const std::string& folder) {
     for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
         const fs::path probe = TemporaryName::Beside(fs::path(folder) / "nemora-probe");

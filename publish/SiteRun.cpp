@@ -99,6 +99,7 @@ SitePublisher::Summary SiteRun::Go() {
     // A whole run, its manifest written, leaves no file of an earlier one.
     if (sealed_ && !halted_.load() && SealManifest() && !Stopped()) {
         summary_.earlierKept = sealer_->RemoveEarlier();
+        RemoveEmptyMirrors();
     }
     files_.FlushAll(options_.out);
     std::sort(failures_.begin(), failures_.end(),
@@ -237,6 +238,7 @@ void SiteRun::FeedProblem(const std::string& relative, SiteWalker::Problem probl
 bool SiteRun::MakeMirrorFolder(const std::string& relative) {
     const std::string mirror = MirrorFolder(options_.out, relative);
     const int error = files_.MakeFolders(mirror);
+    if (error == 0 && sealed_ && !relative.empty()) mirrors_.push_back(mirror);
     if (error == 0) return true;
     if (StopsEveryWrite(error)) {
         StopOutput(mirror, error);
@@ -247,6 +249,16 @@ bool SiteRun::MakeMirrorFolder(const std::string& relative) {
             next_++, SitePublisher::Failure{relative, Result::CannotMakeFolder, mirror, error});
     }
     return false;
+}
+
+// A sealed site's folders that hold no page and no public file are left
+// empty by the run: removed, so that their names do not show. Innermost
+// first, so that a folder of empty folders goes too; one that holds
+// anything stays.
+void SiteRun::RemoveEmptyMirrors() {
+    for (auto mirror = mirrors_.rbegin(); mirror != mirrors_.rend(); ++mirror) {
+        files_.RemoveEmptyFolder(*mirror);
+    }
 }
 
 void SiteRun::StopOutput(const std::string& path, int error) {

@@ -63,6 +63,7 @@ private:
     void FeedProblem(const std::string& relative, SiteWalker::Problem problem);
     // False leaves the folder's files out: its mirror could not be made.
     bool MakeMirrorFolder(const std::string& relative);
+    void RemoveEmptyMirrors();
     // The first cause that stops the run is kept; what other workers meet
     // after it is the same cause again.
     void StopOutput(const std::string& path, int error);
@@ -105,6 +106,7 @@ private:
     SiteManifest manifest_;
     std::vector<std::pair<std::uint64_t, SitePublisher::Failure>> failures_;
     std::set<std::string> sharedWritten_;  // the feed's own: one thread
+    std::vector<std::string> mirrors_;     // a sealed run's folders, in the walk's order
     std::uint64_t next_ = 0;
     std::atomic<bool> halted_{false};  // the output cannot be written
     std::atomic<bool> leftUndone_{false};

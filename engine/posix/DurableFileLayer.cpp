@@ -139,6 +139,10 @@ int DurableFileLayer::RemoveFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }
 
+int DurableFileLayer::RemoveEmptyFolder(const std::string& path) {
+    return ::rmdir(path.c_str()) == 0 ? 0 : errno;
+}
+
 int DurableFileLayer::ProbeFolder(const std::string& folder) {
     for (int attempt = 0; attempt < TemporaryName::kAttempts; ++attempt) {
         const fs::path probe = TemporaryName::Beside(fs::path(folder) / "nemora-probe");

@@ -611,7 +611,8 @@ protected:
 // Every file that is not public is sealed under its site path, pages
 // included (their own bytes), and the pages are strong pages that say where
 // they stand; the public ones are copied in clear and not sealed; the
-// manifest lists exactly what was published, with types.
+// manifest lists exactly what was published, with types; no folder is left
+// empty.
 TEST_F(SealedSiteTest, SealsEveryFileButThePublicOnes) {
     const SitePublisher::Summary summary = Run({"robots.txt", "welcome/*.html"});
     EXPECT_TRUE(summary.failures.empty());
@@ -633,6 +634,12 @@ TEST_F(SealedSiteTest, SealsEveryFileButThePublicOnes) {
         const bool page = std::string_view(file.relative).ends_with(".html");
         EXPECT_EQ(fs::exists(out / file.relative), page) << "only pages keep their paths";
     }
+    // Folders that hold no page and no public file would show only their
+    // names: none is left.
+    EXPECT_FALSE(fs::exists(out / "docs/img"));
+    EXPECT_FALSE(fs::exists(out / "downloads"));
+    EXPECT_TRUE(fs::exists(out / "docs/guide.html"));
+    EXPECT_TRUE(fs::exists(out / "welcome/landing.html"));
     const std::string guide = Text(test::ReadAll((out / "docs/guide.html").string()));
     EXPECT_TRUE(StrongPage::ReadContainer(test::ReadAll((out / "docs/guide.html").string())));
     EXPECT_NE(guide.find(R"(,"site":{"top":"../","path":"docs/guide.html"}})"), std::string::npos);

@@ -106,6 +106,11 @@ int FaultyFileLayer::RemoveFile(const std::string& path) {
     return engine::FileLayer::System().RemoveFile(path);
 }
 
+int FaultyFileLayer::RemoveEmptyFolder(const std::string& path) {
+    if (onPath) onPath(path);
+    return engine::FileLayer::System().RemoveEmptyFolder(path);
+}
+
 bool FaultyFileLayer::LinkReplacing(const std::string& source, const std::string& target) {
     if (onPath) onPath(target);
     if (faults_.failLink || !engine::FileLayer::System().LinkReplacing(source, target)) {

@@ -46,6 +46,7 @@ public:
     int MakeFolders(const std::string& path) override;
     int ProbeFolder(const std::string& folder) override;
     int RemoveFile(const std::string& path) override;
+    int RemoveEmptyFolder(const std::string& path) override;
     bool LinkReplacing(const std::string& source, const std::string& target) override;
     bool FlushAll(const std::string& path) override;
 
