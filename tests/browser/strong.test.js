@@ -147,6 +147,30 @@ describe('the strong lock in Chromium', () => {
     await visitor.context.close();
   });
 
+  // A long prompt on a small screen: the card starts within the page and
+  // its top, its field and its button are all reached by scrolling.
+  it('keeps a tall card\'s top on the page on a small screen', async () => {
+    const cases = [['short', 'パスワードを入力して下さい'], ['609 characters', '長い案内文です。'.repeat(76) + '。'],
+      ['11,000 characters', 'とても長い案内文。'.repeat(1222) + '。。']];
+    const visitor = await NewVisitor();
+    for (const [name, prompt] of cases) {
+      const folder = `tall-${cases.findIndex((c) => c[0] === name)}`;
+      LockStrong(path.join(root, folder), 'index.html', Page('縦長'), PASSWORD, ['--prompt', prompt]);
+      const page = await visitor.context.newPage();
+      await page.setViewportSize({ width: 375, height: 667 });
+      await page.goto(Url(`/${folder}/index.html`));
+      await page.waitForSelector('#nemora-password:not([disabled])');
+      const top = await page.evaluate(() => document.querySelector('.card').getBoundingClientRect().top + scrollY);
+      assert.ok(top >= 0, `${name}: the card's top is at ${top} px`);
+      await page.locator('#nemora-submit').scrollIntoViewIfNeeded();
+      await Unlock(page, PASSWORD);
+      await page.waitForSelector('#title');
+      await page.close();
+    }
+    visitor.AssertNoScriptErrors();
+    await visitor.context.close();
+  });
+
   it('tells a damaged page from a wrong password', async () => {
     const folder = LockStrong(path.join(root, 'damaged'), 'index.html', Page('壊れたページ'), PASSWORD);
     const file = path.join(folder, 'index.html');
